@@ -1,0 +1,3 @@
+#include "features/alternative_camera.h"
+
+void alternativeCameraStep() {}

@@ -1,0 +1,3 @@
+#include "features/camera_shake.h"
+
+void cameraShakeStep() {}

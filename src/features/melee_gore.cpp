@@ -1,0 +1,3 @@
+#include "features/melee_gore.h"
+
+void meleeGoreStep() {}

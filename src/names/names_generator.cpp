@@ -1,0 +1,3 @@
+#include "names/names_generator.h"
+
+void initNamesGenerator() {}

@@ -1,0 +1,143 @@
+#include "standin_host.h"
+
+#include <cstring>
+
+#include "game_text_hash.h"
+#include "native_names.h"
+
+namespace standin {
+
+StandinHost& StandinHost::instance() {
+  static StandinHost host;
+  return host;
+}
+
+StandinHost::StandinHost() { reset(); }
+
+void StandinHost::reset() {
+  answers_.clear();
+  textArguments_.clear();
+  for (const auto& known : knownTextArguments()) textArguments_.insert(known);
+  events_.clear();
+  callsInFrame_.clear();
+  frame_ = 1;
+  gameTimeMs_ = 0;
+  recording_ = true;
+  module_ = nullptr;
+  script_ = nullptr;
+  keyboardHandler_ = nullptr;
+  pendingHash_ = 0;
+  pendingArgs_.clear();
+  onWait = nullptr;
+  onCall = nullptr;
+}
+
+void StandinHost::declareTextArgument(std::uint64_t hash, unsigned argumentIndex) {
+  textArguments_.insert({hash, argumentIndex});
+}
+
+bool StandinHost::isTextArgument(std::uint64_t hash, unsigned argumentIndex) const {
+  return textArguments_.count({hash, argumentIndex}) != 0;
+}
+
+std::vector<HostEvent> StandinHost::calls() const {
+  std::vector<HostEvent> result;
+  for (const auto& event : events_)
+    if (event.kind == EventKind::Call) result.push_back(event);
+  return result;
+}
+
+void StandinHost::record(HostEvent event) {
+  if (!recording_) return;
+  event.frame = frame_;
+  events_.push_back(std::move(event));
+}
+
+void StandinHost::scriptRegister(const void* module, ScriptEntry entry) {
+  module_ = module;
+  script_ = entry;
+  HostEvent event;
+  event.kind = EventKind::ScriptRegister;
+  event.pointer = module;
+  record(std::move(event));
+}
+
+void StandinHost::scriptUnregister(const void* module) {
+  if (module == module_) script_ = nullptr;
+  HostEvent event;
+  event.kind = EventKind::ScriptUnregister;
+  event.pointer = module;
+  record(std::move(event));
+}
+
+void StandinHost::keyboardHandlerRegister(KeyboardHandler handler) {
+  keyboardHandler_ = handler;
+  HostEvent event;
+  event.kind = EventKind::KeyboardRegister;
+  event.pointer = reinterpret_cast<const void*>(handler);
+  record(std::move(event));
+}
+
+void StandinHost::keyboardHandlerUnregister(KeyboardHandler handler) {
+  if (handler == keyboardHandler_) keyboardHandler_ = nullptr;
+  HostEvent event;
+  event.kind = EventKind::KeyboardUnregister;
+  event.pointer = reinterpret_cast<const void*>(handler);
+  record(std::move(event));
+}
+
+void StandinHost::scriptWait(std::uint32_t milliseconds) {
+  HostEvent event;
+  event.kind = EventKind::Wait;
+  event.waitMs = milliseconds;
+  record(std::move(event));
+  gameTimeMs_ += milliseconds;
+  if (milliseconds == 0) {
+    ++frame_;
+    callsInFrame_.clear();
+  }
+  if (onWait) onWait(milliseconds);
+}
+
+void StandinHost::nativeInit(std::uint64_t hash) {
+  pendingHash_ = hash;
+  pendingArgs_.clear();
+}
+
+void StandinHost::nativePush64(std::uint64_t value) { pendingArgs_.push_back(value); }
+
+void StandinHost::answer(const Answer& scripted) {
+  std::memcpy(resultSlots_, scripted.slots, sizeof scripted.slots);
+  for (const auto& [index, value] : scripted.outWrites) {
+    if (index >= pendingArgs_.size() || pendingArgs_[index] == 0) continue;
+    auto* target = reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(pendingArgs_[index]));
+    std::memcpy(target, &value, sizeof value);
+  }
+}
+
+std::uint64_t* StandinHost::nativeCall() {
+  HostEvent event;
+  event.kind = EventKind::Call;
+  event.hash = pendingHash_;
+  if (recording_) {
+    for (unsigned i = 0; i < pendingArgs_.size(); ++i) {
+      if (!isTextArgument(pendingHash_, i) || pendingArgs_[i] == 0) continue;
+      event.texts[i] = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[i]));
+    }
+  }
+  std::memset(resultSlots_, 0, sizeof resultSlots_);
+  const std::size_t callInFrame = callsInFrame_[pendingHash_]++;
+  if (const Answer* scripted = answers_.find(frame_, pendingHash_, callInFrame)) {
+    answer(*scripted);
+  } else if (pendingHash_ == kTextHashNative && !pendingArgs_.empty() && pendingArgs_[0] != 0) {
+    resultSlots_[0] = gameTextHash(
+        reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[0])));
+  }
+  event.args = std::move(pendingArgs_);
+  pendingArgs_.clear();
+  record(std::move(event));
+  if (onCall) onCall();
+  return resultSlots_;
+}
+
+}  // namespace standin

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "answers.h"
+#include "host/host_interface.h"
+
+namespace standin {
+
+using ScriptEntry = ScriptEntryFunction;
+using KeyboardHandler = KeyboardHandlerFunction;
+
+enum class EventKind {
+  ScriptRegister,
+  ScriptUnregister,
+  KeyboardRegister,
+  KeyboardUnregister,
+  Wait,
+  Call,
+};
+
+// One thing the plug-in asked of the host, in the order it asked.
+struct HostEvent {
+  EventKind kind = EventKind::Call;
+  std::uint64_t frame = 0;           // frames are numbered from 1; a frame ends at each wait of 0 ms
+  std::uint64_t hash = 0;            // Call
+  std::vector<std::uint64_t> args;   // Call: the argument slots as pushed
+  std::map<unsigned, std::string> texts;  // Call: the text behind each text argument
+  std::uint32_t waitMs = 0;          // Wait
+  const void* pointer = nullptr;     // registrations: the module or the function
+};
+
+// The game and its script host, as far as a plug-in can see them: answers
+// natives from an AnswerBook and records every call.
+class StandinHost {
+ public:
+  static StandinHost& instance();
+
+  // Forgets answers, events and registrations; the next frame is frame 1.
+  void reset();
+
+  AnswerBook& answers() { return answers_; }
+  // Arguments of a native that are texts, so their contents get recorded.
+  void declareTextArgument(std::uint64_t hash, unsigned argumentIndex);
+  bool isTextArgument(std::uint64_t hash, unsigned argumentIndex) const;
+  // Benchmarks measure the plug-in, not the recording.
+  void setRecording(bool on) { recording_ = on; }
+
+  const std::vector<HostEvent>& events() const { return events_; }
+  std::vector<HostEvent> calls() const;
+  std::uint64_t frame() const { return frame_; }
+  std::uint64_t gameTimeMs() const { return gameTimeMs_; }
+  ScriptEntry registeredScript() const { return script_; }
+  KeyboardHandler registeredKeyboardHandler() const { return keyboardHandler_; }
+  const void* registeredModule() const { return module_; }
+
+  // Called after a wait is recorded: the fiber runner switches back here.
+  std::function<void(std::uint32_t)> onWait;
+  // Called after every performed call: the runner enforces its call cap here.
+  std::function<void()> onCall;
+
+  // The eight host operations.
+  void scriptRegister(const void* module, ScriptEntry entry);
+  void scriptUnregister(const void* module);
+  void scriptWait(std::uint32_t milliseconds);
+  void keyboardHandlerRegister(KeyboardHandler handler);
+  void keyboardHandlerUnregister(KeyboardHandler handler);
+  void nativeInit(std::uint64_t hash);
+  void nativePush64(std::uint64_t value);
+  std::uint64_t* nativeCall();
+
+ private:
+  StandinHost();
+  void record(HostEvent event);
+  void answer(const Answer& answer);
+
+  AnswerBook answers_;
+  std::set<std::pair<std::uint64_t, unsigned>> textArguments_;
+  std::vector<HostEvent> events_;
+  std::map<std::uint64_t, std::size_t> callsInFrame_;
+  std::uint64_t frame_ = 1;
+  std::uint64_t gameTimeMs_ = 0;
+  bool recording_ = true;
+  const void* module_ = nullptr;
+  ScriptEntry script_ = nullptr;
+  KeyboardHandler keyboardHandler_ = nullptr;
+
+  std::uint64_t pendingHash_ = 0;
+  std::vector<std::uint64_t> pendingArgs_;
+  // More than the three slots plug-ins rely on, and never moved.
+  std::uint64_t resultSlots_[16] = {};
+};
+
+}  // namespace standin

@@ -10,3 +10,5 @@ SettingsMap makeDefaultSettings() {
 
 std::string getSetting(const char*) { return "1"; }
 bool isSettingOn(const char*) { return true; }
+
+void publishSettingsStore(SettingsMap) {}

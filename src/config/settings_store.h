@@ -14,5 +14,9 @@ constexpr char kCameraShakeOnShotSwitch[] = "CameraShakeOnShot";
 
 SettingsMap makeDefaultSettings();
 
+// Makes `store` the process-wide settings store. Until the first call the
+// store reads as empty, so every switch reads off.
+void publishSettingsStore(SettingsMap store);
+
 std::string getSetting(const char* name);
 bool isSettingOn(const char* name);

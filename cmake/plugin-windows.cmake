@@ -29,8 +29,7 @@ vantomere_warnings(Vantomere)
 target_compile_definitions(Vantomere PRIVATE
   VANTOMERE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   VANTOMERE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
-  VANTOMERE_VERSION_PATCH=${PROJECT_VERSION_PATCH}
-  VANTOMERE_VERSION_TEXT="${PROJECT_VERSION}")
+  VANTOMERE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
 target_link_libraries(Vantomere PRIVATE vantomere_core ${HOST_IMPORT_LIB})
 set_target_properties(Vantomere PROPERTIES
   PREFIX "" OUTPUT_NAME Vantomere SUFFIX ".asi"
@@ -42,3 +41,10 @@ if(NOT MSVC)
   target_link_options(Vantomere PRIVATE
     -static -static-libgcc -static-libstdc++ -Wl,--exclude-all-symbols)
 endif()
+
+# dist/ holds exactly what a player copies into the game folder: the plug-in,
+# a sample settings file, and the log folder (without it nothing is logged).
+add_custom_command(TARGET Vantomere POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          ${CMAKE_SOURCE_DIR}/package/Vantomere.ini ${VANTOMERE_DIST_DIR}/Vantomere.ini
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${VANTOMERE_DIST_DIR}/Harlowick)

@@ -39,28 +39,45 @@ Answer& Answer::alsoOut(unsigned argumentIndex, std::uint32_t value) {
   return *this;
 }
 
+namespace {
+const Answer* pick(const std::vector<Answer>& sequence, std::size_t callInFrame) {
+  if (sequence.empty()) return nullptr;
+  return &sequence[callInFrame < sequence.size() ? callInFrame : sequence.size() - 1];
+}
+}  // namespace
+
 void AnswerBook::setDefault(std::uint64_t hash, Answer answer) {
-  defaults_[hash] = std::move(answer);
+  setDefault(hash, std::vector<Answer>{std::move(answer)});
+}
+
+void AnswerBook::setDefault(std::uint64_t hash, std::vector<Answer> perCall) {
+  defaults_[hash] = std::move(perCall);
 }
 
 void AnswerBook::setForFrame(std::uint64_t frame, std::uint64_t hash, std::vector<Answer> perCall) {
-  perFrame_[{frame, hash}] = std::move(perCall);
+  setForFrames(frame, frame, hash, std::move(perCall));
+}
+
+void AnswerBook::setForFrames(std::uint64_t first, std::uint64_t last, std::uint64_t hash,
+                              std::vector<Answer> perCall) {
+  ranges_[hash].push_back({first, last, std::move(perCall)});
 }
 
 void AnswerBook::clear() {
   defaults_.clear();
-  perFrame_.clear();
+  ranges_.clear();
 }
 
 const Answer* AnswerBook::find(std::uint64_t frame, std::uint64_t hash,
                                std::size_t callInFrame) const {
-  auto inFrame = perFrame_.find({frame, hash});
-  if (inFrame != perFrame_.end() && !inFrame->second.empty()) {
-    const auto& sequence = inFrame->second;
-    return &sequence[callInFrame < sequence.size() ? callInFrame : sequence.size() - 1];
+  auto ranges = ranges_.find(hash);
+  if (ranges != ranges_.end()) {
+    for (auto range = ranges->second.rbegin(); range != ranges->second.rend(); ++range)
+      if (range->first <= frame && frame <= range->last && !range->perCall.empty())
+        return pick(range->perCall, callInFrame);
   }
   auto fallback = defaults_.find(hash);
-  return fallback == defaults_.end() ? nullptr : &fallback->second;
+  return fallback == defaults_.end() ? nullptr : pick(fallback->second, callInFrame);
 }
 
 }  // namespace standin

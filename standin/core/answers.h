@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,19 +21,30 @@ struct Answer {
   Answer& alsoOut(unsigned argumentIndex, std::uint32_t value);
 };
 
-// Scripted answers: one per native for every frame, overridden per frame by a
-// sequence for the calls of that native within the frame (the last repeats).
+constexpr std::uint64_t kLastFrame = std::numeric_limits<std::uint64_t>::max();
+
+// Scripted answers. Each is a sequence for the calls of a native within one
+// frame (the last entry repeats). A sequence for a range of frames overrides
+// the native's default; of two ranges that cover a frame, the later one set wins.
 class AnswerBook {
  public:
   void setDefault(std::uint64_t hash, Answer answer);
+  void setDefault(std::uint64_t hash, std::vector<Answer> perCall);
   void setForFrame(std::uint64_t frame, std::uint64_t hash, std::vector<Answer> perCall);
+  void setForFrames(std::uint64_t first, std::uint64_t last, std::uint64_t hash,
+                    std::vector<Answer> perCall);
   void clear();
   // Null when nothing is scripted for this native.
   const Answer* find(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame) const;
 
  private:
-  std::map<std::uint64_t, Answer> defaults_;
-  std::map<std::pair<std::uint64_t, std::uint64_t>, std::vector<Answer>> perFrame_;
+  struct FrameRange {
+    std::uint64_t first;
+    std::uint64_t last;
+    std::vector<Answer> perCall;
+  };
+  std::map<std::uint64_t, std::vector<Answer>> defaults_;
+  std::map<std::uint64_t, std::vector<FrameRange>> ranges_;  // per native, in the order set
 };
 
 }  // namespace standin

@@ -16,6 +16,14 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownTextArguments() {
   return known;
 }
 
+const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments() {
+  static const std::vector<std::pair<std::uint64_t, unsigned>> known = {
+      {0x3A87E44BB9A01D54, 1},  // current weapon: the weapon hash
+      {0xD75960F6BD9EA49C, 1},  // target bone: the bone id
+  };
+  return known;
+}
+
 std::string nativeName(std::uint64_t hash) {
   static const std::map<std::uint64_t, std::string> names = {
       {0x096275889B8E0EE0, "player character"},

@@ -18,6 +18,8 @@ void StandinHost::reset() {
   answers_.clear();
   textArguments_.clear();
   for (const auto& known : knownTextArguments()) textArguments_.insert(known);
+  outArguments_.clear();
+  for (const auto& known : knownOutArguments()) outArguments_.insert(known);
   events_.clear();
   callsInFrame_.clear();
   frame_ = 1;
@@ -38,6 +40,38 @@ void StandinHost::declareTextArgument(std::uint64_t hash, unsigned argumentIndex
 
 bool StandinHost::isTextArgument(std::uint64_t hash, unsigned argumentIndex) const {
   return textArguments_.count({hash, argumentIndex}) != 0;
+}
+
+void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex) {
+  outArguments_.insert({hash, argumentIndex});
+}
+
+bool StandinHost::isOutArgument(std::uint64_t hash, unsigned argumentIndex) const {
+  return outArguments_.count({hash, argumentIndex}) != 0;
+}
+
+std::vector<HostEvent> StandinHost::takeEvents() {
+  std::vector<HostEvent> taken;
+  taken.swap(events_);
+  return taken;
+}
+
+void StandinHost::deliverKey(HostDword keyCode, HostWord repeats, HostByte scanCode,
+                             HostBool isExtended, HostBool isWithAlt, HostBool wasDownBefore,
+                             HostBool isUpNow) {
+  HostEvent event;
+  event.kind = EventKind::Key;
+  event.args = {keyCode,
+                repeats,
+                scanCode,
+                static_cast<std::uint32_t>(isExtended),
+                static_cast<std::uint32_t>(isWithAlt),
+                static_cast<std::uint32_t>(wasDownBefore),
+                static_cast<std::uint32_t>(isUpNow)};
+  const KeyboardHandler handler = keyboardHandler_;
+  if (!handler) event.detail = "no handler";
+  record(std::move(event));
+  if (handler) handler(keyCode, repeats, scanCode, isExtended, isWithAlt, wasDownBefore, isUpNow);
 }
 
 std::vector<HostEvent> StandinHost::calls() const {
@@ -106,12 +140,29 @@ void StandinHost::nativeInit(std::uint64_t hash) {
 
 void StandinHost::nativePush64(std::uint64_t value) { pendingArgs_.push_back(value); }
 
-void StandinHost::answer(const Answer& scripted) {
+void StandinHost::answer(const Answer& scripted, HostEvent& event) {
   std::memcpy(resultSlots_, scripted.slots, sizeof scripted.slots);
   for (const auto& [index, value] : scripted.outWrites) {
     if (index >= pendingArgs_.size() || pendingArgs_[index] == 0) continue;
     auto* target = reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(pendingArgs_[index]));
     std::memcpy(target, &value, sizeof value);
+    event.outWritten[index] = value;
+  }
+}
+
+void StandinHost::noteArguments(HostEvent& event) const {
+  // A text is copied only up to this length: a trace line per call stays readable.
+  constexpr std::size_t kLongestText = 4096;
+  for (unsigned i = 0; i < pendingArgs_.size(); ++i) {
+    if (pendingArgs_[i] == 0) continue;
+    if (isTextArgument(event.hash, i)) {
+      const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[i]));
+      std::size_t length = 0;
+      while (length < kLongestText && text[length] != '\0') ++length;
+      event.texts[i].assign(text, length);
+    } else if (isOutArgument(event.hash, i)) {
+      event.outArgs.insert(i);
+    }
   }
 }
 
@@ -119,20 +170,16 @@ std::uint64_t* StandinHost::nativeCall() {
   HostEvent event;
   event.kind = EventKind::Call;
   event.hash = pendingHash_;
-  if (recording_) {
-    for (unsigned i = 0; i < pendingArgs_.size(); ++i) {
-      if (!isTextArgument(pendingHash_, i) || pendingArgs_[i] == 0) continue;
-      event.texts[i] = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[i]));
-    }
-  }
+  if (recording_) noteArguments(event);
   std::memset(resultSlots_, 0, sizeof resultSlots_);
   const std::size_t callInFrame = callsInFrame_[pendingHash_]++;
   if (const Answer* scripted = answers_.find(frame_, pendingHash_, callInFrame)) {
-    answer(*scripted);
+    answer(*scripted, event);
   } else if (pendingHash_ == kTextHashNative && !pendingArgs_.empty() && pendingArgs_[0] != 0) {
     resultSlots_[0] = gameTextHash(
         reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[0])));
   }
+  std::memcpy(event.results, resultSlots_, sizeof event.results);
   event.args = std::move(pendingArgs_);
   pendingArgs_.clear();
   record(std::move(event));

@@ -23,6 +23,12 @@ enum class EventKind {
   KeyboardUnregister,
   Wait,
   Call,
+  // Not asked by the plug-in, but part of the session's story:
+  Load,    // the plug-in was loaded; detail: its file name
+  Unload,  // the plug-in is about to be unloaded
+  Key,     // a keyboard message; args: the handler's seven arguments
+  Stop,    // the host stopped running the script; detail: why
+  Misuse,  // the plug-in broke a rule of the host; detail: which
 };
 
 // One thing the plug-in asked of the host, in the order it asked.
@@ -32,8 +38,12 @@ struct HostEvent {
   std::uint64_t hash = 0;            // Call
   std::vector<std::uint64_t> args;   // Call: the argument slots as pushed
   std::map<unsigned, std::string> texts;  // Call: the text behind each text argument
+  std::set<unsigned> outArgs;        // Call: arguments that are addresses of the plug-in's variables
+  std::map<unsigned, std::uint32_t> outWritten;  // Call: what the host wrote through them
+  std::uint64_t results[3] = {0, 0, 0};          // Call: the first three result slots
   std::uint32_t waitMs = 0;          // Wait
   const void* pointer = nullptr;     // registrations: the module or the function
+  std::string detail;                // Load, Stop, Misuse; Key: "no handler" when not delivered
 };
 
 // The game and its script host, as far as a plug-in can see them: answers
@@ -49,11 +59,22 @@ class StandinHost {
   // Arguments of a native that are texts, so their contents get recorded.
   void declareTextArgument(std::uint64_t hash, unsigned argumentIndex);
   bool isTextArgument(std::uint64_t hash, unsigned argumentIndex) const;
+  // Arguments that are addresses of the plug-in's variables: traced as such,
+  // since their values differ from run to run.
+  void declareOutArgument(std::uint64_t hash, unsigned argumentIndex);
+  bool isOutArgument(std::uint64_t hash, unsigned argumentIndex) const;
   // Benchmarks measure the plug-in, not the recording.
   void setRecording(bool on) { recording_ = on; }
 
   const std::vector<HostEvent>& events() const { return events_; }
   std::vector<HostEvent> calls() const;
+  // Hands over what was recorded so far, so long sessions can be written out as they go.
+  std::vector<HostEvent> takeEvents();
+  // Records an event that the runner, not the plug-in, brought about.
+  void note(HostEvent event) { record(std::move(event)); }
+  // Passes one keyboard message to the registered handler, if any, and records it.
+  void deliverKey(HostDword keyCode, HostWord repeats, HostByte scanCode, HostBool isExtended,
+                  HostBool isWithAlt, HostBool wasDownBefore, HostBool isUpNow);
   std::uint64_t frame() const { return frame_; }
   std::uint64_t gameTimeMs() const { return gameTimeMs_; }
   ScriptEntry registeredScript() const { return script_; }
@@ -78,10 +99,12 @@ class StandinHost {
  private:
   StandinHost();
   void record(HostEvent event);
-  void answer(const Answer& answer);
+  void answer(const Answer& answer, HostEvent& event);
+  void noteArguments(HostEvent& event) const;
 
   AnswerBook answers_;
   std::set<std::pair<std::uint64_t, unsigned>> textArguments_;
+  std::set<std::pair<std::uint64_t, unsigned>> outArguments_;
   std::vector<HostEvent> events_;
   std::map<std::uint64_t, std::size_t> callsInFrame_;
   std::uint64_t frame_ = 1;

@@ -1,0 +1,77 @@
+#include "quoted_text.h"
+
+#include <cstdio>
+
+namespace standin {
+
+namespace {
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool unescape(std::string_view text, std::size_t& pos, std::string& out) {
+  if (pos >= text.size()) return false;
+  const char c = text[pos++];
+  switch (c) {
+    case '"': case '\\': out += c; return true;
+    case 'n': out += '\n'; return true;
+    case 'r': out += '\r'; return true;
+    case 't': out += '\t'; return true;
+    case 'x': {
+      if (pos + 2 > text.size()) return false;
+      const int high = hexDigit(text[pos]), low = hexDigit(text[pos + 1]);
+      if (high < 0 || low < 0) return false;
+      out += static_cast<char>(high * 16 + low);
+      pos += 2;
+      return true;
+    }
+    default: return false;
+  }
+}
+}  // namespace
+
+std::string quoteText(std::string_view text) {
+  std::string quoted = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': quoted += "\\\""; break;
+      case '\\': quoted += "\\\\"; break;
+      case '\n': quoted += "\\n"; break;
+      case '\r': quoted += "\\r"; break;
+      case '\t': quoted += "\\t"; break;
+      default:
+        if (c >= 0x20 && c < 0x7F) {
+          quoted += static_cast<char>(c);
+        } else {
+          char escaped[5];
+          std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+          quoted += escaped;
+        }
+    }
+  }
+  return quoted + "\"";
+}
+
+bool unquoteText(std::string_view text, std::size_t& pos, std::string& out) {
+  if (pos >= text.size() || text[pos] != '"') return false;
+  std::size_t at = pos + 1;
+  out.clear();
+  while (at < text.size()) {
+    const char c = text[at++];
+    if (c == '"') {
+      pos = at;
+      return true;
+    }
+    if (c != '\\') {
+      out += c;
+    } else if (!unescape(text, at, out)) {
+      return false;
+    }
+  }
+  return false;
+}
+
+}  // namespace standin

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace standin {
+
+// A text between double quotes, with \" \\ \n \r \t and \xHH for every other
+// byte outside printable ASCII, so any byte string fits on one line.
+std::string quoteText(std::string_view text);
+
+// Reads a quoted text starting at text[pos] (which must be '"'); on success
+// sets pos just past the closing quote. False for a missing quote or a bad escape.
+bool unquoteText(std::string_view text, std::size_t& pos, std::string& out);
+
+}  // namespace standin

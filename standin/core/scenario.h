@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "answers.h"
+#include "host/host_interface.h"
+
+namespace standin {
+
+class StandinHost;
+
+// One keyboard message, delivered before the script runs the given frame.
+struct KeyMessage {
+  std::uint64_t frame = 1;
+  HostDword code = 0;
+  HostWord repeats = 1;
+  HostByte scanCode = 0;
+  HostBool isExtended = 0;
+  HostBool isWithAlt = 0;
+  HostBool wasDownBefore = 0;
+  HostBool isUpNow = 0;
+};
+
+// Limits that keep a session finite whatever the plug-in does.
+struct ScenarioCaps {
+  std::uint64_t callsPerFrame = 10000;  // native calls between two waits
+  std::uint64_t waitsPerFrame = 1000;   // waits of more than 0 ms within one frame
+  std::uint64_t frames = 100000;        // the most frames a scenario may ask for
+  std::uint64_t stallMs = 10000;        // wall-clock time without any call to the host
+};
+
+// A session for the stand-in host, as written in a scenario file.
+struct Scenario {
+  std::uint64_t frames = 10;
+  std::string folder;  // the working folder as written; empty: the scenario file's folder
+  AnswerBook answers;
+  std::vector<std::pair<std::uint64_t, unsigned>> textArguments;
+  std::vector<std::pair<std::uint64_t, unsigned>> outArguments;
+  std::vector<KeyMessage> keys;  // by frame; within a frame in the order written
+  ScenarioCaps caps;
+
+  // Gives the host the answers and the declared arguments.
+  void applyTo(StandinHost& host) const;
+};
+
+// Its message reads "NAME:LINE: what is wrong".
+class ScenarioError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads a whole scenario; throws ScenarioError at the first bad line.
+Scenario parseScenario(std::istream& in, const std::string& sourceName);
+Scenario loadScenarioFile(const std::string& path);
+
+// The working folder of a scenario: `folder` when absolute, otherwise taken
+// relative to the folder that holds the scenario file.
+std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder);
+
+}  // namespace standin

@@ -1,0 +1,20 @@
+#include "scenario.h"
+
+namespace standin {
+
+namespace {
+bool isAbsolute(const std::string& path) {
+  if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
+  return path.size() >= 2 && path[1] == ':';  // a Windows drive letter
+}
+}  // namespace
+
+std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder) {
+  if (isAbsolute(folder)) return folder;
+  const std::size_t slash = scenarioPath.find_last_of("/\\");
+  const std::string scenarioFolder = slash == std::string::npos ? "." : scenarioPath.substr(0, slash + 1);
+  if (folder.empty()) return scenarioFolder;
+  return scenarioFolder == "." ? folder : scenarioFolder + folder;
+}
+
+}  // namespace standin

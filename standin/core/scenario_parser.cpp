@@ -1,0 +1,242 @@
+#include <fstream>
+#include <istream>
+#include <sstream>
+
+#include "scenario.h"
+#include "scenario_answers.h"
+#include "scenario_words.h"
+#include "standin_host.h"
+
+namespace standin {
+
+namespace {
+
+constexpr std::uint64_t kLargestCap = 100000000;
+constexpr std::uint64_t kLargestStallMs = 600000;
+constexpr std::uint64_t kLargestArgumentIndex = 63;
+
+struct FrameRange {
+  std::uint64_t first;
+  std::uint64_t last;
+};
+
+std::uint64_t parseFrame(const Token& token) {
+  const std::uint64_t frame = parseUnsigned(token, kLastFrame - 1, "frame");
+  if (frame == 0) throw LineError("frames are numbered from 1");
+  return frame;
+}
+
+// "F", "F-L", or "F-" for F to the last frame.
+FrameRange parseFrameRange(const Token& token) {
+  const std::size_t dash = token.text.find('-');
+  if (token.quoted || dash == std::string::npos) {
+    const std::uint64_t frame = parseFrame(token);
+    return {frame, frame};
+  }
+  const FrameRange range{parseFrame({token.text.substr(0, dash), false}),
+                         dash + 1 == token.text.size() ? kLastFrame
+                                                       : parseFrame({token.text.substr(dash + 1), false})};
+  if (range.last < range.first) throw LineError("frame range '" + token.text + "' ends before it starts");
+  return range;
+}
+
+std::pair<std::uint64_t, unsigned> parseNativeArgument(Words& words) {
+  const std::uint64_t native = parseWhole(words.take("native hash"), "native hash");
+  const auto index = static_cast<unsigned>(
+      parseUnsigned(words.take("argument index"), kLargestArgumentIndex, "argument index"));
+  words.expectEnd();
+  return {native, index};
+}
+
+HostBool parseFlag(const Token& token, const char* what) {
+  return static_cast<HostBool>(parseWord(token, what));
+}
+
+// "down" and "up" set the last two arguments as a key press and a release do.
+void parseKeyField(const Token& token, KeyMessage& key) {
+  if (token.text == "down" && !token.quoted) {
+    key.wasDownBefore = 0;
+    key.isUpNow = 0;
+    return;
+  }
+  if (token.text == "up" && !token.quoted) {
+    key.wasDownBefore = 1;
+    key.isUpNow = 1;
+    return;
+  }
+  const std::size_t equals = token.text.find('=');
+  const std::string name = token.text.substr(0, equals);
+  const Token value{equals == std::string::npos ? std::string() : token.text.substr(equals + 1), false};
+  if (token.quoted || equals == std::string::npos) {
+    throw LineError("unknown key field '" + token.text +
+                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+  } else if (name == "repeats") {
+    key.repeats = static_cast<HostWord>(parseUnsigned(value, 0xFFFF, "repeats"));
+  } else if (name == "scan") {
+    key.scanCode = static_cast<HostByte>(parseUnsigned(value, 0xFF, "scan code"));
+  } else if (name == "extended") {
+    key.isExtended = parseFlag(value, "extended");
+  } else if (name == "alt") {
+    key.isWithAlt = parseFlag(value, "alt");
+  } else if (name == "was-down") {
+    key.wasDownBefore = parseFlag(value, "was-down");
+  } else if (name == "up-now") {
+    key.isUpNow = parseFlag(value, "up-now");
+  } else {
+    throw LineError("unknown key field '" + name +
+                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+  }
+}
+
+class ScenarioParser {
+ public:
+  ScenarioParser(Scenario& scenario, std::string sourceName)
+      : scenario_(scenario), source_(std::move(sourceName)) {}
+
+  void parseLine(Words& words, std::size_t lineNumber);
+  void finish();
+
+ private:
+  void setOnce(std::size_t& seenOnLine, const std::string& directive);
+  void parseAnswer(Words& words);
+  void parseKey(Words& words);
+  void parseCap(Words& words);
+  [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
+    throw ScenarioError(source_ + ":" + std::to_string(lineNumber) + ": " + message);
+  }
+
+  Scenario& scenario_;
+  std::string source_;
+  std::size_t line_ = 0;
+  std::size_t framesLine_ = 0;
+  std::size_t folderLine_ = 0;
+  std::size_t capFramesLine_ = 0;
+  std::vector<std::size_t> keyLines_;
+};
+
+void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
+  if (seenOnLine != 0)
+    throw LineError("'" + directive + "' given twice (first on line " + std::to_string(seenOnLine) + ")");
+  seenOnLine = line_;
+}
+
+void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
+  line_ = lineNumber;
+  if (words.done()) return;
+  const Token& directive = words.take("directive");
+  if (directive.quoted) throw LineError("a line must start with a directive, not a quoted text");
+  if (directive.text == "frames") {
+    setOnce(framesLine_, "frames");
+    scenario_.frames = parseFrame(words.take("number of frames"));
+    words.expectEnd();
+  } else if (directive.text == "folder") {
+    setOnce(folderLine_, "folder");
+    scenario_.folder = words.take("working folder").text;
+    if (scenario_.folder.empty()) throw LineError("the working folder must not be empty");
+    words.expectEnd();
+  } else if (directive.text == "answer") {
+    parseAnswer(words);
+  } else if (directive.text == "key") {
+    parseKey(words);
+  } else if (directive.text == "text-arg") {
+    scenario_.textArguments.push_back(parseNativeArgument(words));
+  } else if (directive.text == "out-arg") {
+    scenario_.outArguments.push_back(parseNativeArgument(words));
+  } else if (directive.text == "cap") {
+    parseCap(words);
+  } else {
+    throw LineError("unknown directive '" + directive.text +
+                    "' (expected frames, folder, answer, key, text-arg, out-arg or cap)");
+  }
+}
+
+void ScenarioParser::parseAnswer(Words& words) {
+  const std::uint64_t native = parseWhole(words.take("native hash"), "native hash");
+  FrameRange range{1, kLastFrame};
+  const bool everyFrame = words.peek() != "frame" && words.peek() != "frames";
+  if (!everyFrame) {
+    words.take("'frames'");
+    range = parseFrameRange(words.take("frame or frame range"));
+  }
+  std::vector<Answer> sequence = parseAnswerSequence(words);
+  for (const Answer& answer : sequence)
+    for (const auto& write : answer.outWrites) scenario_.outArguments.emplace_back(native, write.first);
+  if (everyFrame) {
+    scenario_.answers.setDefault(native, std::move(sequence));
+  } else {
+    scenario_.answers.setForFrames(range.first, range.last, native, std::move(sequence));
+  }
+}
+
+void ScenarioParser::parseKey(Words& words) {
+  KeyMessage key;
+  key.frame = parseFrame(words.take("frame of the key message"));
+  key.code = static_cast<HostDword>(parseWord(words.take("key code"), "key code"));
+  while (!words.done()) parseKeyField(words.take("key field"), key);
+  // Stable by frame: messages of one frame keep the order they were written in.
+  auto at = scenario_.keys.begin();
+  while (at != scenario_.keys.end() && at->frame <= key.frame) ++at;
+  keyLines_.insert(keyLines_.begin() + (at - scenario_.keys.begin()), line_);
+  scenario_.keys.insert(at, key);
+}
+
+void ScenarioParser::parseCap(Words& words) {
+  const Token& name = words.take("cap name (calls-per-frame, waits-per-frame, frames or stall-ms)");
+  const Token& value = words.take("value of the cap");
+  words.expectEnd();
+  ScenarioCaps& caps = scenario_.caps;
+  std::uint64_t* target = name.text == "calls-per-frame"   ? &caps.callsPerFrame
+                          : name.text == "waits-per-frame" ? &caps.waitsPerFrame
+                          : name.text == "frames"          ? &caps.frames
+                          : name.text == "stall-ms"        ? &caps.stallMs
+                                                           : nullptr;
+  if (!target || name.quoted)
+    throw LineError("unknown cap '" + name.text +
+                    "' (expected calls-per-frame, waits-per-frame, frames or stall-ms)");
+  *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : kLargestCap, "cap");
+  if (*target == 0) throw LineError("a cap must be at least 1");
+  if (target == &caps.frames) capFramesLine_ = line_;
+}
+
+void ScenarioParser::finish() {
+  if (scenario_.frames > scenario_.caps.frames)
+    refuseAt(framesLine_ != 0 ? framesLine_ : capFramesLine_, std::to_string(scenario_.frames) + " frames is more than the cap of " +
+                              std::to_string(scenario_.caps.frames) + " (raise it with 'cap frames N')");
+  for (std::size_t i = 0; i < scenario_.keys.size(); ++i)
+    if (scenario_.keys[i].frame > scenario_.frames)
+      refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
+                                 ", but the session has only " + std::to_string(scenario_.frames) +
+                                 " frames");
+}
+
+}  // namespace
+
+void Scenario::applyTo(StandinHost& host) const {
+  host.answers() = answers;
+  for (const auto& [native, index] : textArguments) host.declareTextArgument(native, index);
+  for (const auto& [native, index] : outArguments) host.declareOutArgument(native, index);
+}
+
+Scenario parseScenario(std::istream& in, const std::string& sourceName) {
+  Scenario scenario;
+  ScenarioParser parser(scenario, sourceName);
+  std::string line;
+  for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    try {
+      Words words(tokenizeLine(line));
+      parser.parseLine(words, lineNumber);
+    } catch (const LineError& error) {
+      throw ScenarioError(sourceName + ":" + std::to_string(lineNumber) + ": " + error.what());
+    }
+  }
+  parser.finish();
+  return scenario;
+}
+
+Scenario loadScenarioFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw ScenarioError(path + ": cannot open the scenario file");
+  return parseScenario(in, path);
+}
+
+}  // namespace standin

@@ -1,0 +1,131 @@
+#include "scenario_tokens.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "game_text_hash.h"
+#include "quoted_text.h"
+
+namespace standin {
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
+
+[[noreturn]] void refuse(const Token& token, const char* what, const char* expected) {
+  throw LineError("bad " + std::string(what) + " '" + token.text + "': " + expected);
+}
+
+// strtoull alone would take "+1", " 1" and wrap "-1"; only plain digits pass here.
+bool digitsOnly(std::string_view text, int base) {
+  if (text.empty()) return false;
+  for (char c : text) {
+    const bool decimal = c >= '0' && c <= '9';
+    const bool hex = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    if (!(decimal || (base == 16 && hex))) return false;
+  }
+  return true;
+}
+
+bool readUnsigned(std::string_view text, std::uint64_t& value) {
+  int base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  if (!digitsOnly(text, base)) return false;
+  errno = 0;
+  const std::string digits(text);
+  value = std::strtoull(digits.c_str(), nullptr, base);
+  return errno != ERANGE;
+}
+
+bool readHashOfText(std::string_view text, std::uint32_t& value) {
+  if (text.size() < 7 || text.substr(0, 5) != "hash(" || text.back() != ')') return false;
+  value = gameTextHash(text.substr(5, text.size() - 6));
+  return true;
+}
+
+// Reads an optionally negative number whose magnitude is at most `largest`
+// (and at most `largestNegative` when negative); negatives wrap in 64 bits.
+bool readSigned(std::string_view text, std::uint64_t largest, std::uint64_t largestNegative,
+                std::uint64_t& value) {
+  const bool negative = !text.empty() && text[0] == '-';
+  if (negative) text.remove_prefix(1);
+  if (!readUnsigned(text, value)) return false;
+  if (value > (negative ? largestNegative : largest)) return false;
+  if (negative) value = 0 - value;
+  return true;
+}
+
+}  // namespace
+
+std::vector<Token> tokenizeLine(std::string_view line) {
+  std::vector<Token> tokens;
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    if (isSpace(line[pos])) {
+      ++pos;
+    } else if (line[pos] == '#') {
+      break;
+    } else if (line[pos] == '"') {
+      Token token{"", true};
+      if (!unquoteText(line, pos, token.text))
+        throw LineError("unterminated or badly escaped quoted text");
+      tokens.push_back(std::move(token));
+    } else {
+      const std::size_t start = pos;
+      while (pos < line.size() && !isSpace(line[pos]) && line[pos] != '#') ++pos;
+      tokens.push_back({std::string(line.substr(start, pos - start)), false});
+    }
+  }
+  return tokens;
+}
+
+std::uint64_t parseUnsigned(const Token& token, std::uint64_t largest, const char* what) {
+  std::uint64_t value = 0;
+  if (token.quoted || !readUnsigned(token.text, value))
+    refuse(token, what, "expected a decimal or 0x-hexadecimal number");
+  if (value > largest)
+    refuse(token, what, ("largest allowed is " + std::to_string(largest)).c_str());
+  return value;
+}
+
+std::uint32_t parseWord(const Token& token, const char* what) {
+  std::uint32_t hashed = 0;
+  if (!token.quoted && readHashOfText(token.text, hashed)) return hashed;
+  std::uint64_t value = 0;
+  if (token.quoted || !readSigned(token.text, 0xFFFFFFFFull, 0x80000000ull, value))
+    refuse(token, what, "expected a 32-bit number (-2147483648 to 0xFFFFFFFF) or hash(TEXT)");
+  return static_cast<std::uint32_t>(value);
+}
+
+std::uint64_t parseWhole(const Token& token, const char* what) {
+  std::uint32_t hashed = 0;
+  if (!token.quoted && readHashOfText(token.text, hashed)) return hashed;
+  std::uint64_t value = 0;
+  if (token.quoted || !readSigned(token.text, ~0ull, 0x8000000000000000ull, value))
+    refuse(token, what, "expected a 64-bit number or hash(TEXT)");
+  return value;
+}
+
+std::uint32_t parseFloatBits(const Token& token, const char* what) {
+  std::uint64_t bits = 0;
+  if (!token.quoted && token.text.size() > 2 && token.text[1] == 'x' && readUnsigned(token.text, bits) &&
+      bits <= 0xFFFFFFFFull)
+    return static_cast<std::uint32_t>(bits);
+  const char* begin = token.text.c_str();
+  char* end = nullptr;
+  const float value = token.quoted ? 0.0f : std::strtof(begin, &end);
+  const bool whole = end && *end == '\0' && end != begin;
+  const bool hexadecimal = token.text.find_first_of("xX") != std::string::npos;
+  if (token.quoted || !whole || hexadecimal || !std::isfinite(value))
+    refuse(token, what, "expected a finite decimal number such as -2.5e-3, or a bit pattern such as 0x3F800000");
+  std::uint32_t floatBits;
+  std::memcpy(&floatBits, &value, sizeof floatBits);
+  return floatBits;
+}
+
+}  // namespace standin

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scenario_tokens.h"
+
+namespace standin {
+
+// The words of one scenario line, taken in order; running out is a LineError.
+class Words {
+ public:
+  explicit Words(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
+
+  bool done() const { return next_ >= tokens_.size(); }
+  // The next word, or empty at the end of the line.
+  std::string peek() const { return done() ? std::string() : tokens_[next_].text; }
+  // The next word; `what` names what was expected when there is none.
+  const Token& take(const std::string& what);
+  // Refuses anything left on the line.
+  void expectEnd() const;
+
+ private:
+  std::vector<Token> tokens_;
+  std::size_t next_ = 0;
+};
+
+}  // namespace standin

@@ -1,0 +1,101 @@
+#include <cinttypes>
+#include <cstdio>
+#include <ostream>
+
+#include "quoted_text.h"
+#include "trace.h"
+
+namespace standin {
+
+namespace {
+
+std::string hex(std::uint64_t value, int digits) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*" PRIX64, digits, value);
+  return text;
+}
+
+std::string describeArgument(const HostEvent& call, unsigned index) {
+  const auto text = call.texts.find(index);
+  if (text != call.texts.end()) return quoteText(text->second);
+  const auto written = call.outWritten.find(index);
+  if (written != call.outWritten.end()) return "&" + hex(written->second, 8);
+  if (call.outArgs.count(index)) return "&";
+  return hex(call.args[index], 16);
+}
+
+std::string describeCall(const HostEvent& call) {
+  std::string line = hex(call.hash, 16);
+  for (unsigned i = 0; i < call.args.size(); ++i) line += " " + describeArgument(call, i);
+  const bool moreSlots = call.results[1] != 0 || call.results[2] != 0;
+  if (call.results[0] != 0 || moreSlots) line += " -> " + hex(call.results[0], 16);
+  if (moreSlots) line += " " + hex(call.results[1], 16) + " " + hex(call.results[2], 16);
+  return line;
+}
+
+std::string describeKey(const HostEvent& key) {
+  static const char* const names[] = {"repeats", "scan", "extended", "alt", "was-down", "up-now"};
+  std::string line = hex(key.args.empty() ? 0 : key.args[0], 8);
+  for (std::size_t i = 1; i < key.args.size() && i <= 6; ++i) {
+    // The four flags are signed 32-bit values; the counts are unsigned.
+    const std::int64_t value = i >= 3 ? static_cast<std::int32_t>(key.args[i]) : static_cast<std::int64_t>(key.args[i]);
+    line += " " + std::string(names[i - 1]) + "=" + std::to_string(value);
+  }
+  if (!key.detail.empty()) line += " no-handler";
+  return line;
+}
+
+}  // namespace
+
+const char* traceKindName(EventKind kind) {
+  switch (kind) {
+    case EventKind::ScriptRegister: return "scriptRegister";
+    case EventKind::ScriptUnregister: return "scriptUnregister";
+    case EventKind::KeyboardRegister: return "keyboardHandlerRegister";
+    case EventKind::KeyboardUnregister: return "keyboardHandlerUnregister";
+    case EventKind::Wait: return "wait";
+    case EventKind::Call: return "call";
+    case EventKind::Load: return "load";
+    case EventKind::Unload: return "unload";
+    case EventKind::Key: return "key";
+    case EventKind::Stop: return "stop";
+    case EventKind::Misuse: return "misuse";
+  }
+  return "?";
+}
+
+std::string TraceWriter::describe(const HostEvent& event) {
+  switch (event.kind) {
+    case EventKind::ScriptRegister:
+    case EventKind::ScriptUnregister:
+      if (!event.detail.empty()) return event.detail;
+      return event.pointer == pluginModule_ ? "self" : "other";
+    case EventKind::KeyboardRegister:
+      keyboardHandler_ = event.pointer;
+      return "";
+    case EventKind::KeyboardUnregister:
+      if (!event.detail.empty()) return event.detail;
+      return event.pointer == keyboardHandler_ ? "registered" : "other";
+    case EventKind::Wait: return std::to_string(event.waitMs);
+    case EventKind::Call: return describeCall(event);
+    case EventKind::Key: return describeKey(event);
+    case EventKind::Unload: return "";
+    case EventKind::Load:
+    case EventKind::Stop:
+    case EventKind::Misuse: return quoteText(event.detail);
+  }
+  return "";
+}
+
+void TraceWriter::write(const HostEvent& event) {
+  const std::string details = describe(event);
+  out_ << event.frame << ' ' << traceKindName(event.kind);
+  if (!details.empty()) out_ << ' ' << details;
+  out_ << '\n';
+}
+
+void TraceWriter::writeAll(const std::vector<HostEvent>& events) {
+  for (const auto& event : events) write(event);
+}
+
+}  // namespace standin

@@ -1,5 +1,25 @@
 #include "config/settings_store.h"
 
+#include <memory>
+#include <string_view>
+
+#include "config/setting_number.h"
+
+namespace {
+
+// Heap-allocated and published once at start-up; freed when the library is
+// unloaded, so a plug-in reloaded by the host does not leak a store per load.
+std::unique_ptr<SettingsMap> publishedStore;
+
+// The stored text, or null; found without building a std::string.
+const std::string* findSetting(const char* name) {
+  if (!publishedStore || name == nullptr) return nullptr;
+  const auto found = publishedStore->find(std::string_view(name));
+  return found == publishedStore->end() ? nullptr : &found->second;
+}
+
+}  // namespace
+
 SettingsMap makeDefaultSettings() {
   SettingsMap defaults;
   defaults[kAlternativeCameraSwitch] = "1";
@@ -8,7 +28,30 @@ SettingsMap makeDefaultSettings() {
   return defaults;
 }
 
-std::string getSetting(const char*) { return "1"; }
-bool isSettingOn(const char*) { return true; }
+void publishSettingsStore(SettingsMap store) {
+  publishedStore = std::make_unique<SettingsMap>(std::move(store));
+}
 
-void publishSettingsStore(SettingsMap) {}
+void setSetting(std::string name, std::string text) {
+  if (!publishedStore) publishSettingsStore({});
+  (*publishedStore)[std::move(name)] = std::move(text);
+}
+
+const SettingsMap& settingsStore() {
+  static const SettingsMap nothingPublished;
+  return publishedStore ? *publishedStore : nothingPublished;
+}
+
+std::string getSetting(const char* name) {
+  const std::string* text = findSetting(name);
+  return text ? *text : std::string();
+}
+
+// Reads the stored text in place: the frame asks three switches, and none of
+// them needs a copy to be parsed.
+bool isSettingOn(const char* name) {
+  const std::string* text = findSetting(name);
+  if (text == nullptr || text->empty()) return false;
+  const int number = readSettingNumber(*text);
+  return number != 0 && number != -1;
+}

@@ -1,0 +1,79 @@
+#include "features/angle_reduction.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+namespace {
+
+// The first 320 bits after the point of 2/pi, most significant first.
+constexpr std::array<std::uint32_t, 10> kTwoOverPi = {
+    0xA2F9836E, 0x4E441529, 0xFC2757D1, 0xF534DDC0, 0xDB629599,
+    0x3C439041, 0xFE5163AB, 0xDEBBC561, 0xB7246E3A, 0x424DD2E0};
+constexpr int kTwoOverPiBits = 320;
+constexpr int kMantissaBits = 53;
+constexpr DoubleDouble kHalfPi = {1.5707963267948966, 6.123233995736766e-17};
+
+// Little-endian 32-bit limbs of a 53-bit integer times the 320-bit table.
+using WideProduct = std::array<std::uint32_t, 12>;
+
+WideProduct timesTwoOverPi(std::uint64_t mantissa) {
+  WideProduct product{};
+  const std::uint64_t halves[2] = {mantissa & 0xFFFFFFFFu, mantissa >> 32};
+  for (int i = 0; i < 2; ++i) {
+    std::uint64_t carry = 0;
+    for (int j = 0; j < 10; ++j) {
+      const std::uint64_t limb = kTwoOverPi[9 - j];
+      const std::uint64_t sum = halves[i] * limb + product[i + j] + carry;  // < 2^64
+      product[i + j] = static_cast<std::uint32_t>(sum);
+      carry = sum >> 32;
+    }
+    product[i + 10] = static_cast<std::uint32_t>(carry);
+  }
+  return product;
+}
+
+// `count` (at most 64) bits of the product starting at bit `position`.
+std::uint64_t bitsAt(const WideProduct& product, int position, int count) {
+  std::uint64_t bits = 0;
+  for (int bit = position + count - 1; bit >= position; --bit)
+    bits = (bits << 1) | ((product[bit / 32] >> (bit % 32)) & 1u);
+  return bits;
+}
+
+// A 128-bit fraction high:low (value (high * 2^64 + low) / 2^128) as a double-double.
+DoubleDouble fractionToDoubleDouble(std::uint64_t high, std::uint64_t low) {
+  if ((high | low) == 0) return {0.0, 0.0};
+  int shift = 0;
+  for (; (high >> 63) == 0; ++shift) {
+    high = (high << 1) | (low >> 63);
+    low <<= 1;
+  }
+  const auto top = static_cast<double>(high >> 11);
+  const auto next = static_cast<double>(((high & 0x7FFu) << 42) | (low >> 22));
+  return {std::ldexp(top, -53 - shift), std::ldexp(next, -106 - shift)};
+}
+
+}  // namespace
+
+ReducedAngle reduceByHalfPi(double magnitude) {
+  int exponent = 0;
+  const double fraction = std::frexp(magnitude, &exponent);
+  const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, kMantissaBits));
+  // magnitude * 2/pi = product * 2^-point; bits at and above the point are
+  // the multiple of pi/2, of which only the last two matter.
+  const int point = kTwoOverPiBits - (exponent - kMantissaBits);
+  const WideProduct product = timesTwoOverPi(mantissa);
+  auto quadrant = static_cast<unsigned>(bitsAt(product, point, 2));
+  std::uint64_t high = bitsAt(product, point - 64, 64);
+  std::uint64_t low = bitsAt(product, point - 128, 64);
+  const bool roundUp = (high >> 63) != 0;
+  if (roundUp) {  // fraction f >= 1/2: take the next multiple, remainder f - 1
+    ++quadrant;
+    low = ~low + 1;
+    high = ~high + (low == 0 ? 1 : 0);
+  }
+  DoubleDouble remainder = multiply(fractionToDoubleDouble(high, low), kHalfPi);
+  if (roundUp) remainder = {-remainder.hi, -remainder.lo};
+  return {quadrant & 3u, remainder};
+}

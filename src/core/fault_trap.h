@@ -1,8 +1,10 @@
 #pragma once
 
-// Runs one frame's feature work; an exception that leaves it is logged and
-// shown on screen, and never leaves this function.
-void runTrapped(void (*work)());
+// Runs one frame's feature work. An exception that leaves it is logged and
+// shown on screen, and never leaves this function: an exception that reached
+// the host would take the game down with it.
+void runTrapped(void (*work)()) noexcept;
 
-// Shows one line of text on the game's screen.
+// Shows one line of text on the game's screen. `text` must stay valid until
+// the call returns.
 void showNotice(const char* text);

@@ -1,0 +1,48 @@
+#include "key_courier_win.h"
+
+#include "session_win.h"
+
+namespace standin::win {
+
+KeyCourier::KeyCourier(StandinHost& host) : host_(host) {
+  request_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (request_ && done_) thread_ = CreateThread(nullptr, 0, &KeyCourier::threadMain, this, 0, nullptr);
+}
+
+KeyCourier::~KeyCourier() {
+  if (thread_) {
+    quit_ = true;
+    SetEvent(request_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+  if (request_) CloseHandle(request_);
+  if (done_) CloseHandle(done_);
+}
+
+DWORD WINAPI KeyCourier::threadMain(void* self) {
+  auto* courier = static_cast<KeyCourier*>(self);
+  for (;;) {
+    WaitForSingleObject(courier->request_, INFINITE);
+    if (courier->quit_) return 0;
+    for (const KeyMessage& key : *courier->batch_) {
+      heartbeat();
+      courier->host_.deliverKey(key.code, key.repeats, key.scanCode, key.isExtended, key.isWithAlt,
+                                key.wasDownBefore, key.isUpNow);
+      heartbeat();
+    }
+    SetEvent(courier->done_);
+  }
+}
+
+// The watchdog, not a time-out here, ends a handler that never returns.
+void KeyCourier::deliver(const std::vector<KeyMessage>& batch) {
+  if (batch.empty() || !thread_) return;
+  batch_ = &batch;
+  SetEvent(request_);
+  WaitForSingleObject(done_, INFINITE);
+  batch_ = nullptr;
+}
+
+}  // namespace standin::win

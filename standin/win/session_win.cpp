@@ -1,0 +1,218 @@
+#include "session_win.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+
+#include "key_courier_win.h"
+#include "plugin_library_win.h"
+#include "scenario.h"
+#include "script_scheduler_win.h"
+#include "standin_host.h"
+#include "trace.h"
+#include "watchdog_win.h"
+
+namespace standin::win {
+
+namespace {
+
+Progress g_progress;
+ScriptScheduler* g_scheduler = nullptr;
+
+// The trace file and what has passed through it; shared with the watchdog
+// and the crash filter, which write out the rest when the session ends early.
+struct TraceOutput {
+  CRITICAL_SECTION lock;
+  std::ofstream file;
+  std::unique_ptr<TraceWriter> writer;
+  std::uint64_t calls = 0;
+  std::uint64_t misuses = 0;
+  std::uint64_t frames = 0;
+  std::string lastStop;
+} g_trace;
+
+void report(const std::string& message) {
+  std::fprintf(stderr, "standin: %s\n", message.c_str());
+  std::fflush(stderr);
+}
+
+std::string fullPath(const char* path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
+}
+
+std::string fileName(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void note(EventKind kind, const std::string& detail) {
+  HostEvent event;
+  event.kind = kind;
+  event.detail = detail;
+  StandinHost::instance().note(std::move(event));
+}
+
+void writeEvents(const std::vector<HostEvent>& events) {
+  for (const HostEvent& event : events) {
+    if (event.kind == EventKind::Call) ++g_trace.calls;
+    if (event.kind == EventKind::Wait && event.waitMs == 0) ++g_trace.frames;
+    if (event.kind == EventKind::Stop) g_trace.lastStop = event.detail;
+    if (event.kind == EventKind::Misuse) ++g_trace.misuses;
+    g_trace.writer->write(event);
+  }
+}
+
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", info->ExceptionRecord->ExceptionCode);
+  abandon(std::string("the plug-in crashed with exception ") + code + " while " + g_progress.phase, kExitCrashed);
+}
+
+void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
+  std::vector<KeyMessage> batch;
+  for (const KeyMessage& key : keys)
+    if (key.frame == frame) batch.push_back(key);
+  if (batch.empty()) return;
+  g_progress.phase = "in its keyboard handler";
+  courier.deliver(batch);
+  heartbeat();
+}
+
+int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier) {
+  ScriptScheduler scheduler(host, scenario.caps);
+  g_scheduler = &scheduler;
+  int code = kExitOk;
+  deliverKeysFor(1, scenario.keys, courier);
+  while (host.frame() <= scenario.frames) {
+    if (!host.registeredScript()) {
+      note(EventKind::Stop, scheduler.started() ? "the plug-in unregistered its script"
+                                                : "the plug-in registered no script");
+      if (!scheduler.started()) code = kExitMisbehaved;
+      break;
+    }
+    g_progress.phase = "running its script";
+    const auto outcome = scheduler.resume();
+    heartbeat();
+    flushTrace();
+    if (outcome == ScriptScheduler::Outcome::Stopped) {
+      code = kExitMisbehaved;
+      break;
+    }
+    if (outcome == ScriptScheduler::Outcome::FrameEnded && host.frame() <= scenario.frames)
+      deliverKeysFor(host.frame(), scenario.keys, courier);
+  }
+  g_scheduler = nullptr;
+  return code;
+}
+
+int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
+  StandinHost& host = StandinHost::instance();
+  KeyCourier courier(host);
+  if (!courier.ready()) {
+    report("cannot start the keyboard thread");
+    return kExitUsage;
+  }
+  g_progress.phase = "loading it (its DllMain)";
+  note(EventKind::Load, fileName(pluginPath));
+  std::string cause;
+  const HMODULE plugin = loadPlugin(pluginPath, cause);
+  g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, plugin);
+  if (!plugin) {
+    // The trace names the file alone, so it reads the same wherever the plug-in lies.
+    note(EventKind::Stop, "cannot load " + fileName(pluginPath) + ": " + cause);
+    flushTrace();
+    report("cannot load " + pluginPath + ": " + cause);
+    return kExitLoadFailed;
+  }
+  int code = playFrames(host, scenario, courier);
+  g_progress.phase = "unloading it (its DllMain)";
+  note(EventKind::Unload, "");
+  FreeLibrary(plugin);
+  heartbeat();
+  flushTrace();
+  if (code != kExitOk) report("stopped in frame " + std::to_string(host.frame()) + ": " + g_trace.lastStop);
+  if (g_trace.misuses != 0)
+    report("warning: the plug-in broke the host's rules " + std::to_string(g_trace.misuses) +
+           " times (the 'misuse' lines of the trace)");
+  return code;
+}
+
+}  // namespace
+
+Progress& progress() { return g_progress; }
+
+ScriptScheduler* activeScheduler() { return g_scheduler; }
+
+void noteMisuse(const std::string& what) { note(EventKind::Misuse, what); }
+
+void flushTrace() {
+  EnterCriticalSection(&g_trace.lock);
+  if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
+  g_trace.file.flush();
+  LeaveCriticalSection(&g_trace.lock);
+}
+
+void abandon(const std::string& message, ExitCode code) {
+  report(message);
+  note(EventKind::Stop, message);
+  // The runner may hold the trace; then what it has written must do.
+  for (int tries = 0; tries < 50; ++tries) {
+    if (TryEnterCriticalSection(&g_trace.lock)) {
+      if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
+      g_trace.file.flush();
+      break;
+    }
+    Sleep(10);
+  }
+  std::fflush(stdout);
+  TerminateProcess(GetCurrentProcess(), code);
+  for (;;) Sleep(INFINITE);
+}
+
+int runSession(int argc, char** argv) {
+  if (argc != 4) {
+    report("usage: standin.exe SCENARIO PLUGIN TRACE (see standin/README.md)");
+    return kExitUsage;
+  }
+  InitializeCriticalSection(&g_trace.lock);
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  SetUnhandledExceptionFilter(&crashFilter);
+  const std::string pluginPath = fullPath(argv[2]);
+  const std::string tracePath = fullPath(argv[3]);
+  Scenario scenario;
+  try {
+    scenario = loadScenarioFile(argv[1]);
+  } catch (const ScenarioError& error) {
+    report(error.what());
+    return kExitUsage;
+  }
+  const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    report("cannot enter the working folder " + folder);
+    return kExitUsage;
+  }
+  g_trace.file.open(tracePath, std::ios::binary | std::ios::trunc);
+  if (!g_trace.file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  StandinHost::instance().reset();
+  scenario.applyTo(StandinHost::instance());
+  Watchdog watchdog(scenario.caps.stallMs);
+  const int code = playLoaded(scenario, pluginPath);
+  g_trace.file.close();
+  if (!g_trace.file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  std::printf("standin: %llu frames played, %llu native calls; trace in %s\n",
+              static_cast<unsigned long long>(g_trace.frames), static_cast<unsigned long long>(g_trace.calls),
+              tracePath.c_str());
+  return code;
+}
+
+}  // namespace standin::win
+
+extern "C" int standinRun(int argc, char** argv) { return standin::win::runSession(argc, argv); }

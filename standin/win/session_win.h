@@ -1,0 +1,48 @@
+// The stand-in runner: plays a scenario with a plug-in loaded into this process.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace standin::win {
+
+class ScriptScheduler;
+
+// The runner's exit codes (see standin/README.md).
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitUsage = 2,          // bad command line, scenario or working folder
+  kExitLoadFailed = 4,     // the plug-in could not be loaded
+  kExitStuck = 5,          // the plug-in stopped calling the host
+  kExitMisbehaved = 6,     // a cap was exceeded, or the script ended or was never registered
+  kExitCrashed = 7,        // an exception nobody handled
+  kExitTraceFailed = 8,    // the trace could not be written
+};
+
+// What the session is doing; read by the watchdog and the crash filter from
+// other threads, so kept to plain words.
+struct Progress {
+  volatile LONG heartbeat = 0;
+  const char* volatile phase = "starting";
+};
+
+Progress& progress();
+inline void heartbeat() { InterlockedIncrement(&progress().heartbeat); }
+
+// The scheduler while frames are played, null before and after.
+ScriptScheduler* activeScheduler();
+
+// Records that the plug-in broke one of the host's rules.
+void noteMisuse(const std::string& what);
+
+// Writes out what the host has recorded so far.
+void flushTrace();
+
+// Reports a fatal fault, writes the trace as far as it goes and ends the process.
+[[noreturn]] void abandon(const std::string& message, ExitCode code);
+
+int runSession(int argc, char** argv);
+
+}  // namespace standin::win

@@ -1,0 +1,45 @@
+#include "watchdog_win.h"
+
+#include <string>
+
+#include "session_win.h"
+
+namespace standin::win {
+
+namespace {
+constexpr DWORD kLookEveryMs = 50;
+}
+
+Watchdog::Watchdog(std::uint64_t stallMs) : stallMs_(stallMs) {
+  quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (quit_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
+}
+
+Watchdog::~Watchdog() {
+  if (thread_) {
+    SetEvent(quit_);
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+  if (quit_) CloseHandle(quit_);
+}
+
+DWORD WINAPI Watchdog::threadMain(void* self) {
+  auto* watchdog = static_cast<Watchdog*>(self);
+  LONG lastSeen = progress().heartbeat;
+  ULONGLONG lastChange = GetTickCount64();
+  while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
+    const LONG now = progress().heartbeat;
+    if (now != lastSeen) {
+      lastSeen = now;
+      lastChange = GetTickCount64();
+    } else if (GetTickCount64() - lastChange > watchdog->stallMs_) {
+      abandon("the plug-in is stuck: no call to the host for " + std::to_string(watchdog->stallMs_) +
+                  " ms while " + progress().phase,
+              kExitStuck);
+    }
+  }
+  return 0;
+}
+
+}  // namespace standin::win

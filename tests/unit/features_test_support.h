@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "core/player_character.h"
+#include "features/alternative_camera.h"
+#include "host/native_slots.h"
+#include "host_test_support.h"
+
+// The natives of the combat tweaks, as the game knows them.
+namespace native {
+constexpr std::uint64_t kTextHash = 0xFD340785ADF8CFB7;
+constexpr std::uint64_t kWeapon = 0x3A87E44BB9A01D54;
+constexpr std::uint64_t kEntityState = 0x7EE53118C892B513;
+constexpr std::uint64_t kRevealControl = 0x50F940259D3841E6;
+constexpr std::uint64_t kZoomControl = 0xF3A21BCD95725A4A;
+constexpr std::uint64_t kControlSet = 0xA571D46727E2B718;
+constexpr std::uint64_t kEntityVector = 0x2412D9C05BB09B97;
+constexpr std::uint64_t kEntityRotation = 0xE09CAF86C32CB48F;
+constexpr std::uint64_t kAimGate = 0x936F967D4BE1CE9D;
+constexpr std::uint64_t kAimWeapon = 0x959383DCD42040DA;
+constexpr std::uint64_t kAimCharacter = 0x01FEE67DB37F59B2;
+constexpr std::uint64_t kCamera = 0x2126C740A4AC370B;
+constexpr std::uint64_t kTarget = 0x18A3E9EE1297FD39;
+constexpr std::uint64_t kTargetTest1 = 0xCF8176912DDA4EA5;
+constexpr std::uint64_t kTargetTest2 = 0xB980061DA992779D;
+constexpr std::uint64_t kTargetTest3 = 0x7D5B1F88E7504BBA;
+constexpr std::uint64_t kBone = 0xD75960F6BD9EA49C;
+constexpr std::uint64_t kBonePosition = 0x17C07FC640E86B4E;
+constexpr std::uint64_t kGoreShot = 0x867654CBC7606F2C;
+constexpr std::uint64_t kShakeWeapon = 0x705BE297EEBDB95D;
+constexpr std::uint64_t kFiring = 0x34616828CD07F1A1;
+constexpr std::uint64_t kShakeBlocked = 0xEA4C5F4AA0A4DBEF;
+constexpr std::uint64_t kStrongShake = 0xC75386174ECE95D5;
+constexpr std::uint64_t kShake = 0xD9B31B4650520529;
+constexpr std::uint64_t kPlayerCharacter = 0x096275889B8E0EE0;
+}  // namespace native
+
+inline std::uint64_t bitsOf(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+inline standin::Answer truth(bool value) { return standin::Answer::ofInt(value ? 1 : 0); }
+inline standin::Answer weaponAnswer(std::uint32_t weapon) { return standin::Answer::ofOut(1, weapon); }
+
+// Fills the stack below the caller with `pattern`, so that a variable left
+// without a starting value would likely read as it.
+[[gnu::noinline]] inline void fillStackWith(std::uint32_t pattern) {
+  volatile std::uint32_t junk[1024];
+  for (auto& word : junk) word = pattern;
+}
+
+// The offset direction worked out independently of the plug-in's code:
+// trigonometry in long double rounded to double, and every product, rounding
+// and difference through a volatile, so nothing is fused or kept wider than
+// double for F and float for the cross product.
+inline HostVector3 expectedOffsetDirection(float rotationY, float rotationZ, const float (&a)[3]) {
+  const double k = 0.017453292519943295;
+  volatile double pitch = static_cast<double>(rotationY) * k;
+  volatile double heading = static_cast<double>(rotationZ) * k;
+  volatile double cosPitch = static_cast<double>(std::cos(static_cast<long double>(pitch)));
+  volatile double sinPitch = static_cast<double>(std::sin(static_cast<long double>(pitch)));
+  volatile double cosHeading = static_cast<double>(std::cos(static_cast<long double>(heading)));
+  volatile double sinHeading = static_cast<double>(std::sin(static_cast<long double>(heading)));
+  volatile double wideX = cosHeading * cosPitch;
+  volatile double wideY = sinHeading * cosPitch;
+  volatile float fx = static_cast<float>(wideX);
+  volatile float fy = static_cast<float>(wideY);
+  volatile float fz = -static_cast<float>(sinPitch);
+  volatile float p1 = fy * a[2], p2 = fz * a[1], p3 = fz * a[0], p4 = fx * a[2], p5 = fx * a[1], p6 = fy * a[0];
+  HostVector3 expected{};
+  expected.x = p1 - p2;
+  expected.y = p3 - p4;
+  expected.z = p5 - p6;
+  return expected;
+}
+
+// The player is a negative handle, so a sign-extended push would show.
+constexpr GameHandle kPlayer = -4660;
+constexpr std::uint64_t kPlayerSlot = 0xFFFFEDCCu;
+
+class FeatureTest : public HostTest {
+ protected:
+  void SetUp() override {
+    HostTest::SetUp();
+    playerCharacter = kPlayer;
+    alternativeCameraOn = true;
+  }
+  void TearDown() override {
+    alternativeCameraOn = true;
+    playerCharacter = 0;
+  }
+
+  // Answers for the calls of `hash` in every frame; the last one repeats.
+  static void answer(std::uint64_t hash, std::vector<standin::Answer> perCall) {
+    host().answers().setDefault(hash, std::move(perCall));
+  }
+  static std::vector<standin::HostEvent> callsOf(std::uint64_t hash) {
+    std::vector<standin::HostEvent> found;
+    for (const auto& call : host().calls())
+      if (call.hash == hash) found.push_back(call);
+    return found;
+  }
+  static void nextFrame() { host().scriptWait(0); }
+};

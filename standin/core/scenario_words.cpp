@@ -3,10 +3,7 @@
 namespace standin {
 
 const Token& Words::take(const std::string& what) {
-  if (done()) {
-    const std::string after = next_ == 0 ? std::string() : " after '" + tokens_[next_ - 1].text + "'";
-    throw LineError("missing " + what + after);
-  }
+  if (done()) throw LineError("missing " + what);
   return tokens_[next_++];
 }
 

@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "game_text_hash.h"
+#include "scenario.h"
+#include "standin_host.h"
+
+namespace {
+
+using standin::Answer;
+using standin::parseScenario;
+using standin::Scenario;
+using standin::ScenarioError;
+
+Scenario parse(const std::string& text) {
+  std::istringstream in(text);
+  return parseScenario(in, "scenario.txt");
+}
+
+std::string errorOf(const std::string& text) {
+  try {
+    parse(text);
+  } catch (const ScenarioError& error) {
+    return error.what();
+  }
+  return "(accepted)";
+}
+
+std::uint32_t floatBits(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+TEST(ScenarioParser, ReadsEveryDirective) {
+  const Scenario s = parse(R"(# a session
+frames 0x14            # twenty
+folder "game dir"
+answer 0x096275889B8E0EE0 int -7
+answer 0x3A87E44BB9A01D54 out 1 hash(weapon_unarmed)
+answer 0x18A3E9EE1297FD39 frames 3-5 int 42 then int 0
+answer 0x18A3E9EE1297FD39 frame 4 whole 0xFFFFFFFF80000001 out 2 -1
+answer 0x17C07FC640E86B4E frames 10- vector 1.5 -2 0x7FC00001
+answer 0x10 zero then int 1
+key 3 0x52
+key 2 0x45 up alt=1 repeats=3 scan=0x1F extended=1
+key 2 0x46 was-down=-1
+text-arg 0x1234 2
+out-arg 0x5678 0
+cap calls-per-frame 500
+cap waits-per-frame 7
+cap frames 1000
+cap stall-ms 2500
+)");
+  EXPECT_EQ(s.frames, 20u);
+  EXPECT_EQ(s.folder, "game dir");
+  EXPECT_EQ(s.caps.callsPerFrame, 500u);
+  EXPECT_EQ(s.caps.waitsPerFrame, 7u);
+  EXPECT_EQ(s.caps.frames, 1000u);
+  EXPECT_EQ(s.caps.stallMs, 2500u);
+
+  const auto& book = s.answers;
+  EXPECT_EQ(book.find(1, 0x096275889B8E0EE0, 0)->slots[0], 0xFFFFFFF9u) << "32 bits, upper half zero";
+  const Answer* weapon = book.find(9, 0x3A87E44BB9A01D54, 3);
+  ASSERT_EQ(weapon->outWrites.size(), 1u);
+  EXPECT_EQ(weapon->outWrites[0], std::make_pair(1u, standin::gameTextHash("weapon_unarmed")));
+
+  // Frames 3 and 5 play the sequence; frame 4 was set later and wins; 2 and 6 have nothing.
+  EXPECT_EQ(book.find(3, 0x18A3E9EE1297FD39, 0)->slots[0], 42u);
+  EXPECT_EQ(book.find(5, 0x18A3E9EE1297FD39, 1)->slots[0], 0u);
+  EXPECT_EQ(book.find(5, 0x18A3E9EE1297FD39, 9)->slots[0], 0u) << "the last answer repeats";
+  const Answer* frame4 = book.find(4, 0x18A3E9EE1297FD39, 5);
+  EXPECT_EQ(frame4->slots[0], 0xFFFFFFFF80000001ull);
+  EXPECT_EQ(frame4->outWrites[0], std::make_pair(2u, 0xFFFFFFFFu));
+  EXPECT_EQ(book.find(2, 0x18A3E9EE1297FD39, 0), nullptr);
+  EXPECT_EQ(book.find(6, 0x18A3E9EE1297FD39, 0), nullptr);
+
+  EXPECT_EQ(book.find(9, 0x17C07FC640E86B4E, 0), nullptr);
+  const Answer* vector = book.find(1000000, 0x17C07FC640E86B4E, 0);
+  ASSERT_NE(vector, nullptr);
+  EXPECT_EQ(vector->slots[0], floatBits(1.5f));
+  EXPECT_EQ(vector->slots[1], floatBits(-2.0f));
+  EXPECT_EQ(vector->slots[2], 0x7FC00001u) << "hex components are bit patterns";
+  EXPECT_EQ(book.find(1, 0x10, 0)->slots[0], 0u);
+  EXPECT_EQ(book.find(1, 0x10, 1)->slots[0], 1u);
+
+  // Keys by frame, those of one frame in the order written.
+  ASSERT_EQ(s.keys.size(), 3u);
+  EXPECT_EQ(s.keys[0].code, 0x45u);
+  EXPECT_EQ(s.keys[0].repeats, 3);
+  EXPECT_EQ(s.keys[0].scanCode, 0x1F);
+  EXPECT_EQ(s.keys[0].isExtended, 1);
+  EXPECT_EQ(s.keys[0].isWithAlt, 1);
+  EXPECT_EQ(s.keys[0].wasDownBefore, 1);
+  EXPECT_EQ(s.keys[0].isUpNow, 1);
+  EXPECT_EQ(s.keys[1].code, 0x46u);
+  EXPECT_EQ(s.keys[1].wasDownBefore, -1);
+  EXPECT_EQ(s.keys[2].frame, 3u);
+  EXPECT_EQ(s.keys[2].repeats, 1) << "a key press by default";
+  EXPECT_EQ(s.keys[2].wasDownBefore, 0);
+  EXPECT_EQ(s.keys[2].isUpNow, 0);
+
+  auto& host = standin::StandinHost::instance();
+  host.reset();
+  s.applyTo(host);
+  EXPECT_TRUE(host.isTextArgument(0x1234, 2));
+  EXPECT_TRUE(host.isOutArgument(0x5678, 0));
+  EXPECT_TRUE(host.isOutArgument(0x18A3E9EE1297FD39, 2)) << "an 'out' answer declares its argument";
+  EXPECT_NE(host.answers().find(1, 0x096275889B8E0EE0, 0), nullptr);
+  host.reset();
+}
+
+TEST(ScenarioParser, DefaultsKeepASessionShortAndCapped) {
+  const Scenario s = parse("");
+  EXPECT_EQ(s.frames, 10u);
+  EXPECT_TRUE(s.folder.empty());
+  EXPECT_TRUE(s.keys.empty());
+  EXPECT_EQ(s.caps.callsPerFrame, 10000u);
+  EXPECT_EQ(s.caps.waitsPerFrame, 1000u);
+  EXPECT_EQ(s.caps.frames, 100000u);
+  EXPECT_EQ(s.caps.stallMs, 10000u);
+}
+
+// Each bad line stands on line 2, after a comment line.
+TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
+  const struct {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"answer 0x10 foo 1", "scenario.txt:2: unknown answer kind 'foo'"},
+      {"bogus 1", "scenario.txt:2: unknown directive 'bogus'"},
+      {"frames 0", "scenario.txt:2: frames are numbered from 1"},
+      {"frames ten", "scenario.txt:2: bad frame 'ten'"},
+      {"frames 3 4", "scenario.txt:2: unexpected '4'"},
+      {"frames -3", "scenario.txt:2: bad frame '-3'"},
+      {"answer 0x10 int", "scenario.txt:2: missing value of 'int'"},
+      {"answer 0x10", "scenario.txt:2: missing answer (int, whole, vector, out or zero)"},
+      {"answer 0x10 int 1 vector 1 2 3", "scenario.txt:2: an answer may hold only one of int, whole and vector"},
+      {"answer 0x10 int 0x100000000", "scenario.txt:2: bad int value '0x100000000'"},
+      {"answer 0x10 int -2147483649", "scenario.txt:2: bad int value '-2147483649'"},
+      {"answer 0x10 whole 18446744073709551616", "scenario.txt:2: bad whole value"},
+      {"answer 0x10 frames 5-3 int 1", "scenario.txt:2: frame range '5-3' ends before it starts"},
+      {"answer 0x10 frames 0-3 int 1", "scenario.txt:2: frames are numbered from 1"},
+      {"answer 0x10 frames int 1", "scenario.txt:2: bad frame 'int'"},
+      {"answer 0x10 int 1 then", "scenario.txt:2: missing answer"},
+      {"answer 0x10 zero int 1", "scenario.txt:2: unexpected 'int' after 'zero'"},
+      {"answer 0x10 vector 1 2 nan", "scenario.txt:2: bad vector component 'nan'"},
+      {"answer 0x10 vector 1 2 1e99", "scenario.txt:2: bad vector component '1e99'"},
+      {"answer 0x10 vector 1 2", "scenario.txt:2: missing x, y and z of 'vector'"},
+      {"answer 0x10 out 64 1", "scenario.txt:2: bad argument index '64'"},
+      {"answer 0x10 int +1", "scenario.txt:2: bad int value '+1'"},
+      {"key 1 0x41 bogus=1", "scenario.txt:2: unknown key field 'bogus'"},
+      {"key 1 0x41 sideways", "scenario.txt:2: unknown key field 'sideways'"},
+      {"key 1 0x41 repeats=70000", "scenario.txt:2: bad repeats '70000'"},
+      {"key 1", "scenario.txt:2: missing key code"},
+      {"folder \"game", "scenario.txt:2: unterminated or badly escaped quoted text"},
+      {"folder", "scenario.txt:2: missing working folder"},
+      {"folder a b", "scenario.txt:2: unexpected 'b'"},
+      {"cap calls-per-frame 0", "scenario.txt:2: a cap must be at least 1"},
+      {"cap speed 3", "scenario.txt:2: unknown cap 'speed'"},
+      {"cap stall-ms 600001", "scenario.txt:2: bad cap '600001'"},
+      {"text-arg 0x10", "scenario.txt:2: missing argument index"},
+      {"\"answer\" 0x10 int 1", "scenario.txt:2: a line must start with a directive"},
+  };
+  for (const auto& c : cases) {
+    const std::string error = errorOf(std::string("# comment\n") + c.line + "\n");
+    EXPECT_EQ(error.rfind(c.message, 0), 0u) << c.line << "\n  gave: " << error;
+  }
+}
+
+TEST(ScenarioParser, RefusesWhatOnlyTheWholeFileShows) {
+  EXPECT_EQ(errorOf("frames 3\n\nframes 4\n"), "scenario.txt:3: 'frames' given twice (first on line 1)");
+  EXPECT_EQ(errorOf("frames 5\nkey 6 0x41\nkey 5 0x42\n"),
+            "scenario.txt:2: key message for frame 6, but the session has only 5 frames");
+  EXPECT_EQ(errorOf("key 11 0x41\n"), "scenario.txt:1: key message for frame 11, but the session has only 10 frames");
+  EXPECT_EQ(errorOf("frames 200000\n"),
+            "scenario.txt:1: 200000 frames is more than the cap of 100000 (raise it with 'cap frames N')");
+  EXPECT_EQ(errorOf("cap frames 5\n"),
+            "scenario.txt:1: 10 frames is more than the cap of 5 (raise it with 'cap frames N')");
+  EXPECT_EQ(errorOf("cap frames 200000\nframes 200000\n"), "(accepted)");
+}
+
+TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
+  std::mt19937 random(12345);
+  const std::string words[] = {"answer", "key", "frames", "0x10", "int", "vector", "then", "out",
+                               "1-", "\"", "#", "-", "=", "cap", "zero", "\\x", "\xFF", "\0"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string line;
+    for (int i = random() % 8; i > 0; --i) line += words[random() % std::size(words)] + " ";
+    for (int i = random() % 4; i > 0; --i) line += static_cast<char>(random() % 256);
+    try {
+      parse(line + "\n");
+    } catch (const ScenarioError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind("scenario.txt:1: ", 0), 0u) << error.what();
+    }
+  }
+}
+
+TEST(ScenarioFolder, RelativeFoldersHangBelowTheScenarioFile) {
+  using standin::resolveWorkingFolder;
+  EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", ""), "/tmp/s/");
+  EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", "game"), "/tmp/s/game");
+  EXPECT_EQ(resolveWorkingFolder("Z:\\s\\scenario.txt", "game"), "Z:\\s\\game");
+  EXPECT_EQ(resolveWorkingFolder("scenario.txt", "game"), "game");
+  EXPECT_EQ(resolveWorkingFolder("scenario.txt", ""), ".");
+  EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", "/srv/game"), "/srv/game");
+  EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", "C:\\game"), "C:\\game");
+}
+
+}  // namespace

@@ -10,7 +10,6 @@
 #include "features/angle_trig.h"
 #include "features/game_queries.h"
 #include "features/offset_direction.h"
-#include "features/vector_ops.h"
 #include "features_test_support.h"
 #include "host/native_call.h"
 
@@ -104,24 +103,6 @@ TEST_F(GameQueriesTest, ThreeFloatsGoIntoTheCallTheCallerBegan) {
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].args,
             (std::vector<std::uint64_t>{7, 0x3FC00000u, 0x80000000u, 0x40400000u, 8}));
-}
-
-TEST(VectorOps, ComponentwiseInFloatWithUpperHalvesZero) {
-  HostVector3 a{1.5f, 0xFFFFFFFFu, -2.0f, 0xFFFFFFFFu, 0.25f, 0xFFFFFFFFu};
-  HostVector3 b{0.5f, 0xABCDu, 4.0f, 0xABCDu, -0.25f, 0xABCDu};
-  const HostVector3 sum = addVectors(a, b);
-  EXPECT_EQ(sum.x, 2.0f);
-  EXPECT_EQ(sum.y, 2.0f);
-  EXPECT_EQ(sum.z, 0.0f);
-  const HostVector3 scaled = scaleVector(a, -2.0f);
-  EXPECT_EQ(scaled.x, -3.0f);
-  EXPECT_EQ(scaled.y, 4.0f);
-  EXPECT_EQ(scaled.z, -0.5f);
-  for (const HostVector3& v : {sum, scaled}) {
-    EXPECT_EQ(v.xUpper, 0u);
-    EXPECT_EQ(v.yUpper, 0u);
-    EXPECT_EQ(v.zUpper, 0u);
-  }
 }
 
 // Reference values of sin and cos of double(degrees) * k, each the double

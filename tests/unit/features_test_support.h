@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "features/alternative_camera.h"
 #include "host/native_slots.h"
 #include "host_test_support.h"
+#include "offset_direction_reference.h"
 
 // The natives of the combat tweaks, as the game knows them.
 namespace native {
@@ -53,31 +53,6 @@ inline standin::Answer weaponAnswer(std::uint32_t weapon) { return standin::Answ
 [[gnu::noinline]] inline void fillStackWith(std::uint32_t pattern) {
   volatile std::uint32_t junk[1024];
   for (auto& word : junk) word = pattern;
-}
-
-// The offset direction worked out independently of the plug-in's code:
-// trigonometry in long double rounded to double, and every product, rounding
-// and difference through a volatile, so nothing is fused or kept wider than
-// double for F and float for the cross product.
-inline HostVector3 expectedOffsetDirection(float rotationY, float rotationZ, const float (&a)[3]) {
-  const double k = 0.017453292519943295;
-  volatile double pitch = static_cast<double>(rotationY) * k;
-  volatile double heading = static_cast<double>(rotationZ) * k;
-  volatile double cosPitch = static_cast<double>(std::cos(static_cast<long double>(pitch)));
-  volatile double sinPitch = static_cast<double>(std::sin(static_cast<long double>(pitch)));
-  volatile double cosHeading = static_cast<double>(std::cos(static_cast<long double>(heading)));
-  volatile double sinHeading = static_cast<double>(std::sin(static_cast<long double>(heading)));
-  volatile double wideX = cosHeading * cosPitch;
-  volatile double wideY = sinHeading * cosPitch;
-  volatile float fx = static_cast<float>(wideX);
-  volatile float fy = static_cast<float>(wideY);
-  volatile float fz = -static_cast<float>(sinPitch);
-  volatile float p1 = fy * a[2], p2 = fz * a[1], p3 = fz * a[0], p4 = fx * a[2], p5 = fx * a[1], p6 = fy * a[0];
-  HostVector3 expected{};
-  expected.x = p1 - p2;
-  expected.y = p3 - p4;
-  expected.z = p5 - p6;
-  return expected;
 }
 
 // The player is a negative handle, so a sign-extended push would show.

@@ -214,10 +214,9 @@ TEST_F(MeleeGoreTest, TargetAndBoneFromBeforeTheWaitAreUsedAfterIt) {
 }
 
 std::vector<std::uint64_t> expectedShotArguments(const ShotScene& scene) {
-  const HostVector3 d = expectedOffsetDirection(scene.rotation[1], scene.rotation[2], scene.vector);
-  volatile float sx = 0.15f * d.x, sy = 0.15f * d.y, sz = 0.15f * d.z;
-  volatile float px = scene.bone[0] + sx, py = scene.bone[1] + sy, pz = scene.bone[2] + sz;
-  return {bitsOf(px), bitsOf(py), bitsOf(pz), bitsOf(scene.bone[0]), bitsOf(scene.bone[1]),
+  const HostVector3 p = expectedShotStart(
+      scene.bone, expectedOffsetDirection(scene.rotation[1], scene.rotation[2], scene.vector));
+  return {bitsOf(p.x), bitsOf(p.y), bitsOf(p.z), bitsOf(scene.bone[0]), bitsOf(scene.bone[1]),
           bitsOf(scene.bone[2]), 1000, 1, 0x31B7B9FE, kPlayerSlot, 0, 1, 0xBF800000u, 0};
 }
 

@@ -1,0 +1,158 @@
+#include "e2e_support.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "trace.h"
+
+namespace fs = std::filesystem;
+
+namespace e2e {
+
+namespace {
+
+std::string environmentOr(const char* name, const std::string& fallback) {
+  const char* value = std::getenv(name);
+  return value && *value ? value : fallback;
+}
+
+// A folder per test, made anew on each run, kept afterwards for a look.
+std::string freshSessionFolder() {
+  static std::map<std::string, int> played;
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = test ? std::string(test->test_suite_name()) + "." + test->name() : "session";
+  for (char& c : name)
+    if (c == '/') c = '_';
+  const int count = ++played[name];
+  if (count > 1) name += "-" + std::to_string(count);
+  const fs::path folder = fs::path(E2E_SESSIONS_DIR) / name;
+  fs::remove_all(folder);
+  fs::create_directories(folder / "game");
+  return folder.string();
+}
+
+[[noreturn]] void execute(const std::vector<std::string>& argv, int outputFd, const std::string& workingFolder) {
+  dup2(outputFd, 1);
+  dup2(outputFd, 2);
+  if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) _exit(126);
+  std::vector<char*> args;
+  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execv(args[0], args.data());
+  _exit(127);
+}
+
+}  // namespace
+
+const Paths& paths() {
+  static const Paths p = [] {
+    Paths built;
+    const fs::path windows(E2E_WINDOWS_BUILD_DIR);
+    built.standinExe = (windows / "standin" / "standin.exe").string();
+    built.testPlugins = (windows / "standin" / "test-plugins").string();
+    built.plugin = E2E_PLUGIN;
+    built.wine64 = E2E_WINE64;
+    built.objdump = E2E_OBJDUMP;
+    built.winePrefix = environmentOr("VANTOMERE_WINEPREFIX", E2E_DEFAULT_WINEPREFIX);
+    return built;
+  }();
+  return p;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipeFds[0]);
+    execute(argv, pipeFds[1], workingFolder);
+  }
+  close(pipeFds[1]);
+  output.clear();
+  char buffer[4096];
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, got);
+  close(pipeFds[0]);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
+  setenv("WINEPREFIX", paths().winePrefix.c_str(), 1);
+  setenv("WINEDEBUG", "-all", 1);
+  // No Mono or Gecko installers when the prefix is made.
+  setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
+  std::vector<std::string> command{paths().wine64};
+  command.insert(command.end(), argv.begin(), argv.end());
+  return run(command, output, workingFolder);
+}
+
+Session play(const std::string& scenario, const std::map<std::string, std::string>& files,
+             const std::string& plugin) {
+  Session session;
+  session.folder = freshSessionFolder();
+  session.gameFolder = session.folder + "/game";
+  writeFile(session.folder + "/scenario.txt", "folder game\n" + scenario);
+  for (const auto& [path, text] : files) {
+    if (!path.empty() && path.back() == '/') {
+      fs::create_directories(session.gameFolder + "/" + path);
+    } else {
+      writeFile(session.gameFolder + "/" + path, text);
+    }
+  }
+  if (!fs::exists(paths().standinExe))
+    ADD_FAILURE() << paths().standinExe << " is missing: build the windows preset first";
+  session.exitCode = runUnderWine(
+      {paths().standinExe, "scenario.txt", plugin.empty() ? paths().plugin : plugin, "trace.txt"}, session.output,
+      session.folder);
+  session.traceText = readFile(session.folder + "/trace.txt");
+  std::istringstream traceIn(session.traceText);
+  try {
+    session.trace = standin::readTrace(traceIn);
+  } catch (const standin::TraceError& error) {
+    ADD_FAILURE() << "the trace does not read: " << error.what();
+  }
+  return session;
+}
+
+std::vector<standin::HostEvent> Session::frame(std::uint64_t number) const {
+  std::vector<standin::HostEvent> events;
+  for (const auto& event : trace)
+    if (event.frame == number) events.push_back(event);
+  return events;
+}
+
+std::uint64_t Session::framesEnded() const {
+  std::uint64_t ended = 0;
+  for (const auto& event : trace) ended += isFrameEnd(event) ? 1 : 0;
+  return ended;
+}
+
+std::string Session::fileText(const std::string& pathInGameFolder) const {
+  return readFile(gameFolder + "/" + pathInGameFolder);
+}
+
+bool isFrameEnd(const standin::HostEvent& event) {
+  return event.kind == standin::EventKind::Wait && event.waitMs == 0;
+}
+
+}  // namespace e2e

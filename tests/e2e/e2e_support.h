@@ -1,0 +1,56 @@
+// Plays scenarios of the stand-in host under Wine and reads back their traces.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "standin_host.h"
+
+namespace e2e {
+
+struct Paths {
+  std::string standinExe;  // <windows build>/standin/standin.exe
+  std::string testPlugins; // <windows build>/standin/test-plugins
+  std::string plugin;      // dist/Vantomere.asi
+  std::string wine64;
+  std::string objdump;
+  std::string winePrefix;  // VANTOMERE_WINEPREFIX, or one below the build folder
+};
+const Paths& paths();
+
+// One played session.
+struct Session {
+  int exitCode = -1;
+  std::string output;       // what standin.exe wrote to stdout and stderr
+  std::string folder;       // the session's own folder: scenario.txt, trace.txt, game/
+  std::string gameFolder;   // the plug-in's working folder, folder + "/game"
+  std::string traceText;
+  std::vector<standin::HostEvent> trace;
+
+  // The events of one frame, in order.
+  std::vector<standin::HostEvent> frame(std::uint64_t number) const;
+  // How many frames ended with a wait of 0 ms.
+  std::uint64_t framesEnded() const;
+  std::string fileText(const std::string& pathInGameFolder) const;  // empty when missing
+};
+
+// Plays `scenario` (which must not set 'folder') in a fresh folder named after
+// the running test. `files` are written into the working folder first; a
+// path that ends in '/' makes an empty folder. `plugin` defaults to dist/Vantomere.asi.
+Session play(const std::string& scenario, const std::map<std::string, std::string>& files = {},
+             const std::string& plugin = "");
+
+// Runs a program and gives its exit code; stdout and stderr go to `output`.
+int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder = "");
+
+// Wine, with the test's prefix and no debug chatter.
+int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder);
+
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& text);
+
+bool isFrameEnd(const standin::HostEvent& event);
+
+}  // namespace e2e

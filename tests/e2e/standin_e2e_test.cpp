@@ -1,0 +1,119 @@
+// The stand-in host itself: it refuses bad input clearly, answers as the
+// scenario says, and ends every session, whatever the plug-in does.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "e2e_support.h"
+
+namespace {
+
+using standin::EventKind;
+using standin::HostEvent;
+
+std::string testPlugin(const std::string& name) { return e2e::paths().testPlugins + "/" + name + ".asi"; }
+
+bool mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(Standin, RefusesAScenarioWithASyntaxErrorNamingItsLine) {
+  const auto played = e2e::play("frames 3\nanswer 0x10 foo 1\n");
+  EXPECT_EQ(played.exitCode, 2);
+  // Line 1 of the file sets the folder; the bad line is line 3.
+  EXPECT_TRUE(mentions(played.output, "scenario.txt:3: unknown answer kind 'foo'")) << played.output;
+  EXPECT_TRUE(played.traceText.empty()) << "nothing was played";
+}
+
+TEST(Standin, RefusesAPluginThatIsNotThere) {
+  const auto played = e2e::play("frames 1\n", {}, "no-such.asi");
+  EXPECT_EQ(played.exitCode, 4);
+  EXPECT_TRUE(mentions(played.output, "no-such.asi: no such file")) << played.output;
+}
+
+TEST(Standin, RefusesAPluginWhoseImportTheHostLacks) {
+  const auto played = e2e::play("frames 1\n", {}, testPlugin("missing_import"));
+  EXPECT_EQ(played.exitCode, 4);
+  EXPECT_TRUE(mentions(played.output, "imports ?scriptMissing@@YAXXZ from ScriptHookRDR2.dll, which does not export it"))
+      << played.output;
+  ASSERT_EQ(played.trace.size(), 2u);
+  EXPECT_EQ(played.trace[1].kind, EventKind::Stop);
+}
+
+std::uint32_t floatBits(float value) {
+  std::uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+// The probe hands every answer back in its next call, so what it received shows.
+TEST(Standin, AnswersReachThePluginAsScripted) {
+  const auto played = e2e::play(
+      "frames 3\n"
+      "answer 0x1111 whole 0x123456789ABCDEF0\n"
+      "answer 0x1111 frames 2- int -2\n"
+      "answer 0x3333 out 0 hash(weapon_unarmed)\n"
+      "answer 0x5555 frame 3 vector 1.5 -2 0x7FC00001\n"
+      "text-arg 0x3333 1\n"
+      "key 2 0x41 up alt=1 scan=30\n",
+      {}, testPlugin("probe"));
+  ASSERT_EQ(played.exitCode, 0) << played.output;
+  auto callOf = [&](std::uint64_t frame, std::uint64_t hash) {
+    for (const auto& e : played.frame(frame))
+      if (e.kind == EventKind::Call && e.hash == hash) return e;
+    ADD_FAILURE() << "no call " << std::hex << hash << " in frame " << frame;
+    return HostEvent();
+  };
+  EXPECT_EQ(callOf(1, 0x2222).args, (std::vector<std::uint64_t>{0x123456789ABCDEF0}));
+  EXPECT_EQ(callOf(2, 0x2222).args, (std::vector<std::uint64_t>{0xFFFFFFFE}));
+  EXPECT_EQ(callOf(1, 0x3333).texts.at(1), "probe \"text\"");
+  EXPECT_EQ(callOf(1, 0x3333).outWritten.at(0), 0xA2719263u);
+  EXPECT_EQ(callOf(1, 0x4444).args, (std::vector<std::uint64_t>{0xA2719263}));
+  EXPECT_EQ(callOf(2, 0x6666).args, (std::vector<std::uint64_t>{0, 0, 0}));
+  EXPECT_EQ(callOf(3, 0x6666).args, (std::vector<std::uint64_t>{floatBits(1.5f), floatBits(-2.0f), 0x7FC00001}));
+  EXPECT_EQ(callOf(1, 0x7777).args, std::vector<std::uint64_t>(7, 0)) << "no key yet";
+  EXPECT_EQ(callOf(2, 0x7777).args, (std::vector<std::uint64_t>{0x41, 1, 30, 0, 1, 1, 1}));
+  // A wait of more than 0 ms stays within its frame.
+  std::vector<std::uint32_t> waits;
+  for (const auto& e : played.frame(1))
+    if (e.kind == EventKind::Wait) waits.push_back(e.waitMs);
+  EXPECT_EQ(waits, (std::vector<std::uint32_t>{250, 0}));
+  EXPECT_EQ(played.framesEnded(), 3u);
+}
+
+TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
+  const struct {
+    const char* plugin;
+    int exitCode;
+    const char* message;
+  } cases[] = {
+      {"fault_spin", 6, "plug-in made more than 50 native calls without waiting"},
+      {"fault_wait_loop", 6, "plug-in waited more than 20 times within one frame"},
+      {"fault_returns", 6, "the script entry returned"},
+      {"fault_no_script", 6, "the plug-in registered no script"},
+      {"fault_busy", 5, "the plug-in is stuck: no call to the host for 1500 ms while running its script"},
+      {"fault_crash", 7, "the plug-in crashed with exception 0xC0000005 while running its script"},
+  };
+  for (const auto& c : cases) {
+    const auto played = e2e::play("frames 4\ncap calls-per-frame 50\ncap waits-per-frame 20\ncap stall-ms 1500\n", {},
+                                  testPlugin(c.plugin));
+    EXPECT_EQ(played.exitCode, c.exitCode) << c.plugin << "\n" << played.output;
+    EXPECT_TRUE(mentions(played.output, c.message)) << c.plugin << "\n" << played.output;
+    ASSERT_FALSE(played.trace.empty()) << c.plugin;
+    bool stopped = false;
+    for (const auto& e : played.trace) stopped = stopped || (e.kind == EventKind::Stop && mentions(e.detail, c.message));
+    EXPECT_TRUE(stopped) << c.plugin << " has no stop line\n" << played.traceText;
+  }
+}
+
+TEST(Standin, ReportsNativesAndWaitsOutsideTheScript) {
+  const auto played = e2e::play("frames 2\nkey 2 0x20\n", {}, testPlugin("fault_misuse"));
+  EXPECT_EQ(played.exitCode, 0) << played.output;
+  std::vector<std::string> misuses;
+  for (const auto& e : played.trace)
+    if (e.kind == EventKind::Misuse) misuses.push_back(e.detail);
+  EXPECT_EQ(misuses, (std::vector<std::string>{"native call outside the script", "scriptWait(5) outside the script",
+                                               "native call outside the script"}));
+  EXPECT_TRUE(mentions(played.output, "broke the host's rules 3 times")) << played.output;
+  EXPECT_EQ(played.framesEnded(), 2u) << "a wait outside the script ends no frame";
+}
+
+}  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/feature_natives.h"
 #include "../unit/offset_direction_reference.h"
 #include "e2e_support.h"
 #include "game_text_hash.h"
@@ -19,32 +20,6 @@ using standin::EventKind;
 
 constexpr std::uint64_t kPlayer = 0xFFFFEDCCu;  // a negative handle: no sign extension may show
 constexpr std::uint64_t kTarget = 0xFFFFFFB3u;
-
-constexpr std::uint64_t kPlayerCharacter = 0x096275889B8E0EE0;
-constexpr std::uint64_t kTextHash = 0xFD340785ADF8CFB7;
-constexpr std::uint64_t kWeapon = 0x3A87E44BB9A01D54;
-constexpr std::uint64_t kEntityState = 0x7EE53118C892B513;
-constexpr std::uint64_t kRevealControl = 0x50F940259D3841E6;
-constexpr std::uint64_t kZoomControl = 0xF3A21BCD95725A4A;
-constexpr std::uint64_t kControlSet = 0xA571D46727E2B718;
-constexpr std::uint64_t kEntityVector = 0x2412D9C05BB09B97;
-constexpr std::uint64_t kEntityRotation = 0xE09CAF86C32CB48F;
-constexpr std::uint64_t kAimGate = 0x936F967D4BE1CE9D;
-constexpr std::uint64_t kAimWeapon = 0x959383DCD42040DA;
-constexpr std::uint64_t kAimCharacter = 0x01FEE67DB37F59B2;
-constexpr std::uint64_t kCamera = 0x2126C740A4AC370B;
-constexpr std::uint64_t kTargetQuery = 0x18A3E9EE1297FD39;
-constexpr std::uint64_t kTargetTest1 = 0xCF8176912DDA4EA5;
-constexpr std::uint64_t kTargetTest2 = 0xB980061DA992779D;
-constexpr std::uint64_t kTargetTest3 = 0x7D5B1F88E7504BBA;
-constexpr std::uint64_t kBone = 0xD75960F6BD9EA49C;
-constexpr std::uint64_t kBonePosition = 0x17C07FC640E86B4E;
-constexpr std::uint64_t kGoreShot = 0x867654CBC7606F2C;
-constexpr std::uint64_t kShakeWeapon = 0x705BE297EEBDB95D;
-constexpr std::uint64_t kFiring = 0x34616828CD07F1A1;
-constexpr std::uint64_t kShakeBlocked = 0xEA4C5F4AA0A4DBEF;
-constexpr std::uint64_t kStrongShake = 0xC75386174ECE95D5;
-constexpr std::uint64_t kShake = 0xD9B31B4650520529;
 
 // One expected event: a call with its slots (0 for texts and out-variables),
 // its texts and what the host wrote through its out-variables; or a wait.
@@ -62,7 +37,7 @@ Expected call(std::uint64_t hash, std::vector<std::uint64_t> args = {},
   return {EventKind::Call, hash, std::move(args), std::move(texts), {}, 0};
 }
 Expected weaponQuery(std::uint32_t answered) {
-  Expected e = call(kWeapon, {kPlayer, 0, 0, 0, 0});
+  Expected e = call(native::kWeapon, {kPlayer, 0, 0, 0, 0});
   e.written[1] = answered;
   return e;
 }
@@ -131,14 +106,14 @@ TEST(FeaturesEndToEnd, AimCameraAppliedAndSwitchedByTheControls) {
                                          "answer 0xF3A21BCD95725A4A frames 4 int 1\n",
                                          onlySwitchOn("AlternativeCamera"));
   ASSERT_EQ(session.exitCode, 0) << session.output;
-  const std::vector<Expected> gate = {call(kPlayerCharacter),         call(kAimGate, {0}),
+  const std::vector<Expected> gate = {call(native::kPlayerCharacter),         call(native::kAimGate, {0}),
                                       weaponQuery(0x11111111),        weaponQuery(0x22222222),
-                                      call(kAimWeapon, {0x22222222}), call(kAimCharacter, {kPlayer})};
-  const Expected camera = call(kCamera, {0x3F800000, 0x3F800000});
+                                      call(native::kAimWeapon, {0x22222222}), call(native::kAimCharacter, {kPlayer})};
+  const Expected camera = call(native::kCamera, {0x3F800000, 0x3F800000});
   const auto reveal = [](std::uint64_t controlSets) {
-    std::vector<Expected> calls(controlSets, call(kControlSet, {0}));
-    calls.push_back(call(kTextHash, {0}, {{0, "INPUT_REVEAL_HUD"}}));
-    calls.push_back(call(kRevealControl, {0, standin::gameTextHash("INPUT_REVEAL_HUD")}));
+    std::vector<Expected> calls(controlSets, call(native::kControlSet, {0}));
+    calls.push_back(call(native::kTextHash, {0}, {{0, "INPUT_REVEAL_HUD"}}));
+    calls.push_back(call(native::kRevealControl, {0, standin::gameTextHash("INPUT_REVEAL_HUD")}));
     return calls;
   };
   const auto frameOf = [&](std::vector<std::vector<Expected>> parts) {
@@ -153,8 +128,8 @@ TEST(FeaturesEndToEnd, AimCameraAppliedAndSwitchedByTheControls) {
   expectFrame(session, 2, frameOf({{camera}, reveal(2)}));
   expectFrame(session, 3, frameOf({reveal(2)}));
   expectFrame(session, 4,
-              frameOf({{call(kControlSet, {0}), call(kTextHash, {0}, {{0, "INPUT_SNIPER_ZOOM_IN_ONLY"}}),
-                        call(kZoomControl, {0, standin::gameTextHash("INPUT_SNIPER_ZOOM_IN_ONLY")})}}));
+              frameOf({{call(native::kControlSet, {0}), call(native::kTextHash, {0}, {{0, "INPUT_SNIPER_ZOOM_IN_ONLY"}}),
+                        call(native::kZoomControl, {0, standin::gameTextHash("INPUT_SNIPER_ZOOM_IN_ONLY")})}}));
   expectFrame(session, 5, frameOf({{camera}, reveal(2)}));
 }
 
@@ -199,31 +174,31 @@ TEST(FeaturesEndToEnd, MeleeGoreWaitsAndShootsBitExact) {
                          "answer 0xD75960F6BD9EA49C out 1 21030\n"
                          "answer 0xD75960F6BD9EA49C frames 4 out 1 21031\n";
   for (int i = 0; i < 2; ++i) {
-    scenario += vectorAnswer(kBonePosition, i + 2, frames[i].bone);
-    scenario += vectorAnswer(kEntityRotation, i + 2, frames[i].rotation);
-    scenario += vectorAnswer(kEntityVector, i + 2, frames[i].vector);
+    scenario += vectorAnswer(native::kBonePosition, i + 2, frames[i].bone);
+    scenario += vectorAnswer(native::kEntityRotation, i + 2, frames[i].rotation);
+    scenario += vectorAnswer(native::kEntityVector, i + 2, frames[i].vector);
   }
   const e2e::Session session = e2e::play(scenario, onlySwitchOn("MeleeWeaponsGore"));
   ASSERT_EQ(session.exitCode, 0) << session.output;
   const std::vector<Expected> upToBone = {
-      call(kPlayerCharacter),       weaponQuery(0x11111111),          weaponQuery(0xEF32A25D),
-      call(kTargetQuery, {kPlayer}), call(kTargetTest1, {kTarget}),    call(kTargetTest2, {kTarget}),
-      call(kTargetTest3, {kTarget}), call(kEntityState, {kTarget, 11, 0})};
-  Expected bone = call(kBone, {kTarget, 0});
+      call(native::kPlayerCharacter),       weaponQuery(0x11111111),          weaponQuery(0xEF32A25D),
+      call(native::kTarget, {kPlayer}), call(native::kTargetTest1, {kTarget}),    call(native::kTargetTest2, {kTarget}),
+      call(native::kTargetTest3, {kTarget}), call(native::kEntityState, {kTarget, 11, 0})};
+  Expected bone = call(native::kBone, {kTarget, 0});
   bone.written[1] = 21030;
   const std::uint32_t firstWaits[] = {700, 80};
   for (int i = 0; i < 2; ++i) {
     std::vector<Expected> expected = upToBone;
     expected.insert(expected.end(),
-                    {bone, call(kEntityState, {kTarget, 11, 0}), wait(firstWaits[i]),
-                     call(kBonePosition, {kTarget, 21030, 0, 0, 0}), call(kEntityVector, {kTarget}),
-                     call(kEntityRotation, {kTarget, 2}), call(kGoreShot, shotArguments(frames[i])), wait(80),
+                    {bone, call(native::kEntityState, {kTarget, 11, 0}), wait(firstWaits[i]),
+                     call(native::kBonePosition, {kTarget, 21030, 0, 0, 0}), call(native::kEntityVector, {kTarget}),
+                     call(native::kEntityRotation, {kTarget, 2}), call(native::kGoreShot, shotArguments(frames[i])), wait(80),
                      wait(0)});
     expectFrame(session, static_cast<std::uint64_t>(i + 2), expected);
   }
   // A bone outside the five: no wait, no shot.
   std::vector<Expected> noShot = upToBone;
-  Expected otherBone = call(kBone, {kTarget, 0});
+  Expected otherBone = call(native::kBone, {kTarget, 0});
   otherBone.written[1] = 21031;
   noShot.insert(noShot.end(), {otherBone, wait(0)});
   expectFrame(session, 4, noShot);
@@ -241,13 +216,13 @@ TEST(FeaturesEndToEnd, CameraShakeWithTheWeaponsAmplitude) {
                                          "answer 0xC75386174ECE95D5 frames 2 int 1\n",
                                          onlySwitchOn("CameraShakeOnShot"));
   ASSERT_EQ(session.exitCode, 0) << session.output;
-  const std::vector<Expected> tests = {call(kPlayerCharacter), weaponQuery(0x0BADF00D),
-                                       call(kShakeWeapon, {0x0BADF00D}), call(kFiring, {kPlayer})};
+  const std::vector<Expected> tests = {call(native::kPlayerCharacter), weaponQuery(0x0BADF00D),
+                                       call(native::kShakeWeapon, {0x0BADF00D}), call(native::kFiring, {kPlayer})};
   const std::uint64_t amplitudes[] = {0x3DA3D70A, 0x3D4CCCCD};
   for (int i = 0; i < 2; ++i) {
     std::vector<Expected> expected = tests;
-    expected.insert(expected.end(), {call(kShakeBlocked), weaponQuery(0x5EC0D000), call(kStrongShake, {0x5EC0D000}),
-                                     call(kShake, {0, amplitudes[i]}, {{0, "SMALL_EXPLOSION_SHAKE"}}), wait(0)});
+    expected.insert(expected.end(), {call(native::kShakeBlocked), weaponQuery(0x5EC0D000), call(native::kStrongShake, {0x5EC0D000}),
+                                     call(native::kShake, {0, amplitudes[i]}, {{0, "SMALL_EXPLOSION_SHAKE"}}), wait(0)});
     expectFrame(session, static_cast<std::uint64_t>(i + 2), expected);
   }
   std::vector<Expected> notFiring = tests;

@@ -37,7 +37,8 @@ struct Session {
 };
 
 // Plays `scenario` (which must not set 'folder') in a fresh folder named after
-// the running test. `files` are written into the working folder first; a
+// the running test. The scenario file gets a 'folder game' line first, so the
+// stand-in's line numbers are one more than those of `scenario`. `files` are written into the working folder first; a
 // path that ends in '/' makes an empty folder. `plugin` defaults to dist/Vantomere.asi.
 Session play(const std::string& scenario, const std::map<std::string, std::string>& files = {},
              const std::string& plugin = "");

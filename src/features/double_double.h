@@ -1,8 +1,9 @@
 #pragma once
 
 // Unevaluated sums of two doubles, for the few places that need more than
-// double precision. Every product and sum is a statement of its own, so no
-// compiler can fuse a multiply into an add and change a rounding.
+// double precision. The error terms rely on every product and sum being
+// rounded on its own: the build forbids fusing a multiply into an add
+// (-ffp-contract=off, /fp:precise), and these must never be built without it.
 struct DoubleDouble {
   double hi;
   double lo;

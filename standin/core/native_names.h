@@ -10,6 +10,20 @@ namespace standin {
 // The native that hashes a text; answered with the game's own hash.
 constexpr std::uint64_t kTextHashNative = 0xFD340785ADF8CFB7;
 
+// Natives whose calls tell what the plug-in did, for readers of traces.
+namespace natives {
+constexpr std::uint64_t kPlayerCharacter = 0x096275889B8E0EE0;
+constexpr std::uint64_t kCurrentWeapon = 0x3A87E44BB9A01D54;
+constexpr std::uint64_t kRevealControlTest = 0x50F940259D3841E6;
+constexpr std::uint64_t kZoomControlTest = 0xF3A21BCD95725A4A;
+constexpr std::uint64_t kApplyCamera = 0x2126C740A4AC370B;
+constexpr std::uint64_t kMeleeTarget = 0x18A3E9EE1297FD39;
+constexpr std::uint64_t kTargetBone = 0xD75960F6BD9EA49C;
+constexpr std::uint64_t kGoreShot = 0x867654CBC7606F2C;
+constexpr std::uint64_t kShakeCamera = 0xD9B31B4650520529;
+constexpr std::uint64_t kMakeNoticeText = 0xFA925AC00EB830B9;
+}  // namespace natives
+
 // (native, argument index) pairs whose argument is the address of a text.
 const std::vector<std::pair<std::uint64_t, unsigned>>& knownTextArguments();
 

@@ -126,10 +126,7 @@ void StandinHost::scriptWait(std::uint32_t milliseconds) {
   event.waitMs = milliseconds;
   record(std::move(event));
   gameTimeMs_ += milliseconds;
-  if (milliseconds == 0) {
-    ++frame_;
-    callsInFrame_.clear();
-  }
+  if (milliseconds == 0) ++frame_;
   if (onWait) onWait(milliseconds);
 }
 
@@ -146,7 +143,7 @@ void StandinHost::answer(const Answer& scripted, HostEvent& event) {
     if (index >= pendingArgs_.size() || pendingArgs_[index] == 0) continue;
     auto* target = reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(pendingArgs_[index]));
     std::memcpy(target, &value, sizeof value);
-    event.outWritten[index] = value;
+    if (recording_) event.outWritten[index] = value;
   }
 }
 
@@ -166,13 +163,19 @@ void StandinHost::noteArguments(HostEvent& event) const {
   }
 }
 
+std::size_t StandinHost::nextCallInFrame(std::uint64_t hash) {
+  CallCount& count = callsInFrame_[hash];
+  if (count.frame != frame_) count = {frame_, 0};
+  return count.calls++;
+}
+
 std::uint64_t* StandinHost::nativeCall() {
   HostEvent event;
   event.kind = EventKind::Call;
   event.hash = pendingHash_;
   if (recording_) noteArguments(event);
   std::memset(resultSlots_, 0, sizeof resultSlots_);
-  const std::size_t callInFrame = callsInFrame_[pendingHash_]++;
+  const std::size_t callInFrame = nextCallInFrame(pendingHash_);
   if (const Answer* scripted = answers_.find(frame_, pendingHash_, callInFrame)) {
     answer(*scripted, event);
   } else if (pendingHash_ == kTextHashNative && !pendingArgs_.empty() && pendingArgs_[0] != 0) {
@@ -180,7 +183,9 @@ std::uint64_t* StandinHost::nativeCall() {
         reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[0])));
   }
   std::memcpy(event.results, resultSlots_, sizeof event.results);
-  event.args = std::move(pendingArgs_);
+  // Copied, not moved: the pending vector keeps its capacity, so with
+  // recording off a call allocates nothing.
+  if (recording_) event.args = pendingArgs_;
   pendingArgs_.clear();
   record(std::move(event));
   if (onCall) onCall();

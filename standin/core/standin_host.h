@@ -101,12 +101,20 @@ class StandinHost {
   void record(HostEvent event);
   void answer(const Answer& answer, HostEvent& event);
   void noteArguments(HostEvent& event) const;
+  std::size_t nextCallInFrame(std::uint64_t hash);
 
   AnswerBook answers_;
   std::set<std::pair<std::uint64_t, unsigned>> textArguments_;
   std::set<std::pair<std::uint64_t, unsigned>> outArguments_;
   std::vector<HostEvent> events_;
-  std::map<std::uint64_t, std::size_t> callsInFrame_;
+  // Per native: the frame its count belongs to, and the count. A count from
+  // an earlier frame reads as zero, so a new frame frees nothing and the
+  // next allocates nothing.
+  struct CallCount {
+    std::uint64_t frame = 0;
+    std::size_t calls = 0;
+  };
+  std::map<std::uint64_t, CallCount> callsInFrame_;
   std::uint64_t frame_ = 1;
   std::uint64_t gameTimeMs_ = 0;
   bool recording_ = true;

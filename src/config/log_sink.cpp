@@ -10,7 +10,14 @@ namespace {
 class FileLogSink final : public LogSink {
  public:
   bool open(const char* path) override {
-    stream_.open(path, std::ios::out | std::ios::app);
+    try {
+      stream_.open(path, std::ios::out | std::ios::app);
+    } catch (...) {
+      // Out of memory for its buffer, the stream is left with the file open
+      // and would refuse the next line's open; closed here, it starts afresh.
+      stream_.close();
+      throw;
+    }
     return stream_.is_open();
   }
   void write(const char* bytes, std::size_t count) override {

@@ -24,13 +24,32 @@ void frameFeatureWork() {
   if (isSettingOn(kCameraShakeOnShotSwitch)) cameraShakeStep();
 }
 
-}  // namespace
-
-void startUp() {
+void startUpSteps() {
   refreshPlayerCharacter();
   const SettingsMap defaults = makeDefaultSettings();
   loadSettings(kSettingsFileName, defaults);
   initNamesGenerator();
+}
+
+// Start-up cut short before the store was published: the frames run with the
+// defaults, or, when even those find no memory, with every switch off.
+void publishDefaultsIfNothingWas() noexcept {
+  if (!settingsStore().empty()) return;
+  try {
+    publishSettingsStore(makeDefaultSettings());
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+// Only an exhausted memory can make start-up fail. An exception that left
+// the script entry would take the game down, so start-up runs in the frame's
+// fault trap: the failure is logged and shown, and the frames run with what
+// start-up got done.
+void startUp() {
+  runTrapped(startUpSteps);
+  publishDefaultsIfNothingWas();
 }
 
 void runFrame() {

@@ -74,6 +74,8 @@ struct Case {
   Lines expected;
 };
 
+void PrintTo(const Case& c, std::ostream* out) { *out << c.what; }
+
 class AccountOfFrames : public ::testing::TestWithParam<Case> {};
 
 TEST_P(AccountOfFrames, ToldInPlainWords) {

@@ -1,0 +1,114 @@
+// The player's package under Wine: the sample settings file as the real DLL
+// reads it, and the default session that scripts/run plays with it.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "session_story.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using standin::ActionKind;
+using standin::EventKind;
+
+const fs::path kSourceRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+
+std::string sampleSettings() {
+  const std::string text = e2e::readFile((kSourceRoot / "package" / "Vantomere.ini").string());
+  EXPECT_FALSE(text.empty()) << "package/Vantomere.ini is missing or empty";
+  return text;
+}
+
+std::map<std::string, std::string> gameFolderWith(const std::string& settings) {
+  return {{"Vantomere.ini", settings}, {"Harlowick/", ""}};
+}
+
+// The log's messages, without their time stamps and line ends.
+std::vector<std::string> logMessages(const std::string& text) {
+  std::vector<std::string> messages;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t stampEnd = line.find("] ");
+    messages.push_back(stampEnd == std::string::npos ? line : line.substr(stampEnd + 2));
+  }
+  return messages;
+}
+
+std::vector<std::uint64_t> callsOf(const std::vector<standin::HostEvent>& events) {
+  std::vector<std::uint64_t> hashes;
+  for (const auto& e : events)
+    if (e.kind == EventKind::Call) hashes.push_back(e.hash);
+  return hashes;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+constexpr std::uint64_t kPlayerCharacter = 0x096275889B8E0EE0;
+constexpr std::uint64_t kCurrentWeapon = 0x3A87E44BB9A01D54;
+constexpr std::uint64_t kAimGateTest = 0x936F967D4BE1CE9D;
+constexpr std::uint64_t kShakeWeaponTest = 0x705BE297EEBDB95D;
+
+TEST(PackageE2e, SampleSettingsLoadWithoutAComplaintAndSwitchEveryFeatureOn) {
+  const auto session = e2e::play("frames 3\n", gameFolderWith(sampleSettings()));
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  const auto log = logMessages(session.fileText("Harlowick/Log.log"));
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log[0], "loading settings file: Vantomere.ini");
+  EXPECT_EQ(log[1], "settings file loaded");
+  for (const auto& message : log) EXPECT_EQ(message.find("cannot parse line"), std::string::npos) << message;
+  // With every answer 0 each step stops at its first test: the aim gate; the
+  // weapon twice; the weapon and the shake's weapon test.
+  const std::vector<std::uint64_t> allThreeSteps = {kPlayerCharacter, kAimGateTest,   kCurrentWeapon,
+                                                    kCurrentWeapon,   kCurrentWeapon, kShakeWeaponTest};
+  for (std::uint64_t frame = 2; frame <= 3; ++frame) EXPECT_EQ(callsOf(session.frame(frame)), allThreeSteps);
+}
+
+// The sample's lines really count: with its 1s turned to 0s, no step runs.
+TEST(PackageE2e, SampleSettingsLinesAreReadNotSkipped) {
+  const auto session = e2e::play("frames 2\n", gameFolderWith(replaceAll(sampleSettings(), "=1", "=0")));
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  EXPECT_EQ(callsOf(session.frame(2)), std::vector<std::uint64_t>{kPlayerCharacter});
+}
+
+// The session that scripts/run plays shows every feature at work.
+TEST(PackageE2e, DefaultSessionShowsEachFeatureActing) {
+  const std::string scenario =
+      e2e::readFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string());
+  ASSERT_FALSE(scenario.empty());
+  const auto session = e2e::play(scenario, gameFolderWith(sampleSettings()));
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  std::set<bool> switchedTo;
+  std::set<std::uint32_t> switchedBy, goreWaits;
+  std::set<float> amplitudes;
+  std::uint64_t cameraFrames = 0, faults = 0;
+  for (const auto& story : standin::tellSession(session.trace))
+    for (const auto& action : story.actions) {
+      if (action.kind == ActionKind::CameraApplied) ++cameraFrames;
+      if (action.kind == ActionKind::ToggleSwitched) switchedTo.insert(action.on);
+      if (action.kind == ActionKind::ToggleSwitched) switchedBy.insert(static_cast<std::uint32_t>(action.hash));
+      if (action.kind == ActionKind::GoreShot && action.waitAfter == 80) goreWaits.insert(action.waitBefore);
+      if (action.kind == ActionKind::Shake) amplitudes.insert(action.amplitude);
+      if (action.kind == ActionKind::FaultNotice) ++faults;
+    }
+  EXPECT_GT(cameraFrames, 0u);
+  EXPECT_EQ(switchedTo, (std::set<bool>{false, true}));
+  EXPECT_EQ(switchedBy.size(), 3u) << "the reveal-HUD control and both zoom controls";
+  EXPECT_EQ(goreWaits, (std::set<std::uint32_t>{80, 700}));
+  EXPECT_EQ(amplitudes, (std::set<float>{0.05f, 0.08f}));
+  EXPECT_EQ(faults, 0u);
+}
+
+}  // namespace

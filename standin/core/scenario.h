@@ -42,6 +42,7 @@ struct Scenario {
   std::vector<std::pair<std::uint64_t, unsigned>> textArguments;
   std::vector<std::pair<std::uint64_t, unsigned>> outArguments;
   std::vector<KeyMessage> keys;  // by frame; within a frame in the order written
+  std::vector<std::uint64_t> reloads;  // frames before which the plug-in is loaded anew, ascending
   ScenarioCaps caps;
 
   // Gives the host the answers and the declared arguments.

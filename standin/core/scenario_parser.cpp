@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <fstream>
 #include <istream>
 #include <sstream>
@@ -100,7 +101,9 @@ class ScenarioParser {
   void setOnce(std::size_t& seenOnLine, const std::string& directive);
   void parseAnswer(Words& words);
   void parseKey(Words& words);
+  void parseReload(Words& words);
   void parseCap(Words& words);
+  void expandReloads();
   [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
     throw ScenarioError(source_ + ":" + std::to_string(lineNumber) + ": " + message);
   }
@@ -112,6 +115,9 @@ class ScenarioParser {
   std::size_t folderLine_ = 0;
   std::size_t capFramesLine_ = 0;
   std::vector<std::size_t> keyLines_;
+  std::size_t reloadEveryLine_ = 0;
+  std::uint64_t reloadEvery_ = 0;
+  std::vector<std::pair<std::uint64_t, std::size_t>> reloadLines_;  // frame, line
 };
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
@@ -142,11 +148,13 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.textArguments.push_back(parseNativeArgument(words));
   } else if (directive.text == "out-arg") {
     scenario_.outArguments.push_back(parseNativeArgument(words));
+  } else if (directive.text == "reload") {
+    parseReload(words);
   } else if (directive.text == "cap") {
     parseCap(words);
   } else {
     throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, folder, answer, key, text-arg, out-arg or cap)");
+                    "' (expected frames, folder, answer, key, reload, text-arg, out-arg or cap)");
   }
 }
 
@@ -180,6 +188,35 @@ void ScenarioParser::parseKey(Words& words) {
   scenario_.keys.insert(at, key);
 }
 
+// "reload F" before frame F; "reload every N" before frames N+1, 2N+1, ...
+void ScenarioParser::parseReload(Words& words) {
+  const Token& first = words.take("frame of the reload, or 'every'");
+  if (first.text == "every" && !first.quoted) {
+    setOnce(reloadEveryLine_, "reload every");
+    reloadEvery_ = parseUnsigned(words.take("number of frames between reloads"), kLastFrame - 1, "number of frames");
+    if (reloadEvery_ == 0) throw LineError("'reload every' needs a number of frames of 1 or more");
+  } else {
+    const std::uint64_t frame = parseFrame(first);
+    if (frame == 1) throw LineError("the plug-in is loaded before frame 1 anyway: reload before frame 2 or later");
+    reloadLines_.emplace_back(frame, line_);
+  }
+  words.expectEnd();
+}
+
+void ScenarioParser::expandReloads() {
+  for (const auto& [frame, line] : reloadLines_) {
+    if (frame > scenario_.frames)
+      refuseAt(line, "reload before frame " + std::to_string(frame) + ", but the session has only " +
+                         std::to_string(scenario_.frames) + " frames");
+    scenario_.reloads.push_back(frame);
+  }
+  if (reloadEvery_ != 0)
+    for (std::uint64_t frame = reloadEvery_ + 1; frame <= scenario_.frames; frame += reloadEvery_)
+      scenario_.reloads.push_back(frame);
+  std::sort(scenario_.reloads.begin(), scenario_.reloads.end());
+  scenario_.reloads.erase(std::unique(scenario_.reloads.begin(), scenario_.reloads.end()), scenario_.reloads.end());
+}
+
 void ScenarioParser::parseCap(Words& words) {
   const Token& name = words.take("cap name (calls-per-frame, waits-per-frame, frames or stall-ms)");
   const Token& value = words.take("value of the cap");
@@ -207,6 +244,7 @@ void ScenarioParser::finish() {
       refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
                                  ", but the session has only " + std::to_string(scenario_.frames) +
                                  " frames");
+  expandReloads();
 }
 
 }  // namespace

@@ -80,12 +80,14 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   heartbeat();
 }
 
-int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier) {
+// Plays from the frame the host is at up to `lastFrame`, with a script
+// fiber of its own: a reloaded plug-in's script starts from its entry again.
+int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier, std::uint64_t lastFrame) {
   ScriptScheduler scheduler(host, scenario.caps);
   g_scheduler = &scheduler;
   int code = kExitOk;
-  deliverKeysFor(1, scenario.keys, courier);
-  while (host.frame() <= scenario.frames) {
+  deliverKeysFor(host.frame(), scenario.keys, courier);
+  while (host.frame() <= lastFrame) {
     if (!host.registeredScript()) {
       note(EventKind::Stop, scheduler.started() ? "the plug-in unregistered its script"
                                                 : "the plug-in registered no script");
@@ -100,11 +102,39 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier)
       code = kExitMisbehaved;
       break;
     }
-    if (outcome == ScriptScheduler::Outcome::FrameEnded && host.frame() <= scenario.frames)
+    if (outcome == ScriptScheduler::Outcome::FrameEnded && host.frame() <= lastFrame)
       deliverKeysFor(host.frame(), scenario.keys, courier);
   }
   g_scheduler = nullptr;
   return code;
+}
+
+// Loads the plug-in (its DllMain runs); null, noted and reported, when it cannot be.
+HMODULE loadForSession(const std::string& pluginPath) {
+  g_progress.phase = "loading it (its DllMain)";
+  note(EventKind::Load, fileName(pluginPath));
+  std::string cause;
+  const HMODULE plugin = loadPlugin(pluginPath, cause);
+  // The writer tells the plug-in's registrations by its module, which a
+  // reload may place elsewhere; what the last module did is written already.
+  EnterCriticalSection(&g_trace.lock);
+  g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, plugin);
+  LeaveCriticalSection(&g_trace.lock);
+  if (!plugin) {
+    // The trace names the file alone, so it reads the same wherever the plug-in lies.
+    note(EventKind::Stop, "cannot load " + fileName(pluginPath) + ": " + cause);
+    flushTrace();
+    report("cannot load " + pluginPath + ": " + cause);
+  }
+  return plugin;
+}
+
+void unloadForSession(HMODULE plugin) {
+  g_progress.phase = "unloading it (its DllMain)";
+  note(EventKind::Unload, "");
+  FreeLibrary(plugin);
+  heartbeat();
+  flushTrace();
 }
 
 int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
@@ -114,24 +144,20 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
     report("cannot start the keyboard thread");
     return kExitUsage;
   }
-  g_progress.phase = "loading it (its DllMain)";
-  note(EventKind::Load, fileName(pluginPath));
-  std::string cause;
-  const HMODULE plugin = loadPlugin(pluginPath, cause);
-  g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, plugin);
-  if (!plugin) {
-    // The trace names the file alone, so it reads the same wherever the plug-in lies.
-    note(EventKind::Stop, "cannot load " + fileName(pluginPath) + ": " + cause);
-    flushTrace();
-    report("cannot load " + pluginPath + ": " + cause);
-    return kExitLoadFailed;
+  HMODULE plugin = loadForSession(pluginPath);
+  if (!plugin) return kExitLoadFailed;
+  int code = kExitOk;
+  // Between two reloads, as between the host's reload key presses, the plug-in plays on.
+  for (std::size_t reload = 0;; ++reload) {
+    const bool reloadAhead = reload < scenario.reloads.size();
+    const std::uint64_t lastFrame = reloadAhead ? scenario.reloads[reload] - 1 : scenario.frames;
+    code = playFrames(host, scenario, courier, lastFrame);
+    if (code != kExitOk || !reloadAhead || host.frame() <= lastFrame) break;
+    unloadForSession(plugin);
+    plugin = loadForSession(pluginPath);
+    if (!plugin) return kExitLoadFailed;
   }
-  int code = playFrames(host, scenario, courier);
-  g_progress.phase = "unloading it (its DllMain)";
-  note(EventKind::Unload, "");
-  FreeLibrary(plugin);
-  heartbeat();
-  flushTrace();
+  unloadForSession(plugin);
   if (code != kExitOk) report("stopped in frame " + std::to_string(host.frame()) + ": " + g_trace.lastStop);
   if (g_trace.misuses != 0)
     report("warning: the plug-in broke the host's rules " + std::to_string(g_trace.misuses) +

@@ -141,16 +141,31 @@ class Timeline {
           if (action.kind == kind) visit(story.frame, action);
   }
 
-  void drawCameraRow() {
-    std::set<std::uint64_t> applied;
-    forEach(ActionKind::CameraApplied, [&](std::uint64_t frame, const Action&) { applied.insert(frame); });
-    for (auto it = applied.begin(); it != applied.end();) {
-      std::uint64_t last = *it;
-      auto next = std::next(it);
-      while (next != applied.end() && *next == last + 1) last = *next++;
-      svg_.rect(frameLeft(*it), rowTop(0) + 12, frameLeft(last + 1) - frameLeft(*it), kRowHeight - 24, kCameraColour);
-      it = next;
+  // Frames in a row, as (first, last) pairs.
+  static std::vector<std::pair<std::uint64_t, std::uint64_t>> runsOf(const std::set<std::uint64_t>& frames) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> runs;
+    for (std::uint64_t frame : frames) {
+      if (!runs.empty() && runs.back().second + 1 == frame) runs.back().second = frame;
+      else runs.emplace_back(frame, frame);
     }
+    return runs;
+  }
+
+  std::set<std::uint64_t> framesWith(ActionKind kind) const {
+    std::set<std::uint64_t> frames;
+    forEach(kind, [&](std::uint64_t frame, const Action&) { frames.insert(frame); });
+    return frames;
+  }
+
+  void noneInRow(int row) {
+    svg_.text(kLeft + 8, rowTop(row) + kRowHeight / 2 + 4, "none", " fill=\"#888\" font-style=\"italic\"");
+  }
+
+  void drawCameraRow() {
+    const auto runs = runsOf(framesWith(ActionKind::CameraApplied));
+    for (const auto& [first, last] : runs)
+      svg_.rect(frameLeft(first), rowTop(0) + 12, frameLeft(last + 1) - frameLeft(first), kRowHeight - 24, kCameraColour);
+    if (runs.empty()) noneInRow(0);
   }
 
   // The toggle as it stood at the start of each frame; it starts on.
@@ -192,12 +207,13 @@ class Timeline {
       diamond(svg_, x, rowTop(2) + 30, kGoreColour);
       svg_.text(x, rowTop(2) + 15, std::to_string(a.waitBefore) + " ms", " text-anchor=\"middle\" font-size=\"10\"");
     });
+    if (framesWith(ActionKind::GoreShot).empty()) noneInRow(2);
   }
 
   void drawShakeRow() {
     std::set<float> amplitudes;
     forEach(ActionKind::Shake, [&](std::uint64_t, const Action& a) { amplitudes.insert(a.amplitude); });
-    if (amplitudes.empty()) return;
+    if (amplitudes.empty()) return noneInRow(3);
     const float largest = std::max(*amplitudes.rbegin(), 1e-6f);
     forEach(ActionKind::Shake, [&](std::uint64_t frame, const Action& a) {
       const double height = 26.0 * std::max(0.15, static_cast<double>(a.amplitude / largest));
@@ -219,13 +235,23 @@ class Timeline {
     return text;
   }
 
+  // A fault that recurs frame after frame is a band with a cross where it
+  // began, and the notice's text beside the first cross.
   void drawFaultRow() {
-    bool any = false;
-    forEach(ActionKind::FaultNotice, [&](std::uint64_t frame, const Action&) {
-      cross(svg_, frameMiddle(frame), rowTop(4) + kRowHeight / 2);
-      any = true;
+    std::string notice;
+    forEach(ActionKind::FaultNotice, [&](std::uint64_t, const Action& a) {
+      if (notice.empty()) notice = a.text;
     });
-    if (!any) svg_.text(kLeft + 8, rowTop(4) + kRowHeight / 2 + 4, "none", " fill=\"#888\" font-style=\"italic\"");
+    const auto runs = runsOf(framesWith(ActionKind::FaultNotice));
+    const double middle = rowTop(4) + kRowHeight / 2;
+    for (const auto& [first, last] : runs) {
+      if (last > first)
+        svg_.rect(frameLeft(first), middle + 8, frameLeft(last + 1) - frameLeft(first), 6, kFaultColour,
+                  " fill-opacity=\"0.5\"");
+      cross(svg_, frameMiddle(first), middle - 3);
+    }
+    if (runs.empty()) return noneInRow(4);
+    svg_.text(frameMiddle(runs.front().first) + 10, middle + 1, notice, " fill=\"#900\" font-size=\"11\"");
   }
 
   std::uint64_t tickStep() const {
@@ -284,7 +310,7 @@ class Timeline {
       legendItem(x, y, "shake, amplitude " + amplitudeText(amplitude),
                  [&, colour](double mx, double my) { svg_.rect(mx - 2.5, my - 7, 5, 14, colour); });
     }
-    legendItem(x, y, "fault notice", [&](double mx, double my) { cross(svg_, mx, my); });
+    legendItem(x, y, "fault notice (a band where it recurs every frame)", [&](double mx, double my) { cross(svg_, mx, my); });
     legendBottom_ = y + 20;
   }
 

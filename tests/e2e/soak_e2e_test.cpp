@@ -1,0 +1,177 @@
+// Long play and reloads of the real DLL under Wine: tens of thousands of
+// frames in one session, and a hundred load / play / unload cycles in one
+// stand-in process, as the host's reload key makes them.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../unit/feature_natives.h"
+#include "e2e_support.h"
+
+namespace {
+
+using standin::EventKind;
+using standin::HostEvent;
+
+constexpr std::uint64_t kShowNotice = 0xDFF0D417277B41F8;
+
+std::string hex(std::uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string answer(std::uint64_t native, const std::string& frames, const std::string& what) {
+  return "answer " + hex(native) + (frames.empty() ? "" : " frames " + frames) + " " + what + "\n";
+}
+
+// The log's messages: the text after each time stamp, lines ended by CR LF.
+std::vector<std::string> logMessages(const std::string& text) {
+  std::vector<std::string> messages;
+  for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    const std::size_t stampEnd = text.find("] ", start);
+    messages.push_back(text.substr(stampEnd + 2, end - stampEnd - 2));
+  }
+  return messages;
+}
+
+std::size_t countCalls(const std::vector<HostEvent>& events, std::uint64_t native) {
+  std::size_t calls = 0;
+  for (const auto& e : events) calls += e.kind == EventKind::Call && e.hash == native ? 1 : 0;
+  return calls;
+}
+
+void expectNoMisuseOrStop(const e2e::Session& session) {
+  for (const auto& e : session.trace) {
+    EXPECT_NE(e.kind, EventKind::Misuse) << e.detail;
+    EXPECT_NE(e.kind, EventKind::Stop) << e.detail;
+  }
+}
+
+// Mostly idle frames; gore shots, then camera shakes, then the alternative
+// camera in windows of their own; a key pressed every thousand frames.
+constexpr std::uint64_t kLongFrames = 30000;
+constexpr std::uint64_t kGoreFrames = 200, kShakeFrames = 300, kCameraFrames = 400;
+
+std::string longSessionScenario() {
+  std::string s = "frames " + std::to_string(kLongFrames) + "\n";
+  s += answer(native::kPlayerCharacter, "", "int 1001");
+  s += answer(native::kWeapon, "5001-5200", "out 1 0x28950C71");
+  s += answer(native::kTarget, "5001-5200", "int 2002");
+  s += answer(native::kTargetTest1, "5001-5200", "int 1");
+  s += answer(native::kTargetTest2, "5001-5200", "int 1");
+  s += answer(native::kBone, "5001-5200", "out 1 21030");
+  s += answer(native::kShakeWeapon, "15001-15300", "int 1");
+  s += answer(native::kFiring, "15001-15300", "int 1");
+  s += answer(native::kAimGate, "25001-25400", "int 1");
+  s += answer(native::kAimCharacter, "25001-25400", "int 1");
+  for (std::uint64_t frame = 1000; frame <= kLongFrames; frame += 1000)
+    s += "key " + std::to_string(frame) + " 0x41\n";
+  return s;
+}
+
+TEST(SoakE2e, TensOfThousandsOfFramesInOneSession) {
+  const auto session = e2e::play(longSessionScenario(), {{"Harlowick/", ""}});
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  EXPECT_NE(session.output.find(std::to_string(kLongFrames) + " frames played"), std::string::npos) << session.output;
+  EXPECT_EQ(session.framesEnded(), kLongFrames);
+  expectNoMisuseOrStop(session);
+  EXPECT_EQ(countCalls(session.trace, native::kGoreShot), kGoreFrames);
+  EXPECT_EQ(countCalls(session.trace, native::kShake), kShakeFrames);
+  EXPECT_EQ(countCalls(session.trace, native::kCamera), kCameraFrames);
+  EXPECT_EQ(countCalls(session.trace, kShowNotice), 0u);
+  std::size_t keys = 0;
+  for (const auto& e : session.trace)
+    if (e.kind == EventKind::Key) {
+      ++keys;
+      EXPECT_TRUE(e.detail.empty()) << "frame " << e.frame;
+    }
+  EXPECT_EQ(keys, kLongFrames / 1000);
+  EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")),
+            (std::vector<std::string>{"Unable to load from data file, please make sure it exists.",
+                                      "NamesGenerator: initializing", "NamesGenerator: initialized. 461 string."}));
+}
+
+// Three frames a cycle. The reveal-HUD control flips the aim camera toggle in
+// every frame, so a plug-in that started from fresh state applies the camera
+// in the first and third frame of each cycle; one that kept the toggle from
+// the cycle before would start every other cycle with it off.
+constexpr std::uint64_t kCycles = 100;
+constexpr std::uint64_t kFramesPerCycle = 3;
+
+std::string reloadScenario() {
+  std::string s = "frames " + std::to_string(kCycles * kFramesPerCycle) + "\n";
+  s += "reload every " + std::to_string(kFramesPerCycle) + "\n";
+  s += answer(native::kAimGate, "", "int 1");
+  s += answer(native::kAimCharacter, "", "int 1");
+  s += answer(native::kRevealControl, "", "int 1");
+  for (std::uint64_t cycle = 1; cycle < kCycles; cycle += 33)
+    s += "key " + std::to_string(cycle * kFramesPerCycle + 1) + " 0x52\n";
+  return s;
+}
+
+std::vector<EventKind> kindsUntilTheFirstCall(const std::vector<HostEvent>& events) {
+  std::vector<EventKind> kinds;
+  for (const auto& e : events) {
+    if (e.kind == EventKind::Call) break;
+    if (e.kind != EventKind::Key) kinds.push_back(e.kind);
+  }
+  return kinds;
+}
+
+void expectUnregisteredCleanly(const std::vector<HostEvent>& events, std::uint64_t frame) {
+  ASSERT_GE(events.size(), 3u) << "frame " << frame;
+  EXPECT_EQ(events[0].kind, EventKind::Unload) << "frame " << frame;
+  EXPECT_EQ(events[1].kind, EventKind::ScriptUnregister) << "frame " << frame;
+  EXPECT_EQ(events[1].detail, "self") << "frame " << frame;
+  EXPECT_EQ(events[2].kind, EventKind::KeyboardUnregister) << "frame " << frame;
+  EXPECT_EQ(events[2].detail, "registered") << "frame " << frame;
+}
+
+TEST(SoakE2e, AHundredReloadsEachStartingFresh) {
+  const auto session = e2e::play(reloadScenario(), {{"Harlowick/", ""}, {"Vantomere.ini", "CameraShakeOnShot=0\r\n"}});
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  EXPECT_EQ(session.framesEnded(), kCycles * kFramesPerCycle);
+  expectNoMisuseOrStop(session);
+  const std::vector<EventKind> freshStart = {EventKind::Load, EventKind::ScriptRegister, EventKind::KeyboardRegister,
+                                             EventKind::Wait};
+  const std::vector<EventKind> reload = {EventKind::Unload, EventKind::ScriptUnregister, EventKind::KeyboardUnregister,
+                                         EventKind::Load,   EventKind::ScriptRegister,   EventKind::KeyboardRegister,
+                                         EventKind::Wait};
+  for (std::uint64_t cycle = 0; cycle < kCycles; ++cycle) {
+    const std::uint64_t first = cycle * kFramesPerCycle + 1;
+    const auto events = session.frame(first);
+    EXPECT_EQ(kindsUntilTheFirstCall(events), cycle == 0 ? freshStart : reload) << "frame " << first;
+    if (cycle > 0) expectUnregisteredCleanly(events, first);
+    for (const auto& e : events) EXPECT_TRUE(e.kind != EventKind::Key || e.detail.empty()) << "frame " << first;
+    EXPECT_EQ(countCalls(events, native::kCamera), 1u) << "frame " << first;
+    EXPECT_EQ(countCalls(session.frame(first + 1), native::kCamera), 0u) << "frame " << first + 1;
+    EXPECT_EQ(countCalls(session.frame(first + 2), native::kCamera), 1u) << "frame " << first + 2;
+  }
+  expectUnregisteredCleanly(session.frame(kCycles * kFramesPerCycle + 1), kCycles * kFramesPerCycle + 1);
+
+  std::vector<std::string> expectedLog;
+  for (std::uint64_t cycle = 0; cycle < kCycles; ++cycle)
+    for (const char* line : {"loading settings file: Vantomere.ini", "settings file loaded",
+                             "NamesGenerator: initializing", "NamesGenerator: initialized. 461 string."})
+      expectedLog.push_back(line);
+  EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")), expectedLog);
+}
+
+// A folder where the log file should be: every line is dropped, and the
+// frames, the fault trap and its notice go on as before.
+TEST(SoakE2e, LogPathThatIsAFolder) {
+  const auto session = e2e::play("frames 5\n", {{"Harlowick/Log.log/", ""}, {"Vantomere.ini", "AlternativeCamera=yes\r\n"}});
+  ASSERT_EQ(session.exitCode, 0) << session.output;
+  EXPECT_EQ(session.framesEnded(), 5u);
+  expectNoMisuseOrStop(session);
+  for (std::uint64_t frame = 1; frame <= 5; ++frame)
+    EXPECT_EQ(countCalls(session.frame(frame), kShowNotice), 1u) << "frame " << frame;
+  EXPECT_TRUE(std::filesystem::is_directory(session.gameFolder + "/Harlowick/Log.log"));
+  EXPECT_TRUE(std::filesystem::is_empty(session.gameFolder + "/Harlowick/Log.log"));
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // reads it, and the default session that scripts/run plays with it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -109,6 +110,35 @@ TEST(PackageE2e, DefaultSessionShowsEachFeatureActing) {
   EXPECT_EQ(goreWaits, (std::set<std::uint32_t>{80, 700}));
   EXPECT_EQ(amplitudes, (std::set<float>{0.05f, 0.08f}));
   EXPECT_EQ(faults, 0u);
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+    lines.push_back(text.substr(start, end - start));
+  return lines;
+}
+
+// Cheap only where the windows build of these tests is the one the package
+// script builds: there it is up to date, elsewhere it would be built anew.
+TEST(PackageE2e, ZipHoldsExactlyThePlayersFiles) {
+  const fs::path windowsBuild = fs::path(e2e::paths().standinExe).parent_path().parent_path();
+  if (!fs::exists(windowsBuild) ||
+      fs::weakly_canonical(windowsBuild) != fs::weakly_canonical(kSourceRoot / "build" / "windows"))
+    GTEST_SKIP() << "the package script builds build/windows; these tests use " << windowsBuild;
+  if (!fs::exists("/usr/bin/unzip")) GTEST_SKIP() << "unzip is not installed";
+  std::string output;
+  ASSERT_EQ(e2e::run({(kSourceRoot / "scripts" / "package").string()}, output, kSourceRoot.string()), 0) << output;
+  std::string archive;
+  for (const auto& line : linesOf(output))
+    if (line.size() > 4 && line.front() == '/' && line.compare(line.size() - 4, 4, ".zip") == 0) archive = line;
+  ASSERT_FALSE(archive.empty()) << output;
+  std::string listing;
+  ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-Z1", archive}, listing), 0) << listing;
+  auto names = linesOf(listing);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Harlowick/", "Vantomere.asi", "Vantomere.ini"}));
 }
 
 }  // namespace

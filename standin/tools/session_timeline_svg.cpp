@@ -170,14 +170,12 @@ class Timeline {
 
   // The toggle as it stood at the start of each frame; it starts on.
   void drawToggleRow() {
-    std::map<std::uint64_t, bool> switches;
-    forEach(ActionKind::ToggleSwitched, [&](std::uint64_t frame, const Action& a) { switches[frame] = a.on; });
     bool on = true;
     std::uint64_t from = 1;
-    for (const auto& [frame, becomes] : switches) {
-      drawToggleSpan(from, frame, on);
+    for (const auto& [frame, becomes] : toggleChanges()) {
+      drawToggleSpan(from, frame - 1, on);
       on = becomes;
-      from = frame + 1;
+      from = frame;
     }
     drawToggleSpan(from, frames_, on);
     forEach(ActionKind::ToggleSwitched, [&](std::uint64_t frame, const Action& a) {
@@ -186,7 +184,20 @@ class Timeline {
     });
   }
 
+  // The toggle's state from the start of a frame on: a switch counts from
+  // the next frame; a plug-in loaded again starts with the toggle on.
+  std::map<std::uint64_t, bool> toggleChanges() const {
+    std::map<std::uint64_t, bool> changes;
+    for (const auto& story : stories_)
+      for (const auto& action : story.actions) {
+        if (action.kind == ActionKind::ToggleSwitched) changes[story.frame + 1] = action.on;
+        if (action.kind == ActionKind::Loaded && story.frame > 1) changes[story.frame] = true;
+      }
+    return changes;
+  }
+
   void drawToggleSpan(std::uint64_t first, std::uint64_t last, bool on) {
+    last = std::min(last, frames_);
     if (first > last) return;
     const double x = frameLeft(first), w = frameLeft(last + 1) - x;
     if (on) svg_.rect(x, rowTop(1) + 17, w, 14, kToggleOnColour);

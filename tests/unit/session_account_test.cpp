@@ -192,4 +192,15 @@ TEST(SessionTimeline, OneMarkPerActionAndTextEscaped) {
   EXPECT_EQ(count(svg, ">none<"), 1u) << "only the shake row is empty";
 }
 
+// The toggle band: on from frame 1, off after the switch in frame 2, on again
+// from the reload in frame 4, where the plug-in starts afresh.
+TEST(SessionTimeline, TheToggleIsOnAgainAfterAReload) {
+  const auto stories = standin::tellSession(
+      trace(inFrame(2, kCamera + kRevealPressed + "wait 0\n") + "4 unload\n4 load \"Vantomere.asi\"\n" +
+            inFrame(4, kCamera + "wait 0\n") + inFrame(5, kCamera + kRevealPressed + "wait 0\n")));
+  const std::string svg = standin::timelineSvg(stories, 5, "reload", {});
+  EXPECT_EQ(count(svg, "height=\"14.0\" fill=\"#2e9e5b\""), 2u) << "frames 1-2 and 4-5";
+  EXPECT_EQ(count(svg, "height=\"4.0\" fill=\"#b0b0b0\""), 2u) << "frame 3, and the legend's swatch";
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "quoted_text.h"
 
+#include <cinttypes>
 #include <cstdio>
 
 namespace standin {
@@ -72,6 +73,12 @@ bool unquoteText(std::string_view text, std::size_t& pos, std::string& out) {
     }
   }
   return false;
+}
+
+std::string hex(std::uint64_t value, int digits) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%0*" PRIX64, digits, value);
+  return text;
 }
 
 }  // namespace standin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,8 @@ std::string quoteText(std::string_view text);
 // Reads a quoted text starting at text[pos] (which must be '"'); on success
 // sets pos just past the closing quote. False for a missing quote or a bad escape.
 bool unquoteText(std::string_view text, std::size_t& pos, std::string& out);
+
+// "0x" and the value in upper-case hex, zero-padded to `digits` digits.
+std::string hex(std::uint64_t value, int digits);
 
 }  // namespace standin

@@ -9,12 +9,6 @@ namespace standin {
 
 namespace {
 
-std::string hex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*" PRIX64, digits, value);
-  return text;
-}
-
 std::string describeArgument(const HostEvent& call, unsigned index) {
   const auto text = call.texts.find(index);
   if (text != call.texts.end()) return quoteText(text->second);

@@ -7,18 +7,9 @@
 
 #include "game_text_hash.h"
 #include "native_names.h"
+#include "quoted_text.h"
 
 namespace standin {
-
-namespace {
-
-std::string hex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*" PRIX64, digits, value);
-  return text;
-}
-
-}  // namespace
 
 void HashNames::learnScenario(std::istream& scenario) {
   const std::string text((std::istreambuf_iterator<char>(scenario)), std::istreambuf_iterator<char>());

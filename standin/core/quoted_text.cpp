@@ -81,4 +81,16 @@ std::string hex(std::uint64_t value, int digits) {
   return text;
 }
 
+std::string printableText(std::string_view text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x" + hex(c, 2).substr(2);
+    }
+  }
+  return out;
+}
+
 }  // namespace standin

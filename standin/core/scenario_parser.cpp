@@ -5,6 +5,7 @@
 
 #include "scenario.h"
 #include "scenario_answers.h"
+#include "quoted_text.h"
 #include "scenario_words.h"
 #include "standin_host.h"
 
@@ -264,7 +265,7 @@ Scenario parseScenario(std::istream& in, const std::string& sourceName) {
       Words words(tokenizeLine(line));
       parser.parseLine(words, lineNumber);
     } catch (const LineError& error) {
-      throw ScenarioError(sourceName + ":" + std::to_string(lineNumber) + ": " + error.what());
+      throw ScenarioError(sourceName + ":" + std::to_string(lineNumber) + ": " + printableText(error.what()));
     }
   }
   parser.finish();

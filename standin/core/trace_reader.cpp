@@ -1,5 +1,6 @@
 #include <istream>
 
+#include "quoted_text.h"
 #include "scenario_words.h"
 #include "trace.h"
 
@@ -108,7 +109,7 @@ std::vector<HostEvent> readTrace(std::istream& in) {
       Words words(tokenizeLine(line));
       if (!words.done()) events.push_back(readLine(words));
     } catch (const LineError& error) {
-      throw TraceError("line " + std::to_string(lineNumber) + ": " + error.what());
+      throw TraceError("line " + std::to_string(lineNumber) + ": " + printableText(error.what()));
     }
   }
   return events;

@@ -164,6 +164,7 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"cap stall-ms 600001", "scenario.txt:2: bad cap '600001'"},
       {"text-arg 0x10", "scenario.txt:2: missing argument index"},
       {"\"answer\" 0x10 int 1", "scenario.txt:2: a line must start with a directive"},
+      {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
   };
   for (const auto& c : cases) {
     const std::string error = errorOf(std::string("# comment\n") + c.line + "\n");

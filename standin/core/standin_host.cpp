@@ -30,7 +30,6 @@ void StandinHost::reset() {
   keyboardHandler_ = nullptr;
   pendingHash_ = 0;
   pendingArgs_.clear();
-  onWait = nullptr;
   onCall = nullptr;
 }
 
@@ -87,37 +86,32 @@ void StandinHost::record(HostEvent event) {
   events_.push_back(std::move(event));
 }
 
+void StandinHost::recordRegistration(EventKind kind, const void* pointer) {
+  HostEvent event;
+  event.kind = kind;
+  event.pointer = pointer;
+  record(std::move(event));
+}
+
 void StandinHost::scriptRegister(const void* module, ScriptEntry entry) {
   module_ = module;
   script_ = entry;
-  HostEvent event;
-  event.kind = EventKind::ScriptRegister;
-  event.pointer = module;
-  record(std::move(event));
+  recordRegistration(EventKind::ScriptRegister, module);
 }
 
 void StandinHost::scriptUnregister(const void* module) {
   if (module == module_) script_ = nullptr;
-  HostEvent event;
-  event.kind = EventKind::ScriptUnregister;
-  event.pointer = module;
-  record(std::move(event));
+  recordRegistration(EventKind::ScriptUnregister, module);
 }
 
 void StandinHost::keyboardHandlerRegister(KeyboardHandler handler) {
   keyboardHandler_ = handler;
-  HostEvent event;
-  event.kind = EventKind::KeyboardRegister;
-  event.pointer = reinterpret_cast<const void*>(handler);
-  record(std::move(event));
+  recordRegistration(EventKind::KeyboardRegister, reinterpret_cast<const void*>(handler));
 }
 
 void StandinHost::keyboardHandlerUnregister(KeyboardHandler handler) {
   if (handler == keyboardHandler_) keyboardHandler_ = nullptr;
-  HostEvent event;
-  event.kind = EventKind::KeyboardUnregister;
-  event.pointer = reinterpret_cast<const void*>(handler);
-  record(std::move(event));
+  recordRegistration(EventKind::KeyboardUnregister, reinterpret_cast<const void*>(handler));
 }
 
 void StandinHost::scriptWait(std::uint32_t milliseconds) {
@@ -127,7 +121,6 @@ void StandinHost::scriptWait(std::uint32_t milliseconds) {
   record(std::move(event));
   gameTimeMs_ += milliseconds;
   if (milliseconds == 0) ++frame_;
-  if (onWait) onWait(milliseconds);
 }
 
 void StandinHost::nativeInit(std::uint64_t hash) {

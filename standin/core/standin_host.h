@@ -81,9 +81,8 @@ class StandinHost {
   KeyboardHandler registeredKeyboardHandler() const { return keyboardHandler_; }
   const void* registeredModule() const { return module_; }
 
-  // Called after a wait is recorded: the fiber runner switches back here.
-  std::function<void(std::uint32_t)> onWait;
-  // Called after every performed call: the runner enforces its call cap here.
+  // Called after every performed call, before the plug-in reads the answer:
+  // tests make the game misbehave here.
   std::function<void()> onCall;
 
   // The eight host operations.
@@ -99,6 +98,7 @@ class StandinHost {
  private:
   StandinHost();
   void record(HostEvent event);
+  void recordRegistration(EventKind kind, const void* pointer);
   void answer(const Answer& answer, HostEvent& event);
   void noteArguments(HostEvent& event) const;
   std::size_t nextCallInFrame(std::uint64_t hash);

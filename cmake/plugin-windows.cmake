@@ -1,6 +1,6 @@
 # The player's file: dist/Vantomere.asi, a DLL that imports the host's eight
 # functions by their decorated names and exports nothing of its own.
-set(VANTOMERE_DIST_DIR ${CMAKE_SOURCE_DIR}/dist)
+set(VANTOMERE_DIST_DIR ${CMAKE_SOURCE_DIR}/dist CACHE PATH "Where the player's files go")
 include(${CMAKE_CURRENT_LIST_DIR}/script_plugin.cmake)
 
 file(GLOB VANTOMERE_RESOURCES CONFIGURE_DEPENDS src/core/*.rc)

@@ -11,3 +11,11 @@ function(vantomere_warnings target)
     endif()
   endif()
 endfunction()
+
+# The plug-in's own code, on top of vantomere_warnings: no implicit sign
+# changes (an int index into a std::array, say), under g++ and clang alike.
+function(vantomere_plugin_warnings target)
+  if(NOT MSVC)
+    target_compile_options(${target} PRIVATE -Wsign-conversion)
+  endif()
+endfunction()

@@ -20,9 +20,9 @@ using WideProduct = std::array<std::uint32_t, 12>;
 WideProduct timesTwoOverPi(std::uint64_t mantissa) {
   WideProduct product{};
   const std::uint64_t halves[2] = {mantissa & 0xFFFFFFFFu, mantissa >> 32};
-  for (int i = 0; i < 2; ++i) {
+  for (std::size_t i = 0; i < 2; ++i) {
     std::uint64_t carry = 0;
-    for (int j = 0; j < 10; ++j) {
+    for (std::size_t j = 0; j < 10; ++j) {
       const std::uint64_t limb = kTwoOverPi[9 - j];
       const std::uint64_t sum = halves[i] * limb + product[i + j] + carry;  // < 2^64
       product[i + j] = static_cast<std::uint32_t>(sum);
@@ -37,7 +37,7 @@ WideProduct timesTwoOverPi(std::uint64_t mantissa) {
 std::uint64_t bitsAt(const WideProduct& product, int position, int count) {
   std::uint64_t bits = 0;
   for (int bit = position + count - 1; bit >= position; --bit)
-    bits = (bits << 1) | ((product[bit / 32] >> (bit % 32)) & 1u);
+    bits = (bits << 1) | ((product[static_cast<std::size_t>(bit / 32)] >> (bit % 32)) & 1u);
   return bits;
 }
 

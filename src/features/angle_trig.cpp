@@ -21,7 +21,7 @@ constexpr std::array<double, kSeriesTerms> seriesTerms(int first) {
   double term = (first / 2) % 2 == 0 ? 1.0 : -1.0;
   for (int n = 2; n <= first; ++n) term /= n;
   for (int k = 0; k < kSeriesTerms; ++k) {
-    terms[k] = term;
+    terms[static_cast<std::size_t>(k)] = term;
     term /= -static_cast<double>((first + 2 * k + 1) * (first + 2 * k + 2));
   }
   return terms;
@@ -34,7 +34,7 @@ double series(const std::array<double, kSeriesTerms>& terms, double z) {
   double sum = 0.0;
   for (int k = kSeriesTerms - 1; k >= 0; --k) {
     const double scaled = sum * z;
-    sum = scaled + terms[k];
+    sum = scaled + terms[static_cast<std::size_t>(k)];
   }
   return sum;
 }

@@ -58,6 +58,7 @@ const Paths& paths() {
     built.standinExe = (windows / "standin" / "standin.exe").string();
     built.testPlugins = (windows / "standin" / "test-plugins").string();
     built.plugin = E2E_PLUGIN;
+    built.secondPlugin = E2E_SECOND_PLUGIN;
     built.wine64 = E2E_WINE64;
     built.objdump = E2E_OBJDUMP;
     built.winePrefix = environmentOr("VANTOMERE_WINEPREFIX", E2E_DEFAULT_WINEPREFIX);
@@ -106,10 +107,12 @@ int runUnderWine(const std::vector<std::string>& argv, std::string& output, cons
   return run(command, output, workingFolder);
 }
 
-Session play(const std::string& scenario, const std::map<std::string, std::string>& files,
-             const std::string& plugin) {
+namespace {
+
+Session playIn(const std::string& folder, const std::string& scenario, const std::map<std::string, std::string>& files,
+               const std::string& plugin) {
   Session session;
-  session.folder = freshSessionFolder();
+  session.folder = folder;
   session.gameFolder = session.folder + "/game";
   writeFile(session.folder + "/scenario.txt", "folder game\n" + scenario);
   for (const auto& [path, text] : files) {
@@ -121,9 +124,8 @@ Session play(const std::string& scenario, const std::map<std::string, std::strin
   }
   if (!fs::exists(paths().standinExe))
     ADD_FAILURE() << paths().standinExe << " is missing: build the windows preset first";
-  session.exitCode = runUnderWine(
-      {paths().standinExe, "scenario.txt", plugin.empty() ? paths().plugin : plugin, "trace.txt"}, session.output,
-      session.folder);
+  session.exitCode = runUnderWine({paths().standinExe, "scenario.txt", plugin, "trace.txt"}, session.output,
+                                  session.folder);
   session.traceText = readFile(session.folder + "/trace.txt");
   std::istringstream traceIn(session.traceText);
   try {
@@ -131,6 +133,38 @@ Session play(const std::string& scenario, const std::map<std::string, std::strin
   } catch (const standin::TraceError& error) {
     ADD_FAILURE() << "the trace does not read: " << error.what();
   }
+  return session;
+}
+
+// The same scenario with the other compiler's DLL must leave the same trace.
+void expectSameTraceFromSecondPlugin(const Session& first, const std::string& scenario,
+                                     const std::map<std::string, std::string>& files) {
+  const std::string& second = paths().secondPlugin;
+  if (!fs::exists(second)) {
+    ADD_FAILURE() << second << " is missing: build the windows-clang preset "
+                  << "(or configure with -DVANTOMERE_SECOND_PLUGIN= to play with one DLL only)";
+    return;
+  }
+  const fs::path folder = first.folder + "-second-compiler";
+  fs::remove_all(folder);
+  fs::create_directories(folder / "game");
+  const Session other = playIn(folder.string(), scenario, files, second);
+  EXPECT_EQ(other.exitCode, first.exitCode) << other.output;
+  if (other.traceText == first.traceText) return;
+  std::istringstream a(first.traceText), b(other.traceText);
+  std::string lineA, lineB;
+  int line = 1;
+  while (std::getline(a, lineA) && std::getline(b, lineB) && lineA == lineB) ++line;
+  ADD_FAILURE() << "the traces of " << paths().plugin << " and " << second << " differ from line " << line
+                << ":\n  " << lineA << "\n  " << lineB << "\n(" << first.folder << ", " << folder.string() << ")";
+}
+
+}  // namespace
+
+Session play(const std::string& scenario, const std::map<std::string, std::string>& files,
+             const std::string& plugin) {
+  const Session session = playIn(freshSessionFolder(), scenario, files, plugin.empty() ? paths().plugin : plugin);
+  if (plugin.empty() && !paths().secondPlugin.empty()) expectSameTraceFromSecondPlugin(session, scenario, files);
   return session;
 }
 

@@ -14,6 +14,7 @@ struct Paths {
   std::string standinExe;  // <windows build>/standin/standin.exe
   std::string testPlugins; // <windows build>/standin/test-plugins
   std::string plugin;      // dist/Vantomere.asi
+  std::string secondPlugin;  // the same built by the other compiler; empty: none
   std::string wine64;
   std::string objdump;
   std::string winePrefix;  // VANTOMERE_WINEPREFIX, or one below the build folder
@@ -39,7 +40,8 @@ struct Session {
 // Plays `scenario` (which must not set 'folder') in a fresh folder named after
 // the running test. The scenario file gets a 'folder game' line first, so the
 // stand-in's line numbers are one more than those of `scenario`. `files` are written into the working folder first; a
-// path that ends in '/' makes an empty folder. `plugin` defaults to dist/Vantomere.asi.
+// path that ends in '/' makes an empty folder. `plugin` defaults to dist/Vantomere.asi; then
+// the scenario is played with the second compiler's DLL too, and its trace must be the same.
 Session play(const std::string& scenario, const std::map<std::string, std::string>& files = {},
              const std::string& plugin = "");
 

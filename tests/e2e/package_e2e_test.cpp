@@ -27,8 +27,11 @@ std::string sampleSettings() {
   return text;
 }
 
+// As unzipped: the note that keeps Harlowick/ in the zip must not disturb the log.
 std::map<std::string, std::string> gameFolderWith(const std::string& settings) {
-  return {{"Vantomere.ini", settings}, {"Harlowick/", ""}};
+  const std::string note = e2e::readFile((kSourceRoot / "package" / "Harlowick" / "LogFolder.txt").string());
+  EXPECT_FALSE(note.empty());
+  return {{"Vantomere.ini", settings}, {"Harlowick/LogFolder.txt", note}};
 }
 
 // The log's messages, without their time stamps and line ends.
@@ -122,7 +125,7 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 // Cheap only where the windows build of these tests is the one the package
 // script builds: there it is up to date, elsewhere it would be built anew.
-TEST(PackageE2e, ZipHoldsExactlyThePlayersFiles) {
+TEST(PackageE2e, ZipHoldsExactlyThePlayersFilesWithTheirChecksums) {
   const fs::path windowsBuild = fs::path(e2e::paths().standinExe).parent_path().parent_path();
   if (!fs::exists(windowsBuild) ||
       fs::weakly_canonical(windowsBuild) != fs::weakly_canonical(kSourceRoot / "build" / "windows"))
@@ -130,15 +133,28 @@ TEST(PackageE2e, ZipHoldsExactlyThePlayersFiles) {
   if (!fs::exists("/usr/bin/unzip")) GTEST_SKIP() << "unzip is not installed";
   std::string output;
   ASSERT_EQ(e2e::run({(kSourceRoot / "scripts" / "package").string()}, output, kSourceRoot.string()), 0) << output;
-  std::string archive;
-  for (const auto& line : linesOf(output))
-    if (line.size() > 4 && line.front() == '/' && line.compare(line.size() - 4, 4, ".zip") == 0) archive = line;
-  ASSERT_FALSE(archive.empty()) << output;
+  const fs::path out = kSourceRoot / "out";
+  const std::string archive = (out / ("Vantomere-" E2E_VERSION ".zip")).string();
   std::string listing;
   ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-Z1", archive}, listing), 0) << listing;
-  auto names = linesOf(listing);
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"Harlowick/", "Vantomere.asi", "Vantomere.ini"}));
+  EXPECT_EQ(linesOf(listing), (std::vector<std::string>{"Vantomere.asi", "Vantomere.ini", "Vantomere-ReadMe.txt",
+                                                        "Harlowick/", "Harlowick/LogFolder.txt"}));
+
+  const fs::path unzipped = out / "package-unzipped";
+  fs::remove_all(unzipped);
+  ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-q", archive, "-d", unzipped.string()}, output), 0) << output;
+  const std::string sums = (out / ("Vantomere-" E2E_VERSION ".sha256")).string();
+  EXPECT_EQ(e2e::run({"/usr/bin/sha256sum", "--check", "--strict", sums}, output, unzipped.string()), 0) << output;
+  EXPECT_EQ(linesOf(e2e::readFile(sums)).size(), 4u);
+
+  // Notepad's plain text: ASCII, every line ended by CR LF; the version in the title.
+  const std::string readme = e2e::readFile((unzipped / "Vantomere-ReadMe.txt").string());
+  EXPECT_EQ(readme.rfind("Vantomere " E2E_VERSION, 0), 0u) << readme.substr(0, 80);
+  for (std::size_t at = 0; at < readme.size(); ++at) {
+    const unsigned char c = static_cast<unsigned char>(readme[at]);
+    ASSERT_TRUE(c == '\r' ? readme[at + 1] == '\n' : c == '\n' ? at > 0 && readme[at - 1] == '\r' : c >= 0x20 && c < 0x7F)
+        << "byte " << at << " of the readme: " << int(c);
+  }
 }
 
 }  // namespace

@@ -58,7 +58,7 @@ const Paths& paths() {
     built.standinExe = (windows / "standin" / "standin.exe").string();
     built.testPlugins = (windows / "standin" / "test-plugins").string();
     built.plugin = E2E_PLUGIN;
-    built.secondPlugin = E2E_SECOND_PLUGIN;
+    built.secondPlugin = environmentOr("VANTOMERE_SECOND_PLUGIN", E2E_SECOND_PLUGIN);
     built.wine64 = E2E_WINE64;
     built.objdump = E2E_OBJDUMP;
     built.winePrefix = environmentOr("VANTOMERE_WINEPREFIX", E2E_DEFAULT_WINEPREFIX);

@@ -14,7 +14,7 @@ struct Paths {
   std::string standinExe;  // <windows build>/standin/standin.exe
   std::string testPlugins; // <windows build>/standin/test-plugins
   std::string plugin;      // dist/Vantomere.asi
-  std::string secondPlugin;  // the same built by the other compiler; empty: none
+  std::string secondPlugin;  // the same by the other compiler, or VANTOMERE_SECOND_PLUGIN; empty: none
   std::string wine64;
   std::string objdump;
   std::string winePrefix;  // VANTOMERE_WINEPREFIX, or one below the build folder

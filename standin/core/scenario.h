@@ -44,6 +44,7 @@ struct Scenario {
   std::vector<KeyMessage> keys;  // by frame; within a frame in the order written
   std::vector<std::uint64_t> reloads;  // frames before which the plug-in is loaded anew, ascending
   ScenarioCaps caps;
+  bool strict = false;  // a broken host rule ends the session
 
   // Gives the host the answers and the declared arguments.
   void applyTo(StandinHost& host) const;

@@ -153,9 +153,12 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     parseReload(words);
   } else if (directive.text == "cap") {
     parseCap(words);
+  } else if (directive.text == "strict") {
+    scenario_.strict = true;
+    words.expectEnd();
   } else {
     throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, folder, answer, key, reload, text-arg, out-arg or cap)");
+                    "' (expected frames, folder, answer, key, reload, text-arg, out-arg, cap or strict)");
   }
 }
 

@@ -80,6 +80,13 @@ class StandinHost {
   ScriptEntry registeredScript() const { return script_; }
   KeyboardHandler registeredKeyboardHandler() const { return keyboardHandler_; }
   const void* registeredModule() const { return module_; }
+  // The native being called, from nativeInit until the next one.
+  std::uint64_t pendingNative() const { return pendingHash_; }
+  // Drops the registrations of a plug-in that was unloaded without undoing them.
+  void forgetRegistrations() {
+    script_ = nullptr;
+    keyboardHandler_ = nullptr;
+  }
 
   // Called after every performed call, before the plug-in reads the answer:
   // tests make the game misbehave here.

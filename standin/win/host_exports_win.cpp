@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/host_interface.h"
+#include "quoted_text.h"
 #include "script_scheduler_win.h"
 #include "session_win.h"
 #include "standin_host.h"
@@ -15,6 +16,10 @@ namespace {
 bool inScript() {
   const auto* scheduler = activeScheduler();
   return scheduler && scheduler->inScript();
+}
+
+void noteOutsideScript(const std::string& what) {
+  standin::win::noteMisuse(what + " outside the script, while " + standin::win::progress().phase);
 }
 }  // namespace
 
@@ -33,7 +38,7 @@ extern "C" void standinScriptWait(HostDword milliseconds) {
   // Only the script's fiber can be switched away from; anywhere else the
   // wait would return into the wrong code.
   if (!inScript()) {
-    standin::win::noteMisuse("scriptWait(" + std::to_string(milliseconds) + ") outside the script");
+    noteOutsideScript("scriptWait(" + std::to_string(milliseconds) + ")");
     return;
   }
   StandinHost::instance().scriptWait(milliseconds);
@@ -63,7 +68,7 @@ extern "C" void standinNativePush64(std::uint64_t value) {
 extern "C" std::uint64_t* standinNativeCall() {
   heartbeat();
   const bool fromScript = inScript();
-  if (!fromScript) standin::win::noteMisuse("native call outside the script");
+  if (!fromScript) noteOutsideScript("native " + standin::hex(StandinHost::instance().pendingNative(), 16) + " called");
   std::uint64_t* slots = StandinHost::instance().nativeCall();
   if (fromScript) activeScheduler()->afterCall();
   return slots;

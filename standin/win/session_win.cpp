@@ -1,9 +1,9 @@
 #include "session_win.h"
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
+#include "crash_report_win.h"
 #include "key_courier_win.h"
 #include "plugin_library_win.h"
 #include "scenario.h"
@@ -18,6 +18,7 @@ namespace {
 
 Progress g_progress;
 ScriptScheduler* g_scheduler = nullptr;
+bool g_strict = false;
 
 // The trace file and what has passed through it; shared with the watchdog
 // and the crash filter, which write out the rest when the session ends early.
@@ -29,12 +30,20 @@ struct TraceOutput {
   std::uint64_t misuses = 0;
   std::uint64_t frames = 0;
   std::string lastStop;
+  // While the plug-in's DllMain runs, the writer does not know its module yet.
+  volatile bool loading = false;
 } g_trace;
 
-void report(const std::string& message) {
-  std::fprintf(stderr, "standin: %s\n", message.c_str());
-  std::fflush(stderr);
+// Straight to the handle, unbuffered and without text-mode CR LF, so that
+// the two outputs interleave in the order written; no C runtime lock is
+// taken, which a crashed thread may hold.
+void writeLine(DWORD stream, const std::string& message) {
+  const std::string line = "standin: " + message + "\n";
+  DWORD written = 0;
+  WriteFile(GetStdHandle(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
+
+void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
 
 std::string fullPath(const char* path) {
   char full[MAX_PATH * 4];
@@ -45,6 +54,31 @@ std::string fullPath(const char* path) {
 std::string fileName(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Ends the process should abandon() itself block, on a lock that a crashed
+// or parked thread holds (the heap's, say): the run ends in any case.
+struct Fuse {
+  HANDLE lit = nullptr;
+  volatile LONG code = 0;
+} g_fuse;
+
+constexpr DWORD kFuseMs = 3000;
+
+DWORD WINAPI fuseMain(void*) {
+  WaitForSingleObject(g_fuse.lit, INFINITE);
+  Sleep(kFuseMs);
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(g_fuse.code));
+  return 0;
+}
+
+void startFuse() {
+  g_fuse.lit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (g_fuse.lit) CloseHandle(CreateThread(nullptr, 64 * 1024, &fuseMain, nullptr, 0, nullptr));
+}
+
+void lightFuse(ExitCode code) {
+  if (InterlockedCompareExchange(&g_fuse.code, code, 0) == 0 && g_fuse.lit) SetEvent(g_fuse.lit);
 }
 
 void note(EventKind kind, const std::string& detail) {
@@ -65,9 +99,8 @@ void writeEvents(const std::vector<HostEvent>& events) {
 }
 
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", info->ExceptionRecord->ExceptionCode);
-  abandon(std::string("the plug-in crashed with exception ") + code + " while " + g_progress.phase, kExitCrashed);
+  abandon("the plug-in crashed with " + describeException(*info->ExceptionRecord) + " while " + g_progress.phase,
+          kExitCrashed);
 }
 
 void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
@@ -114,7 +147,9 @@ HMODULE loadForSession(const std::string& pluginPath) {
   g_progress.phase = "loading it (its DllMain)";
   note(EventKind::Load, fileName(pluginPath));
   std::string cause;
+  g_trace.loading = true;
   const HMODULE plugin = loadPlugin(pluginPath, cause);
+  g_trace.loading = false;
   // The writer tells the plug-in's registrations by its module, which a
   // reload may place elsewhere; what the last module did is written already.
   EnterCriticalSection(&g_trace.lock);
@@ -129,10 +164,22 @@ HMODULE loadForSession(const std::string& pluginPath) {
   return plugin;
 }
 
+// What an unloaded plug-in left registered would be called in its unmapped
+// code; the host is told to forget it.
+void checkUnregistered(StandinHost& host) {
+  std::string left;
+  if (host.registeredScript()) left = "scriptUnregister";
+  if (host.registeredKeyboardHandler()) left += (left.empty() ? "" : " and ") + std::string("keyboardHandlerUnregister");
+  if (left.empty()) return;
+  host.forgetRegistrations();
+  noteMisuse("unloaded without " + left);
+}
+
 void unloadForSession(HMODULE plugin) {
   g_progress.phase = "unloading it (its DllMain)";
   note(EventKind::Unload, "");
   FreeLibrary(plugin);
+  checkUnregistered(StandinHost::instance());
   heartbeat();
   flushTrace();
 }
@@ -171,7 +218,10 @@ Progress& progress() { return g_progress; }
 
 ScriptScheduler* activeScheduler() { return g_scheduler; }
 
-void noteMisuse(const std::string& what) { note(EventKind::Misuse, what); }
+void noteMisuse(const std::string& what) {
+  note(EventKind::Misuse, what);
+  if (g_strict) abandon("the plug-in broke a host rule (strict): " + what, kExitMisbehaved);
+}
 
 void flushTrace() {
   EnterCriticalSection(&g_trace.lock);
@@ -181,18 +231,20 @@ void flushTrace() {
 }
 
 void abandon(const std::string& message, ExitCode code) {
+  lightFuse(code);
   report(message);
   note(EventKind::Stop, message);
   // The runner may hold the trace; then what it has written must do.
   for (int tries = 0; tries < 50; ++tries) {
     if (TryEnterCriticalSection(&g_trace.lock)) {
+      if (g_trace.loading)
+        g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, StandinHost::instance().registeredModule());
       if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
       g_trace.file.flush();
       break;
     }
     Sleep(10);
   }
-  std::fflush(stdout);
   TerminateProcess(GetCurrentProcess(), code);
   for (;;) Sleep(INFINITE);
 }
@@ -205,6 +257,8 @@ int runSession(int argc, char** argv) {
   InitializeCriticalSection(&g_trace.lock);
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
+  watchFatalFaults();
+  startFuse();
   const std::string pluginPath = fullPath(argv[2]);
   const std::string tracePath = fullPath(argv[3]);
   Scenario scenario;
@@ -226,6 +280,7 @@ int runSession(int argc, char** argv) {
   }
   StandinHost::instance().reset();
   scenario.applyTo(StandinHost::instance());
+  g_strict = scenario.strict;
   Watchdog watchdog(scenario.caps.stallMs);
   const int code = playLoaded(scenario, pluginPath);
   g_trace.file.close();
@@ -233,9 +288,8 @@ int runSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
-  std::printf("standin: %llu frames played, %llu native calls; trace in %s\n",
-              static_cast<unsigned long long>(g_trace.frames), static_cast<unsigned long long>(g_trace.calls),
-              tracePath.c_str());
+  writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
+                                   " native calls; trace in " + tracePath);
   return code;
 }
 

@@ -19,6 +19,7 @@ enum ExitCode : int {
   kExitMisbehaved = 6,     // a cap was exceeded, or the script ended or was never registered
   kExitCrashed = 7,        // an exception nobody handled
   kExitTraceFailed = 8,    // the trace could not be written
+  kExitAborted = 10,       // the plug-in called abort() or std::terminate()
 };
 
 // What the session is doing; read by the watchdog and the crash filter from
@@ -34,7 +35,8 @@ inline void heartbeat() { InterlockedIncrement(&progress().heartbeat); }
 // The scheduler while frames are played, null before and after.
 ScriptScheduler* activeScheduler();
 
-// Records that the plug-in broke one of the host's rules.
+// Records that the plug-in broke one of the host's rules; in strict mode
+// that ends the session.
 void noteMisuse(const std::string& what);
 
 // Writes out what the host has recorded so far.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "crash_report_win.h"
 #include "session_win.h"
 
 namespace standin::win {
@@ -29,6 +30,9 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
   LONG lastSeen = progress().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
+    std::string overflow;
+    if (takeStackOverflow(overflow))
+      abandon("the plug-in crashed with " + overflow + " while " + progress().phase, kExitCrashed);
     const LONG now = progress().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;

@@ -106,7 +106,14 @@ TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
       {"fault_returns", 6, "the script entry returned"},
       {"fault_no_script", 6, "the plug-in registered no script"},
       {"fault_busy", 5, "the plug-in is stuck: no call to the host for 1500 ms while running its script"},
-      {"fault_crash", 7, "the plug-in crashed with exception 0xC0000005 while running its script"},
+      {"fault_crash", 7,
+       "the plug-in crashed with exception 0xC0000005 (access violation, writing address 0x0000000000000000) "
+       "at fault_crash.asi+0x"},
+      {"fault_crash_read", 7, "(access violation, reading address 0x0000000000000040) at fault_crash_read.asi+0x"},
+      {"fault_stack_overflow", 7,
+       "the plug-in crashed with exception 0xC00000FD (stack overflow) at fault_stack_overflow.asi+0x"},
+      {"fault_abort", 10, "the plug-in aborted (abort() or std::terminate) while running its script"},
+      {"fault_terminate", 10, "the plug-in aborted (abort() or std::terminate) while running its script"},
   };
   for (const auto& c : cases) {
     const auto played = e2e::play("frames 4\ncap calls-per-frame 50\ncap waits-per-frame 20\ncap stall-ms 1500\n", {},
@@ -120,16 +127,66 @@ TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
   }
 }
 
+// The plug-in tells the offset of the function that crashes (native 0x2222).
+TEST(Standin, TellsWhereInThePluginItCrashed) {
+  const auto played = e2e::play("frames 4\n", {}, testPlugin("fault_crash"));
+  ASSERT_EQ(played.exitCode, 7) << played.output;
+  std::uint64_t function = 0;
+  for (const auto& e : played.trace)
+    if (e.kind == EventKind::Call && e.hash == 0x2222) function = e.args.at(0);
+  const std::string& stop = played.trace.back().detail;
+  const std::size_t at = stop.find("fault_crash.asi+0x");
+  ASSERT_NE(at, std::string::npos) << stop;
+  const std::uint64_t offset = std::stoull(stop.substr(at + 18), nullptr, 16);
+  EXPECT_LT(offset - function, 16u) << stop << " vs the function at 0x" << std::hex << function;
+}
+
+// The script is left with 12 KB of stack, as a plug-in's deepest frames may be.
+TEST(Standin, ServesAScriptWithLittleStackLeft) {
+  const auto played = e2e::play("frames 4\n", {}, testPlugin("fault_stack_low"));
+  EXPECT_EQ(played.exitCode, 0) << played.output;
+  EXPECT_EQ(played.framesEnded(), 4u);
+}
+
 TEST(Standin, ReportsNativesAndWaitsOutsideTheScript) {
   const auto played = e2e::play("frames 2\nkey 2 0x20\n", {}, testPlugin("fault_misuse"));
   EXPECT_EQ(played.exitCode, 0) << played.output;
   std::vector<std::string> misuses;
   for (const auto& e : played.trace)
     if (e.kind == EventKind::Misuse) misuses.push_back(e.detail);
-  EXPECT_EQ(misuses, (std::vector<std::string>{"native call outside the script", "scriptWait(5) outside the script",
-                                               "native call outside the script"}));
+  EXPECT_EQ(misuses,
+            (std::vector<std::string>{
+                "native 0x0000000000001111 called outside the script, while loading it (its DllMain)",
+                "scriptWait(5) outside the script, while loading it (its DllMain)",
+                "native 0x0000000000001111 called outside the script, while in its keyboard handler"}));
   EXPECT_TRUE(mentions(played.output, "broke the host's rules 3 times")) << played.output;
   EXPECT_EQ(played.framesEnded(), 2u) << "a wait outside the script ends no frame";
+  // One writer, lines ending in LF: the warning on stderr comes before the summary on stdout.
+  EXPECT_LT(played.output.find("warning"), played.output.find("frames played")) << played.output;
+  EXPECT_EQ(played.output.find('\r'), std::string::npos);
+}
+
+TEST(Standin, StrictModeEndsTheSessionAtTheFirstBrokenRule) {
+  const struct {
+    const char* plugin;
+    const char* misuse;
+  } cases[] = {
+      {"fault_misuse", "native 0x0000000000001111 called outside the script, while loading it (its DllMain)"},
+      {"fault_key_misuse", "native 0x0000000000001111 called outside the script, while in its keyboard handler"},
+      {"fault_keeps_registered", "unloaded without scriptUnregister and keyboardHandlerUnregister"},
+  };
+  for (const auto& c : cases) {
+    const std::string scenario = "frames 3\nkey 2 0x20\n";
+    const auto lenient = e2e::play(scenario, {}, testPlugin(c.plugin));
+    EXPECT_EQ(lenient.exitCode, 0) << c.plugin << "\n" << lenient.output;
+    EXPECT_TRUE(mentions(lenient.traceText, std::string("misuse \"") + c.misuse)) << c.plugin << "\n" << lenient.traceText;
+
+    const auto strict = e2e::play("strict\n" + scenario, {}, testPlugin(c.plugin));
+    EXPECT_EQ(strict.exitCode, 6) << c.plugin << "\n" << strict.output;
+    EXPECT_TRUE(mentions(strict.output, std::string("broke a host rule (strict): ") + c.misuse)) << strict.output;
+    ASSERT_FALSE(strict.trace.empty());
+    EXPECT_EQ(strict.trace.back().kind, EventKind::Stop) << c.plugin;
+  }
 }
 
 }  // namespace

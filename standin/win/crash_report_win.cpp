@@ -22,6 +22,7 @@ const char* exceptionName(DWORD code) {
     case EXCEPTION_INT_DIVIDE_BY_ZERO: return "integer division by zero";
     case EXCEPTION_BREAKPOINT: return "breakpoint";
     case 0x20474343: return "C++ exception";
+    case 0xC0000409: return "fast fail";
     default: return nullptr;
   }
 }
@@ -59,7 +60,9 @@ LONG WINAPI onStackOverflow(EXCEPTION_POINTERS* info) {
 }
 
 void onAbort(int) {
-  abandon(std::string("the plug-in aborted (abort() or std::terminate) while ") + progress().phase, kExitAborted);
+  abandon(std::string("the plug-in aborted (abort(), or std::terminate as after an uncaught C++ exception) while ") +
+              progress().phase,
+          kExitAborted);
 }
 
 }  // namespace

@@ -98,7 +98,15 @@ void writeEvents(const std::vector<HostEvent>& events) {
   }
 }
 
+// GCC's C++ runtime raises its exceptions to find a handler; one that finds
+// none is handed back to the runtime, which calls std::terminate (reported
+// as an abort), as the C runtime's own filter would.
+constexpr DWORD kGccCxxException = 0x20474343;
+
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE))
+    return EXCEPTION_CONTINUE_EXECUTION;
   abandon("the plug-in crashed with " + describeException(*info->ExceptionRecord) + " while " + g_progress.phase,
           kExitCrashed);
 }

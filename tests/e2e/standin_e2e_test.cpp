@@ -112,8 +112,9 @@ TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
       {"fault_crash_read", 7, "(access violation, reading address 0x0000000000000040) at fault_crash_read.asi+0x"},
       {"fault_stack_overflow", 7,
        "the plug-in crashed with exception 0xC00000FD (stack overflow) at fault_stack_overflow.asi+0x"},
-      {"fault_abort", 10, "the plug-in aborted (abort() or std::terminate) while running its script"},
-      {"fault_terminate", 10, "the plug-in aborted (abort() or std::terminate) while running its script"},
+      {"fault_abort", 10, "the plug-in aborted (abort(), or std::terminate as after an uncaught C++ exception) while"},
+      {"fault_terminate", 10, "the plug-in aborted (abort(), or std::terminate"},
+      {"fault_throws", 10, "the plug-in aborted (abort(), or std::terminate"},
   };
   for (const auto& c : cases) {
     const auto played = e2e::play("frames 4\ncap calls-per-frame 50\ncap waits-per-frame 20\ncap stall-ms 1500\n", {},

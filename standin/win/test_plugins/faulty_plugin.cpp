@@ -22,6 +22,7 @@
 #define FAULT_STACK_OVERFLOW 12  // recurses without end
 #define FAULT_STACK_LOW 13       // plays its frames with little stack left
 #define FAULT_KEY_MISUSE 14      // natives from the keyboard handler only
+#define FAULT_THROWS 15          // lets a C++ exception out of its script entry
 
 namespace {
 
@@ -78,6 +79,7 @@ void script() {
   if (FAULT == FAULT_CRASH_READ) readNow();
   if (FAULT == FAULT_ABORT) std::abort();
   if (FAULT == FAULT_TERMINATE) std::terminate();
+  if (FAULT == FAULT_THROWS) throw 42;
   if (FAULT == FAULT_STACK_OVERFLOW) descend(0);
   if (FAULT == FAULT_STACK_LOW) descend(12 * 1024);
   for (;;) {

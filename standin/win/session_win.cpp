@@ -6,6 +6,7 @@
 #include "crash_report_win.h"
 #include "key_courier_win.h"
 #include "plugin_library_win.h"
+#include "process_usage_win.h"
 #include "scenario.h"
 #include "script_scheduler_win.h"
 #include "standin_host.h"
@@ -188,6 +189,7 @@ void unloadForSession(HMODULE plugin) {
   note(EventKind::Unload, "");
   FreeLibrary(plugin);
   checkUnregistered(StandinHost::instance());
+  noteUsageAtUnload(StandinHost::instance().frame());
   heartbeat();
   flushTrace();
 }
@@ -258,8 +260,8 @@ void abandon(const std::string& message, ExitCode code) {
 }
 
 int runSession(int argc, char** argv) {
-  if (argc != 4) {
-    report("usage: standin.exe SCENARIO PLUGIN TRACE (see standin/README.md)");
+  if (!takeUsageOption(argc, argv) || argc != 4) {
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE (see standin/README.md)");
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);
@@ -284,6 +286,10 @@ int runSession(int argc, char** argv) {
   g_trace.file.open(tracePath, std::ios::binary | std::ios::trunc);
   if (!g_trace.file) {
     report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  if (!openUsageLog()) {
+    report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
   }
   StandinHost::instance().reset();

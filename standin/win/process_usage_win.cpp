@@ -1,0 +1,81 @@
+#include "process_usage_win.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace standin::win {
+
+namespace {
+
+std::string g_usagePath;
+std::FILE* g_usageLog = nullptr;
+std::uint64_t g_unloads = 0;
+
+// Takes every index there is, then gives them all back.
+std::uint64_t countFreeTlsIndexes() {
+  std::vector<DWORD> taken;
+  taken.reserve(2048);
+  for (DWORD index; (index = TlsAlloc()) != TLS_OUT_OF_INDEXES;) taken.push_back(index);
+  for (const DWORD index : taken) TlsFree(index);
+  return taken.size();
+}
+
+std::uint64_t sumCommittedPrivateBytes() {
+  std::uint64_t sum = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) sum += region.RegionSize;
+    const char* const next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    if (next <= at) break;
+    at = next;
+  }
+  return sum;
+}
+
+}  // namespace
+
+ProcessUsage measureProcessUsage() {
+  ProcessUsage usage;
+  usage.freeTlsIndexes = countFreeTlsIndexes();
+  usage.committedPrivateBytes = sumCommittedPrivateBytes();
+  return usage;
+}
+
+bool takeUsageOption(int& argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--usage") != 0) continue;
+    if (i + 1 >= argc) return false;
+    // Resolved now: the session changes into the plug-in's working folder.
+    char full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameA(argv[i + 1], sizeof full, full, nullptr);
+    g_usagePath = length == 0 || length >= sizeof full ? std::string(argv[i + 1]) : std::string(full, length);
+    for (int j = i + 2; j < argc; ++j) argv[j - 2] = argv[j];
+    argc -= 2;
+    return true;
+  }
+  return true;
+}
+
+const std::string& usageLogPath() { return g_usagePath; }
+
+bool openUsageLog() {
+  if (g_usagePath.empty()) return true;
+  g_usageLog = std::fopen(g_usagePath.c_str(), "w");
+  if (!g_usageLog) return false;
+  std::fputs("unload frame free-tls-indexes committed-private-bytes\n", g_usageLog);
+  return std::fflush(g_usageLog) == 0;
+}
+
+void noteUsageAtUnload(std::uint64_t frame) {
+  if (!g_usageLog) return;
+  const ProcessUsage usage = measureProcessUsage();
+  std::fprintf(g_usageLog, "%llu %llu %llu %llu\n", static_cast<unsigned long long>(++g_unloads),
+               static_cast<unsigned long long>(frame), static_cast<unsigned long long>(usage.freeTlsIndexes),
+               static_cast<unsigned long long>(usage.committedPrivateBytes));
+  std::fflush(g_usageLog);
+}
+
+}  // namespace standin::win

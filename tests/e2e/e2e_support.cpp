@@ -110,7 +110,7 @@ int runUnderWine(const std::vector<std::string>& argv, std::string& output, cons
 namespace {
 
 Session playIn(const std::string& folder, const std::string& scenario, const std::map<std::string, std::string>& files,
-               const std::string& plugin) {
+               const std::string& plugin, const std::vector<std::string>& options) {
   Session session;
   session.folder = folder;
   session.gameFolder = session.folder + "/game";
@@ -124,8 +124,10 @@ Session playIn(const std::string& folder, const std::string& scenario, const std
   }
   if (!fs::exists(paths().standinExe))
     ADD_FAILURE() << paths().standinExe << " is missing: build the windows preset first";
-  session.exitCode = runUnderWine({paths().standinExe, "scenario.txt", plugin, "trace.txt"}, session.output,
-                                  session.folder);
+  std::vector<std::string> command{paths().standinExe};
+  command.insert(command.end(), options.begin(), options.end());
+  command.insert(command.end(), {"scenario.txt", plugin, "trace.txt"});
+  session.exitCode = runUnderWine(command, session.output, session.folder);
   session.traceText = readFile(session.folder + "/trace.txt");
   std::istringstream traceIn(session.traceText);
   try {
@@ -138,7 +140,8 @@ Session playIn(const std::string& folder, const std::string& scenario, const std
 
 // The same scenario with the other compiler's DLL must leave the same trace.
 void expectSameTraceFromSecondPlugin(const Session& first, const std::string& scenario,
-                                     const std::map<std::string, std::string>& files) {
+                                     const std::map<std::string, std::string>& files,
+                                     const std::vector<std::string>& options) {
   const std::string& second = paths().secondPlugin;
   if (!fs::exists(second)) {
     ADD_FAILURE() << second << " is missing: build the windows-clang preset "
@@ -148,7 +151,7 @@ void expectSameTraceFromSecondPlugin(const Session& first, const std::string& sc
   const fs::path folder = first.folder + "-second-compiler";
   fs::remove_all(folder);
   fs::create_directories(folder / "game");
-  const Session other = playIn(folder.string(), scenario, files, second);
+  const Session other = playIn(folder.string(), scenario, files, second, options);
   EXPECT_EQ(other.exitCode, first.exitCode) << other.output;
   if (other.traceText == first.traceText) return;
   std::istringstream a(first.traceText), b(other.traceText);
@@ -162,9 +165,11 @@ void expectSameTraceFromSecondPlugin(const Session& first, const std::string& sc
 }  // namespace
 
 Session play(const std::string& scenario, const std::map<std::string, std::string>& files,
-             const std::string& plugin) {
-  const Session session = playIn(freshSessionFolder(), scenario, files, plugin.empty() ? paths().plugin : plugin);
-  if (plugin.empty() && !paths().secondPlugin.empty()) expectSameTraceFromSecondPlugin(session, scenario, files);
+             const std::string& plugin, const std::vector<std::string>& options) {
+  const Session session =
+      playIn(freshSessionFolder(), scenario, files, plugin.empty() ? paths().plugin : plugin, options);
+  if (plugin.empty() && !paths().secondPlugin.empty())
+    expectSameTraceFromSecondPlugin(session, scenario, files, options);
   return session;
 }
 

@@ -42,8 +42,10 @@ struct Session {
 // stand-in's line numbers are one more than those of `scenario`. `files` are written into the working folder first; a
 // path that ends in '/' makes an empty folder. `plugin` defaults to dist/Vantomere.asi; then
 // the scenario is played with the second compiler's DLL too, and its trace must be the same.
+// `options` go on the stand-in's command line before the rest; relative paths
+// in them are taken from the session's folder.
 Session play(const std::string& scenario, const std::map<std::string, std::string>& files = {},
-             const std::string& plugin = "");
+             const std::string& plugin = "", const std::vector<std::string>& options = {});
 
 // Runs a program and gives its exit code; stdout and stderr go to `output`.
 int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder = "");

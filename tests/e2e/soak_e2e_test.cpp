@@ -1,10 +1,11 @@
 // Long play and reloads of the real DLL under Wine: tens of thousands of
-// frames in one session, and a hundred load / play / unload cycles in one
+// frames in one session, and hundreds of load / play / unload cycles in one
 // stand-in process, as the host's reload key makes them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,50 @@ TEST(SoakE2e, AHundredReloadsEachStartingFresh) {
       expectedLog.push_back(line);
   EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")), expectedLog);
 }
+
+// One frame a load, hundreds of loads in one process, every frame failing
+// into the fault trap or none: what the process has left after each unload
+// must stop shrinking once the first cycles have warmed it up.
+struct CycleCost {
+  const char* settings;
+  std::uint64_t noticesPerFrame;
+};
+
+class ReloadCost : public ::testing::TestWithParam<CycleCost> {};
+
+// Each DLL on its own: what matters is its own figures, not that its trace
+// matches the other's.
+TEST_P(ReloadCost, NoTlsIndexAndUnderAKibibytePerCycle) {
+  constexpr std::uint64_t kCycles = 300, kWarmUp = 10;
+  for (const std::string& plugin : {e2e::paths().plugin, e2e::paths().secondPlugin}) {
+    if (plugin.empty()) continue;
+    SCOPED_TRACE(plugin);
+    const auto session = e2e::play("frames " + std::to_string(kCycles) + "\nreload every 1\n",
+                                   {{"Harlowick/", ""}, {"Vantomere.ini", GetParam().settings}}, plugin,
+                                   {"--usage", "usage.txt"});
+    ASSERT_EQ(session.exitCode, 0) << session.output;
+    EXPECT_EQ(countCalls(session.trace, kShowNotice), kCycles * GetParam().noticesPerFrame);
+    // "unload frame free-tls-indexes committed-private-bytes", a line per unload.
+    std::istringstream usage(e2e::readFile(session.folder + "/usage.txt"));
+    std::string header;
+    std::getline(usage, header);
+    std::vector<std::pair<std::uint64_t, std::int64_t>> figures;
+    for (std::uint64_t unload, frame, tls; usage >> unload >> frame >> tls;) {
+      std::int64_t committed = 0;
+      usage >> committed;
+      figures.emplace_back(tls, committed);
+    }
+    ASSERT_EQ(figures.size(), kCycles) << header;
+    EXPECT_EQ(figures.back().first, figures[kWarmUp - 1].first) << "free TLS indexes";
+    EXPECT_LT(figures.back().second - figures[kWarmUp - 1].second, std::int64_t{1024} * (kCycles - kWarmUp))
+        << "committed private bytes";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(SoakE2e, ReloadCost,
+                         ::testing::Values(CycleCost{"AlternativeCamera=abc\r\n", 1},
+                                           CycleCost{"AlternativeCamera=0\r\n", 0}),
+                         [](const auto& info) { return info.param.noticesPerFrame ? "EveryFrameFaulting" : "NoFaults"; });
 
 // A folder where the log file should be: every line is dropped, and the
 // frames, the fault trap and its notice go on as before.

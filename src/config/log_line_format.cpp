@@ -1,5 +1,7 @@
 #include "config/log_line_format.h"
 
+#include <cstring>
+
 namespace {
 
 // std::to_string, not a stream: a global locale with digit grouping must
@@ -28,7 +30,13 @@ std::string formatLogLine(const std::tm* localTime, const char* message) {
     stamp.tm_mon += 1;
     stamp.tm_year += 1900;
   }
-  std::string line = "[";
+  // Six numbers of up to 11 characters with what follows each, "[", " ", the
+  // line feed: room for the message too at once, as it may be as long as a
+  // line of the settings file.
+  constexpr std::size_t kStampRoom = 6 * 12 + 3;
+  std::string line;
+  line.reserve(kStampRoom + (message != nullptr ? std::strlen(message) : 0));
+  line += '[';
   appendNumber(line, stamp.tm_mday, '/');
   appendNumber(line, stamp.tm_mon, '/');
   appendNumber(line, stamp.tm_year, ' ');

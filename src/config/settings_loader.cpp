@@ -30,10 +30,32 @@ void readSettingLines(std::ifstream& file) {
 }
 
 void reportUnparsedLine(const std::string& line) {
-  // The log line holds the text up to a NUL, as every log line does.
-  logLine(std::string("cannot parse line: ") + line.c_str() +
-          ", please make sure it is assembled of the correct format "
-          "(<setting_name>=<settings_value>).");
+  constexpr std::string_view kBefore = "cannot parse line: ";
+  constexpr std::string_view kAfter =
+      ", please make sure it is assembled of the correct format (<setting_name>=<settings_value>).";
+  // The log line holds the text up to a NUL, as every log line does. Sized
+  // at once: the line may be as long as the file.
+  const std::string_view shown(line.c_str());
+  std::string message;
+  message.reserve(kBefore.size() + shown.size() + kAfter.size());
+  message.append(kBefore).append(shown).append(kAfter);
+  logLine(std::move(message));
+}
+
+// The two pieces of `splitText(line, '=')` when it gives exactly two, found
+// without making any: a line of millions of "=" would otherwise build
+// millions of pieces only to count them.
+bool cutIntoSetting(std::string_view line, std::string_view& name, std::string_view& text) {
+  const std::size_t cut = line.find('=');
+  // Nothing after the first "=": it gives no second piece.
+  if (cut == std::string_view::npos || cut + 1 == line.size()) return false;
+  const std::string_view rest = line.substr(cut + 1);
+  // A second "=" gives a third piece unless it is the last byte.
+  const std::size_t next = rest.find('=');
+  if (next != std::string_view::npos && next + 1 != rest.size()) return false;
+  name = line.substr(0, cut);
+  text = rest.substr(0, next);
+  return true;
 }
 
 }  // namespace
@@ -54,9 +76,9 @@ void loadSettings(const char* fileName, const SettingsMap& defaults) {
 void applySettingLine(const std::string& line) {
   if (line.empty()) return;
   if (std::string_view(kCommentMarkers).find(line.front()) != std::string_view::npos) return;
-  std::vector<std::string> pieces = splitText(line, '=');
-  if (pieces.size() == 2) {
-    setSetting(std::move(pieces[0]), std::move(pieces[1]));
+  std::string_view name, text;
+  if (cutIntoSetting(line, name, text)) {
+    setSetting(std::string(name), std::string(text));
     return;
   }
   reportUnparsedLine(line);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "allocation_counter.h"
 #include "config/settings_loader.h"
 #include "config/settings_store.h"
 #include "config_test_support.h"
@@ -80,6 +81,8 @@ TEST_F(SettingsLoaderTest, EachKindOfLineIsStoredIgnoredOrReported) {
       {"MeleeWeaponsGore=\n", {}, {cannotParse("MeleeWeaponsGore=")}},
       {"MeleeWeaponsGore==\n", {{"MeleeWeaponsGore", ""}}, {}},
       {"a=b=c\n", {}, {cannotParse("a=b=c")}},
+      {"a==b\n", {}, {cannotParse("a==b")}},
+      {"a=b==\n", {}, {cannotParse("a=b==")}},
       {"a=b=\n", {{"a", "b"}}, {}},
       {"=1\n", {{"", "1"}}, {}},
       {"==\n", {{"", ""}}, {}},
@@ -162,6 +165,20 @@ TEST_F(SettingsLoaderTest, LongLinesAreReadWhole) {
   EXPECT_EQ(load("Long=" + value + "\n" + std::string(70000, 'x') + "\n"),
             Lines{cannotParse(std::string(70000, 'x'))});
   EXPECT_EQ(getSetting("Long"), value);
+}
+
+// Millions of "=" are millions of pieces; judging the line must not make
+// them. What is allocated all told bounds what is held at once: the line as
+// read, the log line made of it, and the recording sink's copy.
+TEST_F(SettingsLoaderTest, ALineOfDelimitersIsOneBadLineInMemoryLikeItsSize) {
+  const std::string line(4 << 20, '=');
+  writeFile("Vantomere.ini", line + "\n");
+  const std::size_t before = allocatedBytes();
+  loadSettings("Vantomere.ini", makeDefaultSettings());
+  const std::size_t allocated = allocatedBytes() - before;
+  EXPECT_LT(allocated, 10 * line.size());
+  EXPECT_EQ(log_.messages(), (Lines{"loading settings file: Vantomere.ini", cannotParse(line), "settings file loaded"}));
+  EXPECT_EQ(settingsStore(), makeDefaultSettings());
 }
 
 }  // namespace

@@ -2,6 +2,14 @@
 // long game process, so an unload must give back what this load's static C++
 // runtime took: the thread-local storage and the emergency pool it keeps
 // for exception objects.
+#include "core/runtime_release_win.h"
+
+namespace {
+bool g_processExiting = false;
+}  // namespace
+
+void skipRuntimeReleaseAtProcessExit() { g_processExiting = true; }
+
 #if defined(__GNUC__)
 
 #include <cstdlib>
@@ -17,6 +25,7 @@ void __freeres() noexcept;  // libstdc++: frees the emergency exception pool
 namespace {
 
 void releaseRuntime() {
+  if (g_processExiting) return;
   releaseAllThreadStorage();
 #if defined(__GLIBCXX__)
   __gnu_cxx::__freeres();

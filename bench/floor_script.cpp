@@ -2,36 +2,53 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cinttypes>
+#include <cstdio>
+#include <memory>
+
 #include "host/host_interface.h"
-#include "standin_host.h"
 
-using standin::EventKind;
-using standin::HostEvent;
-using standin::StandinHost;
+namespace {
 
-FloorScript FloorScript::record(void (*frame)(), std::uint32_t* scratch) {
-  StandinHost& host = StandinHost::instance();
-  host.setRecording(true);
-  host.takeEvents();
-  frame();
-  const std::vector<HostEvent> events = host.takeEvents();
-  host.setRecording(false);
+constexpr std::size_t kMaxSteps = 64;
 
-  FloorScript script;
-  for (const HostEvent& event : events) {
-    if (event.kind == EventKind::Wait) {
-      script.steps_.push_back({0, event.waitMs, true, 0, 0});
-    } else if (event.kind == EventKind::Call) {
-      script.steps_.push_back({event.hash, 0, false, script.arguments_.size(), event.args.size()});
-      for (unsigned i = 0; i < event.args.size(); ++i)
-        script.arguments_.push_back(event.outArgs.count(i) ? slotOfScratch(scratch) : event.args[i]);
-    }
-  }
-  return script;
+struct Capture {
+  null_host::Step steps[kMaxSteps];
+  std::size_t count = 0;
+};
+
+template <typename Work>
+std::unique_ptr<Capture> captureOf(Work work) {
+  auto capture = std::make_unique<Capture>();
+  null_host::startCapture(capture->steps, kMaxSteps);
+  work();
+  capture->count = null_host::stopCapture();
+  return capture;
 }
 
-std::uint64_t FloorScript::slotOfScratch(std::uint32_t* scratch) {
-  return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(scratch));
+bool sameStep(const null_host::Step& a, const null_host::Step& b) {
+  if (a.hash != b.hash || a.waitMs != b.waitMs || a.argumentCount != b.argumentCount) return false;
+  for (std::uint32_t i = 0; i < a.argumentCount; ++i) {
+    const bool isOut = static_cast<int>(i) == a.outArgument;
+    if (isOut ? (a.arguments[i] == 0) != (b.arguments[i] == 0) : a.arguments[i] != b.arguments[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+FloorScript FloorScript::record(void (*frame)(), std::uint32_t* scratch) {
+  const auto capture = captureOf(frame);
+  FloorScript script;
+  for (std::size_t s = 0; s < capture->count; ++s) {
+    const null_host::Step& step = capture->steps[s];
+    script.steps_.push_back({step.hash, step.waitMs, step.hash == 0, script.arguments_.size(), step.argumentCount});
+    for (std::uint32_t i = 0; i < step.argumentCount; ++i)
+      script.arguments_.push_back(static_cast<int>(i) == step.outArgument
+                                      ? static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(scratch))
+                                      : step.arguments[i]);
+  }
+  return script;
 }
 
 // Reads the first result slot of each call, as the plug-in reads an answer.
@@ -45,6 +62,22 @@ void FloorScript::replay() const {
     for (std::size_t i = 0; i < step.argumentCount; ++i) nativePush64(arguments_[step.firstArgument + i]);
     benchmark::DoNotOptimize(*nativeCall());
   }
+}
+
+std::string FloorScript::differenceFrom(void (*frame)()) const {
+  const auto ofFrame = captureOf(frame);
+  const auto ofFloor = captureOf([this] { replay(); });
+  char difference[160];
+  for (std::size_t s = 0; s < ofFrame->count || s < ofFloor->count; ++s) {
+    if (s < ofFrame->count && s < ofFloor->count && sameStep(ofFrame->steps[s], ofFloor->steps[s])) continue;
+    const std::uint64_t frameHash = s < ofFrame->count ? ofFrame->steps[s].hash : 0;
+    const std::uint64_t floorHash = s < ofFloor->count ? ofFloor->steps[s].hash : 0;
+    std::snprintf(difference, sizeof difference,
+                  "step %zu of %zu/%zu differs: frame 0x%016" PRIX64 ", floor 0x%016" PRIX64, s,
+                  ofFrame->count, ofFloor->count, frameHash, floorHash);
+    return difference;
+  }
+  return {};
 }
 
 bool FloorScript::calls(std::uint64_t hash) const {

@@ -1,65 +1,82 @@
 // One frame of the plug-in beside its floor: the same natives asked of the
-// same stand-in with no plug-in logic around them.
+// same null host with no plug-in logic around them.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 
 #include "allocation_tally.h"
 #include "config/settings_store.h"
 #include "core/script_entry.h"
 #include "fault_free_frames.h"
+#include "features/angle_trig.h"
 #include "floor_script.h"
+#include "null_host.h"
 
 namespace {
 
-// Frames before the timing starts: the stand-in files each native the
-// first time it sees it, and that is no part of a frame in play.
+// Frames before the timing starts, so caches and branch history are warm
+// for frame and floor alike.
 constexpr int kWarmUpFrames = 3;
+
+constexpr std::uint64_t kAnsweredNatives[] = {
+    native::kPlayerCharacter, native::kAimGate,      native::kWeapon,       native::kAimCharacter,
+    native::kControlSet,      native::kTarget,       native::kTargetTest1,  native::kTargetTest2,
+    native::kTargetTest3,     native::kBone,         native::kBonePosition, native::kEntityVector,
+    native::kEntityRotation,  native::kShakeWeapon,  native::kFiring,       native::kEntityState,
+    native::kAimWeapon,       native::kShakeBlocked, native::kStrongShake,  native::kTextHash,
+    native::kZoomControl,     native::kRevealControl};
+
+constexpr null_host::OutVariable kOutVariables[] = {{native::kWeapon, 1}, {native::kBone, 1}};
 
 std::uint32_t floorScratch = 0;
 
-// A scene that does not take the road it is named for would measure
-// something else under the same name.
-bool busyFrameActs(const FloorScript& script) {
-  return script.calls(native::kCamera) && script.calls(native::kGoreShot) && script.calls(native::kShake);
+// The stand-in's scene, moved into the null host's table.
+void answerScene(void (*scene)()) {
+  scene();
+  null_host::answerAsBook(standin::StandinHost::instance().answers(), kAnsweredNatives,
+                          sizeof kAnsweredNatives / sizeof kAnsweredNatives[0], kOutVariables,
+                          sizeof kOutVariables / sizeof kOutVariables[0]);
 }
-bool idleFrameStops(const FloorScript& script) { return script.callCount() == 6; }
 
-void timeFrames(benchmark::State& state) {
+// A scene that does not take the road it is named for would measure
+// something else under the same name; a floor that asks other questions
+// than the frame would be no floor.
+bool sceneFails(benchmark::State& state, const FloorScript& script, bool busy) {
+  const bool acts = script.calls(native::kCamera) && script.calls(native::kGoreShot) && script.calls(native::kShake);
+  if (busy != acts || (!busy && script.callCount() != 6)) {
+    state.SkipWithError(busy ? "busy scene idles" : "idle scene acts");
+    return true;
+  }
+  const std::string difference = script.differenceFrom(runFrame);
+  if (!difference.empty()) {
+    state.SkipWithError(difference.c_str());
+    return true;
+  }
+  return false;
+}
+
+void timeFrames(benchmark::State& state, void (*scene)(), bool busy) {
+  answerScene(scene);
+  if (sceneFails(state, FloorScript::record(runFrame, &floorScratch), busy)) return;
   for (int i = 0; i < kWarmUpFrames; ++i) runFrame();
   timeCountingAllocations(state, runFrame);
 }
 
-void timeFloor(benchmark::State& state) {
+void timeFloor(benchmark::State& state, void (*scene)(), bool busy) {
+  answerScene(scene);
   const FloorScript script = FloorScript::record(runFrame, &floorScratch);
+  if (sceneFails(state, script, busy)) return;
   for (int i = 0; i < kWarmUpFrames; ++i) script.replay();
   timeCountingAllocations(state, [&script] { script.replay(); });
 }
 
-void IdleFrame(benchmark::State& state) {
-  fault_free::answerIdleFrame();
-  if (!idleFrameStops(FloorScript::record(runFrame, &floorScratch))) state.SkipWithError("idle scene acts");
-  timeFrames(state);
-}
+void IdleFrame(benchmark::State& state) { timeFrames(state, fault_free::answerIdleFrame, false); }
+void IdleFloor(benchmark::State& state) { timeFloor(state, fault_free::answerIdleFrame, false); }
+void BusyFrame(benchmark::State& state) { timeFrames(state, fault_free::answerBusyFrame, true); }
+void BusyFloor(benchmark::State& state) { timeFloor(state, fault_free::answerBusyFrame, true); }
 
-void IdleFloor(benchmark::State& state) {
-  fault_free::answerIdleFrame();
-  timeFloor(state);
-}
-
-void BusyFrame(benchmark::State& state) {
-  fault_free::answerBusyFrame();
-  if (!busyFrameActs(FloorScript::record(runFrame, &floorScratch))) state.SkipWithError("busy scene idles");
-  timeFrames(state);
-}
-
-void BusyFloor(benchmark::State& state) {
-  fault_free::answerBusyFrame();
-  timeFloor(state);
-}
-
-// The three questions of every frame, alone: on the idle road they are
-// nearly all the plug-in adds to the host's cost.
+// The three questions of every frame, alone.
 void SwitchLookups(benchmark::State& state) {
   publishSettingsStore(makeDefaultSettings());
   timeCountingAllocations(state, [] {
@@ -69,6 +86,15 @@ void SwitchLookups(benchmark::State& state) {
   });
 }
 
+// One call, over angles as the game gives them: headings and pitches in
+// whole turns either way, off the multiples of 90 degrees.
+void SineCosineOfDegrees(benchmark::State& state) {
+  float angles[64];
+  for (int i = 0; i < 64; ++i) angles[i] = -359.0f + 11.37f * static_cast<float>(i);
+  unsigned i = 0;
+  timeCountingAllocations(state, [&] { benchmark::DoNotOptimize(sineCosineOfDegrees(angles[i++ % 64])); });
+}
+
 }  // namespace
 
 BENCHMARK(IdleFrame);
@@ -76,3 +102,4 @@ BENCHMARK(IdleFloor);
 BENCHMARK(BusyFrame);
 BENCHMARK(BusyFloor);
 BENCHMARK(SwitchLookups);
+BENCHMARK(SineCosineOfDegrees);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 namespace {
@@ -54,7 +55,34 @@ DoubleDouble fractionToDoubleDouble(std::uint64_t high, std::uint64_t low) {
   return {std::ldexp(top, -53 - shift), std::ldexp(next, -106 - shift)};
 }
 
+constexpr double kTwoOverPiDouble = 0x1.45f306dc9c883p-1;
+// pi/2 in four parts: the first three of at most 33 bits, so that n times
+// each is exact for n < 2^20; together they are pi/2 to within 2^-159.
+constexpr double kHalfPi1 = 0x1.921fb544p+0;
+constexpr double kHalfPi2 = 0x1.0b4611a6p-34;
+constexpr double kHalfPi3 = 0x1.3198a2ep-69;
+constexpr double kHalfPi4 = 0x1.b839a252049c1p-104;
+// pi/2 - kHalfPi1 to 53 bits: with it, two steps leave an error below
+// n * 2^-86, small beside a remainder of at least n * 2^-16.
+constexpr double kHalfPi1Rest = 0x1.0b4611a626331p-34;
+constexpr double kShortStepsEnough = 0x1p-16;
+constexpr double kRoundingShift = 0x1.8p52;  // adding it rounds to a whole number
+
 }  // namespace
+
+ReducedAngle reduceOrdinaryAngle(double magnitude) {
+  const double n = (magnitude * kTwoOverPiDouble + kRoundingShift) - kRoundingShift;
+  const auto quadrant = static_cast<unsigned>(static_cast<std::int64_t>(n) & 3);
+  const double first = magnitude - n * kHalfPi1;
+  const double rest = n * kHalfPi1Rest;
+  const double hi = first - rest;
+  if (std::fabs(hi) >= n * kShortStepsEnough) return {quadrant, {hi, (first - hi) - rest}};
+  // Beside a multiple of pi/2: all four parts, every step exact but the last two.
+  const DoubleDouble second = twoSum(first, -(n * kHalfPi2));
+  const DoubleDouble third = twoSum(second.hi, -(n * kHalfPi3));
+  const double low = (second.lo + third.lo) - n * kHalfPi4;
+  return {quadrant, twoSum(third.hi, low)};
+}
 
 ReducedAngle reduceByHalfPi(double magnitude) {
   int exponent = 0;

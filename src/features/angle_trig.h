@@ -12,3 +12,4 @@ struct SineCosine {
 };
 
 SineCosine sineCosineOfDegrees(float degrees);
+

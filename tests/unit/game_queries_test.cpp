@@ -8,6 +8,7 @@
 #include <string>
 
 #include "features/angle_trig.h"
+#include "features/sine_cosine_near.h"
 #include "features/game_queries.h"
 #include "features/offset_direction.h"
 #include "features_test_support.h"
@@ -106,7 +107,10 @@ TEST_F(GameQueriesTest, ThreeFloatsGoIntoTheCallTheCallerBegan) {
 }
 
 // Reference values of sin and cos of double(degrees) * k, each the double
-// nearest the exact value, worked out with 1000-bit arithmetic.
+// nearest the exact value, worked out with 1000-bit arithmetic (the last
+// rows with 400 bits): beside the multiples of 90 degrees, exact values that
+// lie within a few thousandths of an ulp of a midpoint between two doubles,
+// the denormals, both sides of the end of the ordinary reduction.
 struct PinnedAngle {
   float degrees;
   std::uint64_t sine;
@@ -131,6 +135,15 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {3.40282347e38f, 0x3fef11d64be623f6ull, 0x3fcea3d0999614b0ull},
       {0.001f, 0x3ef24d152faaa3b1ull, 0x3fefffffffeb111dull},
       {60.0f, 0x3febb67ae8584caaull, 0x3fe0000000000001ull},
+      {43.165611267089844f, 0x3fe5e43984b4df02ull, 0x3fe7571361a273daull},
+      {45.23838424682617f, 0x3fe6b8ab546dd683ull, 0x3fe68877cd1243b6ull},
+      {90.00000762939453f, 0x3fefffffffffffb0ull, 0xbe81df46a25cb3a5ull},
+      {89.99999237060547f, 0x3fefffffffffffb0ull, 0x3e81df46a2234c3eull},
+      {99999.0f, 0xbfef9b24942fe521ull, 0x3fc4060b67a84000ull},
+      {16777218.0f, 0x3fe5698496e0718aull, 0xbfe7c7d7a8353032ull},
+      {30000002.0f, 0x3feb2335c2d047c7ull, 0xbfe0f5193ea8ac21ull},
+      {30100000.0f, 0x3fe491b752353024ull, 0x3fe8836fa2d51a0dull},
+      {1.401298464324817e-45f, 0x3641df46a2529d39ull, 0x3ff0000000000000ull},
   };
   for (const auto& c : cases) {
     const SineCosine got = sineCosineOfDegrees(c.degrees);
@@ -157,6 +170,25 @@ TEST(AngleTrig, WithinOneUlpOfLongDoubleAcrossTurnsAndSigns) {
     EXPECT_LE(ulpsApart(got.sine, static_cast<double>(std::sin(radians))), 1) << degrees;
     EXPECT_LE(ulpsApart(got.cosine, static_cast<double>(std::cos(radians))), 1) << degrees;
   }
+}
+
+// The quick road answers only where it can vouch for the last bit, and
+// then as the accurate road does; it leaves few angles to the slow one.
+TEST(AngleTrig, QuickRoadAgreesWithTheAccurateRoadAndRarelyDeclines) {
+  int declined = 0, tried = 0;
+  for (double r = -0.7854; r <= 0.7854; r += 0x1p-16 * 1.0001) {
+    const DoubleDouble remainder = twoSum(r, r * 0x1p-60);
+    SineCosine quick{};
+    ++tried;
+    if (!quickSineCosineNear(remainder, quick)) {
+      ++declined;
+      continue;
+    }
+    const SineCosine accurate = accurateSineCosineNear(remainder);
+    ASSERT_EQ(bitsOfDouble(quick.sine), bitsOfDouble(accurate.sine)) << r;
+    ASSERT_EQ(bitsOfDouble(quick.cosine), bitsOfDouble(accurate.cosine)) << r;
+  }
+  EXPECT_LT(declined * 50, tried);
 }
 
 TEST(AngleTrig, ZeroKeepsItsSignAndNonFiniteAnglesGiveNotANumber) {

@@ -1,5 +1,7 @@
 #include "config/settings_store.h"
 
+#include <cstddef>
+#include <iterator>
 #include <memory>
 #include <string_view>
 
@@ -12,10 +14,27 @@ namespace {
 std::unique_ptr<SettingsMap> publishedStore;
 
 // The stored text, or null; found without building a std::string.
-const std::string* findSetting(const char* name) {
+const std::string* searchStore(const char* name) {
   if (!publishedStore || name == nullptr) return nullptr;
   const auto found = publishedStore->find(std::string_view(name));
   return found == publishedStore->end() ? nullptr : &found->second;
+}
+
+// The frame asks the three switches in every frame. Their texts are found
+// again whenever the store changes; a map's elements stay where they are
+// until erased, which nothing does.
+constexpr const char* kSwitchNames[] = {kAlternativeCameraSwitch, kMeleeWeaponsGoreSwitch,
+                                        kCameraShakeOnShotSwitch};
+const std::string* switchTexts[std::size(kSwitchNames)] = {};
+
+void findSwitchTexts() {
+  for (std::size_t i = 0; i < std::size(kSwitchNames); ++i) switchTexts[i] = searchStore(kSwitchNames[i]);
+}
+
+const std::string* findSetting(const char* name) {
+  for (std::size_t i = 0; i < std::size(kSwitchNames); ++i)
+    if (name == kSwitchNames[i]) return switchTexts[i];
+  return searchStore(name);
 }
 
 }  // namespace
@@ -30,11 +49,13 @@ SettingsMap makeDefaultSettings() {
 
 void publishSettingsStore(SettingsMap store) {
   publishedStore = std::make_unique<SettingsMap>(std::move(store));
+  findSwitchTexts();
 }
 
 void setSetting(std::string name, std::string text) {
   if (!publishedStore) publishSettingsStore({});
   (*publishedStore)[std::move(name)] = std::move(text);
+  findSwitchTexts();
 }
 
 const SettingsMap& settingsStore() {

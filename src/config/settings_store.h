@@ -8,9 +8,11 @@
 // comparator lets a lookup by a C text go without building a std::string.
 using SettingsMap = std::map<std::string, std::string, std::less<>>;
 
-constexpr char kAlternativeCameraSwitch[] = "AlternativeCamera";
-constexpr char kMeleeWeaponsGoreSwitch[] = "MeleeWeaponsGore";
-constexpr char kCameraShakeOnShotSwitch[] = "CameraShakeOnShot";
+// One object each in the whole program: asked by these very names, the
+// switches are found without a search (see isSettingOn).
+inline constexpr char kAlternativeCameraSwitch[] = "AlternativeCamera";
+inline constexpr char kMeleeWeaponsGoreSwitch[] = "MeleeWeaponsGore";
+inline constexpr char kCameraShakeOnShotSwitch[] = "CameraShakeOnShot";
 
 SettingsMap makeDefaultSettings();
 

@@ -111,6 +111,21 @@ TEST(SettingsStore, SetSettingInsertsOrOverwrites) {
   EXPECT_EQ(getSetting("Extra"), "");
 }
 
+// The frame's own switch names find their texts without a search: they must
+// follow every change of the store, as any other name does.
+TEST(SettingsStore, FrameSwitchesFollowEveryChangeOfTheStore) {
+  publishSettingsStore({{"AlternativeCamera", "1"}});
+  EXPECT_TRUE(isSettingOn(kAlternativeCameraSwitch));
+  EXPECT_FALSE(isSettingOn(kMeleeWeaponsGoreSwitch));
+  setSetting("MeleeWeaponsGore", "7");
+  setSetting("AlternativeCamera", "0");
+  EXPECT_TRUE(isSettingOn(kMeleeWeaponsGoreSwitch));
+  EXPECT_FALSE(isSettingOn(kAlternativeCameraSwitch));
+  publishSettingsStore({{"CameraShakeOnShot", "yes"}});
+  EXPECT_FALSE(isSettingOn(kMeleeWeaponsGoreSwitch));
+  EXPECT_THROW(isSettingOn(kCameraShakeOnShotSwitch), std::invalid_argument);
+}
+
 }  // namespace
 
 namespace {

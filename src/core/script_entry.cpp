@@ -3,7 +3,7 @@
 #include "config/settings_loader.h"
 #include "config/settings_store.h"
 #include "core/fault_trap.h"
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "features/alternative_camera.h"
 #include "features/camera_shake.h"
 #include "features/melee_gore.h"

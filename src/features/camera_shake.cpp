@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "features/game_queries.h"
 #include "host/native_call.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <iterator>
 
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "features/game_queries.h"
 #include "features/offset_direction.h"
 #include "features/vector_ops.h"

@@ -8,7 +8,7 @@
 #include "config/log_file.h"
 #include "config/settings_store.h"
 #include "config_test_support.h"
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "failing_allocator.h"
 #include "feature_natives.h"
 #include "features/alternative_camera.h"

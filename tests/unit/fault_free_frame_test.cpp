@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "allocation_counter.h"
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "core/script_entry.h"
 #include "fault_free_frames.h"
 #include "host_test_support.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "feature_natives.h"
 #include "features/alternative_camera.h"
 #include "host/native_slots.h"

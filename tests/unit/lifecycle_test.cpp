@@ -4,7 +4,7 @@
 
 #include "core/key_state.h"
 #include "core/library_entry.h"
-#include "core/player_character.h"
+#include "features/player_character.h"
 #include "core/script_entry.h"
 #include "core/tick_count.h"
 #include "host_test_support.h"

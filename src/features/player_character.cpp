@@ -1,4 +1,4 @@
-#include "core/player_character.h"
+#include "features/player_character.h"
 
 #include "host/native_call.h"
 

@@ -88,9 +88,3 @@ SineCosine accurateSineCosineNear(DoubleDouble r) {
   const DoubleDouble cosine = plus(multiply(p.cosine, cosT), negated(multiply(p.sine, sinT)));
   return withSignOf(r, {sine.hi, cosine.hi});
 }
-
-SineCosine sineCosineNear(DoubleDouble r) {
-  SineCosine result;
-  if (quickSineCosineNear(r, result)) return result;
-  return accurateSineCosineNear(r);
-}

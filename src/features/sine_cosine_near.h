@@ -4,12 +4,10 @@
 #include "features/double_double.h"
 
 // Sine and cosine of a remainder r, |r| up to pi/4 and a hair, each the
-// double nearest the exact value.
-SineCosine sineCosineNear(DoubleDouble r);
-
-// The two roads that sineCosineNear takes. The quick one works in double
-// but for two products and sums, and is within 2^-65 of the exact values;
-// it answers false when that leaves the last bit of either in doubt (about
-// one call in a few hundred). The accurate one works to about 2^-100.
+// double nearest the exact value, by two roads. The quick one works in
+// double but for two products and sums, and is within 2^-64.5 of the exact
+// values; it answers false when that leaves the last bit of either in doubt
+// (about one call in a hundred). The accurate one works to about 2^-100,
+// and needs a remainder as exact.
 bool quickSineCosineNear(DoubleDouble r, SineCosine& result);
 SineCosine accurateSineCosineNear(DoubleDouble r);

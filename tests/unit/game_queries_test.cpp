@@ -140,6 +140,7 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {90.00000762939453f, 0x3fefffffffffffb0ull, 0xbe81df46a25cb3a5ull},
       {89.99999237060547f, 0x3fefffffffffffb0ull, 0x3e81df46a2234c3eull},
       {99999.0f, 0xbfef9b24942fe521ull, 0x3fc4060b67a84000ull},
+      {2541090.5f, 0xbfe03dc117cc7dfbull, 0xbfeb9277512be037ull},
       {16777218.0f, 0x3fe5698496e0718aull, 0xbfe7c7d7a8353032ull},
       {30000002.0f, 0x3feb2335c2d047c7ull, 0xbfe0f5193ea8ac21ull},
       {30100000.0f, 0x3fe491b752353024ull, 0x3fe8836fa2d51a0dull},

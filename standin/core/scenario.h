@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "game_clock.h"
 #include "host/host_interface.h"
 
 namespace standin {
@@ -29,7 +30,6 @@ struct KeyMessage {
 // Limits that keep a session finite whatever the plug-in does.
 struct ScenarioCaps {
   std::uint64_t callsPerFrame = 10000;  // native calls between two waits
-  std::uint64_t waitsPerFrame = 1000;   // waits of more than 0 ms within one frame
   std::uint64_t frames = 100000;        // the most frames a scenario may ask for
   std::uint64_t stallMs = 10000;        // wall-clock time without any call to the host
 };
@@ -37,6 +37,7 @@ struct ScenarioCaps {
 // A session for the stand-in host, as written in a scenario file.
 struct Scenario {
   std::uint64_t frames = 10;
+  std::uint32_t fps = GameClock::kDefaultFps;
   std::string folder;  // the working folder as written; empty: the scenario file's folder
   AnswerBook answers;
   std::vector<std::pair<std::uint64_t, unsigned>> textArguments;

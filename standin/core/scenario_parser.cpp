@@ -17,31 +17,6 @@ constexpr std::uint64_t kLargestCap = 100000000;
 constexpr std::uint64_t kLargestStallMs = 600000;
 constexpr std::uint64_t kLargestArgumentIndex = 63;
 
-struct FrameRange {
-  std::uint64_t first;
-  std::uint64_t last;
-};
-
-std::uint64_t parseFrame(const Token& token) {
-  const std::uint64_t frame = parseUnsigned(token, kLastFrame - 1, "frame");
-  if (frame == 0) throw LineError("frames are numbered from 1");
-  return frame;
-}
-
-// "F", "F-L", or "F-" for F to the last frame.
-FrameRange parseFrameRange(const Token& token) {
-  const std::size_t dash = token.text.find('-');
-  if (token.quoted || dash == std::string::npos) {
-    const std::uint64_t frame = parseFrame(token);
-    return {frame, frame};
-  }
-  const FrameRange range{parseFrame({token.text.substr(0, dash), false}),
-                         dash + 1 == token.text.size() ? kLastFrame
-                                                       : parseFrame({token.text.substr(dash + 1), false})};
-  if (range.last < range.first) throw LineError("frame range '" + token.text + "' ends before it starts");
-  return range;
-}
-
 std::pair<std::uint64_t, unsigned> parseNativeArgument(Words& words) {
   const std::uint64_t native = parseWhole(words.take("native hash"), "native hash");
   const auto index = static_cast<unsigned>(
@@ -113,6 +88,7 @@ class ScenarioParser {
   std::string source_;
   std::size_t line_ = 0;
   std::size_t framesLine_ = 0;
+  std::size_t fpsLine_ = 0;
   std::size_t folderLine_ = 0;
   std::size_t capFramesLine_ = 0;
   std::vector<std::size_t> keyLines_;
@@ -136,6 +112,11 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     setOnce(framesLine_, "frames");
     scenario_.frames = parseFrame(words.take("number of frames"));
     words.expectEnd();
+  } else if (directive.text == "fps") {
+    setOnce(fpsLine_, "fps");
+    scenario_.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), GameClock::kLargestFps, "fps"));
+    if (scenario_.fps == 0) throw LineError("fps must be at least 1");
+    words.expectEnd();
   } else if (directive.text == "folder") {
     setOnce(folderLine_, "folder");
     scenario_.folder = words.take("working folder").text;
@@ -158,7 +139,7 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     words.expectEnd();
   } else {
     throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, folder, answer, key, reload, text-arg, out-arg, cap or strict)");
+                    "' (expected frames, fps, folder, answer, key, reload, text-arg, out-arg, cap or strict)");
   }
 }
 
@@ -222,18 +203,17 @@ void ScenarioParser::expandReloads() {
 }
 
 void ScenarioParser::parseCap(Words& words) {
-  const Token& name = words.take("cap name (calls-per-frame, waits-per-frame, frames or stall-ms)");
+  const Token& name = words.take("cap name (calls-per-frame, frames or stall-ms)");
   const Token& value = words.take("value of the cap");
   words.expectEnd();
   ScenarioCaps& caps = scenario_.caps;
   std::uint64_t* target = name.text == "calls-per-frame"   ? &caps.callsPerFrame
-                          : name.text == "waits-per-frame" ? &caps.waitsPerFrame
                           : name.text == "frames"          ? &caps.frames
                           : name.text == "stall-ms"        ? &caps.stallMs
                                                            : nullptr;
   if (!target || name.quoted)
     throw LineError("unknown cap '" + name.text +
-                    "' (expected calls-per-frame, waits-per-frame, frames or stall-ms)");
+                    "' (expected calls-per-frame, frames or stall-ms)");
   *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : kLargestCap, "cap");
   if (*target == 0) throw LineError("a cap must be at least 1");
   if (target == &caps.frames) capFramesLine_ = line_;

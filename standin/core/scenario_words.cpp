@@ -11,4 +11,23 @@ void Words::expectEnd() const {
   if (!done()) throw LineError("unexpected '" + tokens_[next_].text + "' at the end of the line");
 }
 
+std::uint64_t parseFrame(const Token& token) {
+  const std::uint64_t frame = parseUnsigned(token, kLastFrame - 1, "frame");
+  if (frame == 0) throw LineError("frames are numbered from 1");
+  return frame;
+}
+
+FrameRange parseFrameRange(const Token& token) {
+  const std::size_t dash = token.text.find('-');
+  if (token.quoted || dash == std::string::npos) {
+    const std::uint64_t frame = parseFrame(token);
+    return {frame, frame};
+  }
+  const FrameRange range{parseFrame({token.text.substr(0, dash), false}),
+                         dash + 1 == token.text.size() ? kLastFrame
+                                                       : parseFrame({token.text.substr(dash + 1), false})};
+  if (range.last < range.first) throw LineError("frame range '" + token.text + "' ends before it starts");
+  return range;
+}
+
 }  // namespace standin

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "scenario_tokens.h"
 
 namespace standin {
@@ -24,5 +26,15 @@ class Words {
   std::vector<Token> tokens_;
   std::size_t next_ = 0;
 };
+
+struct FrameRange {
+  std::uint64_t first;
+  std::uint64_t last;
+};
+
+// A frame number, from 1.
+std::uint64_t parseFrame(const Token& token);
+// "F", "F-L", or "F-" for F to kLastFrame.
+FrameRange parseFrameRange(const Token& token);
 
 }  // namespace standin

@@ -76,6 +76,13 @@ class StandinHost {
   void deliverKey(HostDword keyCode, HostWord repeats, HostByte scanCode, HostBool isExtended,
                   HostBool isWithAlt, HostBool wasDownBefore, HostBool isUpNow);
   std::uint64_t frame() const { return frame_; }
+  // The runner, which plays game time, sets the frame before each one. Tests
+  // that drive the plug-in in-process leave it to the waits instead: a wait
+  // of 0 ms ends the frame, a longer one only adds game time.
+  void enterFrame(std::uint64_t frame, std::uint64_t gameTimeMs) {
+    frame_ = frame;
+    gameTimeMs_ = gameTimeMs;
+  }
   std::uint64_t gameTimeMs() const { return gameTimeMs_; }
   ScriptEntry registeredScript() const { return script_; }
   KeyboardHandler registeredKeyboardHandler() const { return keyboardHandler_; }

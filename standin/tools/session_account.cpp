@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "scenario.h"
 #include "session_account_text.h"
 #include "session_timeline_svg.h"
 #include "trace.h"
@@ -49,12 +50,18 @@ int main(int argc, char** argv) {
     return fail(options.trace + ": " + error.what());
   }
   standin::HashNames names;
+  standin::GameClock clock;
   if (!options.scenario.empty()) {
     std::ifstream scenario(options.scenario);
     if (!scenario) return fail("cannot read " + options.scenario);
     names.learnScenario(scenario);
+    try {
+      clock = standin::GameClock(standin::loadScenarioFile(options.scenario).fps);
+    } catch (const standin::ScenarioError& error) {
+      return fail(error.what());
+    }
   }
-  const auto stories = standin::tellSession(events);
+  const auto stories = standin::tellSession(events, clock);
   for (const auto& line : standin::accountLines(stories, names)) std::cout << line << "\n";
   std::cout << "\n";
   for (const auto& line : standin::accountSummary(stories, names)) std::cout << line << "\n";

@@ -101,13 +101,19 @@ std::string describeActions(const std::vector<Action>& actions, const HashNames&
   return line;
 }
 
+std::string describeFrame(const FrameStory& story, const HashNames& names) {
+  const std::string actions = describeActions(story.actions, names);
+  if (!story.asleep) return actions;
+  return actions.empty() ? "(script asleep)" : "(script asleep) " + actions;
+}
+
 std::vector<std::string> accountLines(const std::vector<FrameStory>& stories, const HashNames& names) {
   std::vector<std::string> lines = {"    frame  game time  what the plug-in did"};
   for (std::size_t i = 0; i < stories.size();) {
-    const std::string what = describeActions(stories[i].actions, names);
+    const std::string what = describeFrame(stories[i], names);
     std::size_t end = i + 1;
     while (end < stories.size() && stories[end].frame == stories[end - 1].frame + 1 &&
-           describeActions(stories[end].actions, names) == what)
+           describeFrame(stories[end], names) == what)
       ++end;
     lines.push_back(accountLine(stories[i].frame, stories[end - 1].frame, stories[i].gameTimeMs, what));
     i = end;

@@ -41,11 +41,20 @@ Action actionOf(ActionKind kind, std::string text = "") {
   return action;
 }
 
-// Reads the events of one frame. What the game answered earlier in the
-// frame (weapon, target, bone) is kept to tell the gore shot and the shake.
+// What the game answered (weapon, target, bone) and how long the script
+// waited since the bone was hit: a gore shot comes frames after its hit.
+struct HeldAnswers {
+  std::uint32_t weapon = 0;
+  std::uint32_t target = 0;
+  std::uint32_t bone = 0;
+  bool boneHit = false;
+  std::uint32_t waitSinceBone = 0;
+};
+
+// Reads the events of one frame.
 class FrameReader {
  public:
-  explicit FrameReader(FrameStory& story) : story_(story) {}
+  FrameReader(FrameStory& story, HeldAnswers& held) : story_(story), held_(held) {}
 
   void read(const HostEvent& event) {
     switch (event.kind) {
@@ -90,13 +99,14 @@ class FrameReader {
     Action action = actionOf(ActionKind::Waited);
     action.ms = ms;
     add(action);
+    if (held_.boneHit) held_.waitSinceBone = ms;
   }
 
   void readCall(const HostEvent& call) {
     if (call.hash == kTextHashNative) return countTextHash(textOf(call, 0));
     if (call.hash == natives::kRevealControlTest || call.hash == natives::kZoomControlTest) return readControlTest(call);
-    if (call.hash == natives::kCurrentWeapon) weapon_ = writtenOf(call, 1);
-    if (call.hash == natives::kMeleeTarget) target_ = low32(call.results[0]);
+    if (call.hash == natives::kCurrentWeapon) held_.weapon = writtenOf(call, 1);
+    if (call.hash == natives::kMeleeTarget) held_.target = low32(call.results[0]);
     if (call.hash == natives::kTargetBone) readBone(call);
     if (call.hash == natives::kApplyCamera) readCamera();
     if (call.hash == natives::kGoreShot) readGoreShot(call);
@@ -135,24 +145,25 @@ class FrameReader {
   }
 
   void readBone(const HostEvent& call) {
-    bone_ = writtenOf(call, 1);
-    boneAt_ = story_.actions.size();
+    held_.bone = writtenOf(call, 1);
+    held_.boneHit = true;
+    held_.waitSinceBone = 0;
   }
 
   // The wait between the bone query and the shot belongs to the shot, and so
-  // does the next wait after it.
+  // does the next wait after it. The first stays a wait of its own where it
+  // happened in an earlier frame.
   void readGoreShot(const HostEvent& call) {
     Action action = actionOf(ActionKind::GoreShot);
-    action.weapon = weapon_;
-    action.target = target_;
-    action.bone = bone_;
+    action.weapon = held_.weapon;
+    action.target = held_.target;
+    action.bone = held_.bone;
     action.from = pointOf(call, 0);
     action.to = pointOf(call, 3);
-    if (boneAt_ && !story_.actions.empty() && story_.actions.size() > *boneAt_ &&
-        story_.actions.back().kind == ActionKind::Waited) {
-      action.waitBefore = story_.actions.back().ms;
+    action.waitBefore = held_.waitSinceBone;
+    if (held_.waitSinceBone != 0 && !story_.actions.empty() && story_.actions.back().kind == ActionKind::Waited)
       story_.actions.pop_back();
-    }
+    held_ = {held_.weapon, held_.target, held_.bone, false, 0};
     shotAwaitingWait_ = story_.actions.size();
     add(action);
   }
@@ -160,37 +171,52 @@ class FrameReader {
   void readShake(const HostEvent& call) {
     Action action = actionOf(ActionKind::Shake, textOf(call, 0));
     action.amplitude = call.args.size() > 1 ? floatOf(call.args[1]) : 0.0f;
-    action.weapon = weapon_;
+    action.weapon = held_.weapon;
     add(action);
   }
 
   FrameStory& story_;
+  HeldAnswers& held_;
   std::optional<std::size_t> hashedAt_;
-  std::optional<std::size_t> boneAt_;
   std::optional<std::size_t> shotAwaitingWait_;
   bool cameraApplied_ = false;
-  std::uint32_t weapon_ = 0;
-  std::uint32_t target_ = 0;
-  std::uint32_t bone_ = 0;
 };
+
+FrameStory asleepIn(std::uint64_t frame, const GameClock& clock) {
+  FrameStory story;
+  story.frame = frame;
+  story.gameTimeMs = clock.beginMs(frame);
+  story.asleep = true;
+  return story;
+}
 
 }  // namespace
 
-std::vector<FrameStory> tellSession(const std::vector<HostEvent>& events) {
+std::vector<FrameStory> tellSession(const std::vector<HostEvent>& events, const GameClock& clock) {
   std::vector<FrameStory> stories;
-  std::uint64_t gameTimeMs = 0;
+  HeldAnswers held;
+  const std::uint64_t played = framesPlayed(events);
+  std::uint64_t wake = 0;  // while the script sleeps, the frame it runs again in
+  std::uint64_t quiet = 1;  // the first frame not told yet
   for (std::size_t i = 0; i < events.size();) {
     FrameStory story;
     story.frame = events[i].frame;
-    story.gameTimeMs = gameTimeMs;
-    FrameReader reader(story);
+    for (; quiet < story.frame && quiet <= played; ++quiet)
+      if (quiet < wake) stories.push_back(asleepIn(quiet, clock));
+    quiet = story.frame + 1;
+    story.gameTimeMs = clock.beginMs(story.frame);
+    story.asleep = story.frame < wake && story.frame <= played;
+    FrameReader reader(story, held);
     for (; i < events.size() && events[i].frame == story.frame; ++i) {
       reader.read(events[i]);
-      if (events[i].kind == EventKind::Wait) gameTimeMs += events[i].waitMs;
+      // A plug-in loaded anew starts its script at once.
+      if (events[i].kind == EventKind::Load) story.asleep = false;
+      if (events[i].kind == EventKind::Wait) wake = clock.wakeFrame(story.frame, events[i].waitMs);
     }
     reader.finish();
-    if (!story.actions.empty()) stories.push_back(std::move(story));
+    if (!story.actions.empty() || story.asleep) stories.push_back(std::move(story));
   }
+  for (; quiet <= played && quiet < wake; ++quiet) stories.push_back(asleepIn(quiet, clock));
   return stories;
 }
 

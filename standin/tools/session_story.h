@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "game_clock.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -16,7 +17,7 @@ enum class ActionKind {
   Registered,       // text: "script", "keyboard handler"
   Unloaded,
   Unregistered,     // text: as Registered
-  Waited,           // ms: a wait of more than 0 ms that is not part of a gore shot
+  Waited,           // ms: a wait of more than 0 ms that did not come right before or after a gore shot in its frame
   TextsHashed,      // count, text (the first), lastText: texts hashed that no control test used
   CameraApplied,
   ToggleSwitched,   // on: the new state; hash: the control that switched it
@@ -52,13 +53,15 @@ struct Action {
 
 struct FrameStory {
   std::uint64_t frame = 0;
-  std::uint64_t gameTimeMs = 0;  // the sum of all waits before this frame began
+  std::uint64_t gameTimeMs = 0;  // when the frame began
+  bool asleep = false;           // the script waited through this frame
   std::vector<Action> actions;
 };
 
-// One story per frame in which the plug-in did something; frames without
-// actions are left out.
-std::vector<FrameStory> tellSession(const std::vector<HostEvent>& events);
+// One story per frame in which the plug-in did something or its script
+// slept; frames of neither are left out. The clock tells from a wait's
+// length in which frames the script slept.
+std::vector<FrameStory> tellSession(const std::vector<HostEvent>& events, const GameClock& clock = GameClock());
 
 // The number of frames played: the highest frame number, leaving out the
 // unload lines, which carry the number of the frame after the last.

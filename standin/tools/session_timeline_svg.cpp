@@ -15,13 +15,14 @@ namespace {
 constexpr double kWidth = 1200, kLeft = 200, kRight = 1170;
 constexpr double kTop = 64, kRowHeight = 48;
 constexpr const char* kRowLabels[] = {"aim camera applied", "aim camera toggle", "melee gore shots", "camera shakes",
-                                      "fault notices"};
-constexpr int kRows = 5;
+                                      "fault notices", "script asleep"};
+constexpr int kRows = 6;
 constexpr const char* kCameraColour = "#3b7dd8";
 constexpr const char* kToggleOnColour = "#2e9e5b";
 constexpr const char* kToggleOffColour = "#b0b0b0";
 constexpr const char* kGoreColour = "#b03a2e";
 constexpr const char* kFaultColour = "#d01010";
+constexpr const char* kAsleepColour = "#9aa5b1";
 constexpr const char* kControlColours[] = {"#e67e22", "#8e44ad", "#16a085", "#c71585"};
 constexpr const char* kShakeColours[] = {"#f2b134", "#d35400", "#7f3c00"};
 
@@ -98,6 +99,7 @@ class Timeline {
     drawGoreRow();
     drawShakeRow();
     drawFaultRow();
+    drawAsleepRow();
     drawLegend();
     svg_.raw("</svg>");
     return header() + svg_.str();
@@ -265,6 +267,16 @@ class Timeline {
     svg_.text(frameMiddle(runs.front().first) + 10, middle + 1, notice, " fill=\"#900\" font-size=\"11\"");
   }
 
+  void drawAsleepRow() {
+    std::set<std::uint64_t> frames;
+    for (const auto& story : stories_)
+      if (story.asleep && inPlot(story.frame)) frames.insert(story.frame);
+    const auto runs = runsOf(frames);
+    for (const auto& [first, last] : runs)
+      svg_.rect(frameLeft(first), rowTop(5) + 18, frameLeft(last + 1) - frameLeft(first), kRowHeight - 36, kAsleepColour);
+    if (runs.empty()) noneInRow(5);
+  }
+
   std::uint64_t tickStep() const {
     for (std::uint64_t step : {1, 2, 5, 10, 20, 25, 50, 100, 200, 250, 500, 1000, 2000, 2500, 5000, 10000, 20000})
       if (frames_ / step <= 12) return step;
@@ -322,6 +334,7 @@ class Timeline {
                  [&, colour](double mx, double my) { svg_.rect(mx - 2.5, my - 7, 5, 14, colour); });
     }
     legendItem(x, y, "fault notice (a band where it recurs every frame)", [&](double mx, double my) { cross(svg_, mx, my); });
+    legendItem(x, y, "frames the script waited through", [&](double mx, double my) { svg_.rect(mx - 6, my - 6, 12, 12, kAsleepColour); });
     legendBottom_ = y + 20;
   }
 

@@ -9,11 +9,11 @@
 namespace standin::win {
 
 // Runs the plug-in's registered script on a fiber of its own, as the game's
-// host does. The runner resumes it; every scriptWait switches back. A wait
-// of 0 ms ends a frame; longer waits add game time but stay in the frame.
+// host does. The runner resumes it; every scriptWait switches back, and the
+// runner decides from its length in which frame to resume it again.
 class ScriptScheduler {
  public:
-  enum class Outcome { Waited, FrameEnded, Stopped };
+  enum class Outcome { Waited, Stopped };
 
   ScriptScheduler(StandinHost& host, const ScenarioCaps& caps);
   ~ScriptScheduler();
@@ -24,6 +24,7 @@ class ScriptScheduler {
   // starts the registered script entry.
   Outcome resume();
   bool started() const { return script_ != nullptr; }
+  std::uint32_t lastWaitMs() const { return lastWaitMs_; }
   bool inScript() const;
 
   // Called from the script fiber by the host functions.
@@ -42,7 +43,6 @@ class ScriptScheduler {
   void* runner_ = nullptr;
   void* script_ = nullptr;
   std::uint64_t callsSinceWait_ = 0;
-  std::uint64_t waitsInFrame_ = 0;
   std::uint32_t lastWaitMs_ = 0;
   bool stopped_ = false;
   bool scriptRunning_ = false;

@@ -29,7 +29,7 @@ struct TraceOutput {
   std::unique_ptr<TraceWriter> writer;
   std::uint64_t calls = 0;
   std::uint64_t misuses = 0;
-  std::uint64_t frames = 0;
+  std::uint64_t frames = 0;  // game frames played to their end
   std::string lastStop;
   // While the plug-in's DllMain runs, the writer does not know its module yet.
   volatile bool loading = false;
@@ -92,7 +92,6 @@ void note(EventKind kind, const std::string& detail) {
 void writeEvents(const std::vector<HostEvent>& events) {
   for (const HostEvent& event : events) {
     if (event.kind == EventKind::Call) ++g_trace.calls;
-    if (event.kind == EventKind::Wait && event.waitMs == 0) ++g_trace.frames;
     if (event.kind == EventKind::Stop) g_trace.lastStop = event.detail;
     if (event.kind == EventKind::Misuse) ++g_trace.misuses;
     g_trace.writer->write(event);
@@ -122,31 +121,41 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   heartbeat();
 }
 
-// Plays from the frame the host is at up to `lastFrame`, with a script
-// fiber of its own: a reloaded plug-in's script starts from its entry again.
-int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier, std::uint64_t lastFrame) {
+// Plays frames `firstFrame` to `lastFrame` with a script fiber of its own: a
+// reloaded plug-in's script starts from its entry again. While the script
+// waits, frames go on without it, their key messages delivered. Leaves the
+// host in the frame after the last one played, or in the one it stopped in.
+int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier, std::uint64_t firstFrame,
+               std::uint64_t lastFrame) {
+  const GameClock clock(scenario.fps);
   ScriptScheduler scheduler(host, scenario.caps);
   g_scheduler = &scheduler;
   int code = kExitOk;
-  deliverKeysFor(host.frame(), scenario.keys, courier);
-  while (host.frame() <= lastFrame) {
-    if (!host.registeredScript()) {
-      note(EventKind::Stop, scheduler.started() ? "the plug-in unregistered its script"
-                                                : "the plug-in registered no script");
-      if (!scheduler.started()) code = kExitMisbehaved;
-      break;
+  std::uint64_t frame = firstFrame;
+  for (std::uint64_t wake = firstFrame; frame <= lastFrame; ++frame) {
+    host.enterFrame(frame, clock.beginMs(frame));
+    deliverKeysFor(frame, scenario.keys, courier);
+    if (frame == wake) {
+      if (!host.registeredScript()) {
+        note(EventKind::Stop, scheduler.started() ? "the plug-in unregistered its script"
+                                                  : "the plug-in registered no script");
+        if (!scheduler.started()) code = kExitMisbehaved;
+        break;
+      }
+      g_progress.phase = "running its script";
+      const auto outcome = scheduler.resume();
+      heartbeat();
+      if (outcome == ScriptScheduler::Outcome::Stopped) {
+        code = kExitMisbehaved;
+        break;
+      }
+      wake = clock.wakeFrame(frame, scheduler.lastWaitMs());
     }
-    g_progress.phase = "running its script";
-    const auto outcome = scheduler.resume();
-    heartbeat();
     flushTrace();
-    if (outcome == ScriptScheduler::Outcome::Stopped) {
-      code = kExitMisbehaved;
-      break;
-    }
-    if (outcome == ScriptScheduler::Outcome::FrameEnded && host.frame() <= lastFrame)
-      deliverKeysFor(host.frame(), scenario.keys, courier);
+    ++g_trace.frames;
   }
+  flushTrace();
+  host.enterFrame(frame, clock.beginMs(frame));
   g_scheduler = nullptr;
   return code;
 }
@@ -208,7 +217,7 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   for (std::size_t reload = 0;; ++reload) {
     const bool reloadAhead = reload < scenario.reloads.size();
     const std::uint64_t lastFrame = reloadAhead ? scenario.reloads[reload] - 1 : scenario.frames;
-    code = playFrames(host, scenario, courier, lastFrame);
+    code = playFrames(host, scenario, courier, host.frame(), lastFrame);
     if (code != kExitOk || !reloadAhead || host.frame() <= lastFrame) break;
     unloadForSession(plugin);
     plugin = loadForSession(pluginPath);

@@ -10,6 +10,11 @@
 
 namespace e2e {
 
+// The plug-in waits 500 ms in frame 1 before it starts up: at the stand-in's
+// 60 frames a second its script runs again, for start-up and its first
+// frame's work, in frame 31.
+constexpr std::uint64_t kStartUpFrame = 31;
+
 struct Paths {
   std::string standinExe;  // <windows build>/standin/standin.exe
   std::string testPlugins; // <windows build>/standin/test-plugins

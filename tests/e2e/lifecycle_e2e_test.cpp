@@ -12,10 +12,10 @@ using standin::EventKind;
 using standin::HostEvent;
 
 constexpr std::uint64_t kPlayerCharacterNative = 0x096275889B8E0EE0;
-constexpr std::uint64_t kFrames = 6;
+constexpr std::uint64_t kFrames = e2e::kStartUpFrame + 5;
 
 const e2e::Session& session() {
-  static const e2e::Session played = e2e::play("frames 6\n", {{"Harlowick/", ""}});
+  static const e2e::Session played = e2e::play("frames " + std::to_string(kFrames) + "\n", {{"Harlowick/", ""}});
   return played;
 }
 
@@ -25,7 +25,7 @@ bool isRefresh(const HostEvent& e) {
 
 TEST(Lifecycle, SessionPlaysToTheEnd) {
   EXPECT_EQ(session().exitCode, 0) << session().output;
-  EXPECT_NE(session().output.find("6 frames played"), std::string::npos) << session().output;
+  EXPECT_NE(session().output.find(std::to_string(kFrames) + " frames played"), std::string::npos) << session().output;
 }
 
 TEST(Lifecycle, DllMainRegistersScriptThenKeyboardHandlerAtLoad) {
@@ -45,23 +45,26 @@ TEST(Lifecycle, WaitsHalfASecondBeforeAnythingElse) {
   EXPECT_EQ(trace[3].kind, EventKind::Wait);
   EXPECT_EQ(trace[3].waitMs, 500u);
   EXPECT_TRUE(isRefresh(trace[4])) << "start-up refreshes the player's character first";
+  EXPECT_EQ(trace[4].frame, e2e::kStartUpFrame) << "the frames of the wait pass first";
 }
 
 TEST(Lifecycle, EveryFrameBeginsWithThePlayerCharacterRefresh) {
-  for (std::uint64_t frame = 2; frame <= kFrames; ++frame) {
+  for (std::uint64_t frame = e2e::kStartUpFrame + 1; frame <= kFrames; ++frame) {
     const auto events = session().frame(frame);
     ASSERT_FALSE(events.empty()) << "frame " << frame;
     EXPECT_TRUE(isRefresh(events.front())) << "frame " << frame;
   }
-  // Frame 1 also holds start-up; its frame begins with the second refresh.
+  // The start-up frame's work begins with the second refresh.
   std::size_t refreshes = 0;
-  for (const auto& e : session().frame(1)) refreshes += isRefresh(e) ? 1 : 0;
+  for (const auto& e : session().frame(e2e::kStartUpFrame)) refreshes += isRefresh(e) ? 1 : 0;
   EXPECT_GE(refreshes, 2u);
 }
 
-TEST(Lifecycle, EveryFrameEndsInExactlyOneWaitOfZero) {
-  EXPECT_EQ(session().framesEnded(), kFrames);
-  for (std::uint64_t frame = 1; frame <= kFrames; ++frame) {
+TEST(Lifecycle, EveryFrameFromStartUpOnEndsInExactlyOneWaitOfZero) {
+  EXPECT_EQ(session().framesEnded(), kFrames - e2e::kStartUpFrame + 1);
+  for (std::uint64_t frame = 2; frame < e2e::kStartUpFrame; ++frame)
+    EXPECT_TRUE(session().frame(frame).empty()) << "frame " << frame << " passes while the script waits";
+  for (std::uint64_t frame = e2e::kStartUpFrame; frame <= kFrames; ++frame) {
     const auto events = session().frame(frame);
     ASSERT_FALSE(events.empty()) << "frame " << frame;
     EXPECT_TRUE(e2e::isFrameEnd(events.back())) << "frame " << frame;
@@ -92,7 +95,7 @@ TEST(Lifecycle, KeyMessagesReachTheHandlerWithoutNativeCalls) {
 }
 
 TEST(Lifecycle, SameScenarioSameTrace) {
-  const auto again = e2e::play("frames 6\n", {{"Harlowick/", ""}});
+  const auto again = e2e::play("frames " + std::to_string(kFrames) + "\n", {{"Harlowick/", ""}});
   EXPECT_EQ(again.traceText, session().traceText);
 }
 

@@ -18,7 +18,8 @@ using Lines = std::vector<std::string>;
 using standin::EventKind;
 using standin::HostEvent;
 
-constexpr std::uint64_t kFrames = 4;
+constexpr std::uint64_t kFirstFrame = e2e::kStartUpFrame;  // start-up and the first frame's work
+constexpr std::uint64_t kFrames = kFirstFrame + 3;
 constexpr std::uint64_t kPlayerCharacter = 0x096275889B8E0EE0;
 constexpr std::uint64_t kCurrentWeapon = 0x3A87E44BB9A01D54;
 constexpr std::uint64_t kAimGateTest = 0x936F967D4BE1CE9D;
@@ -86,7 +87,7 @@ Lines startUpLog(const Lines& settingsLines) {
 e2e::Session playWith(const std::map<std::string, std::string>& files, const std::string& answers = "") {
   e2e::Session session = e2e::play("frames " + std::to_string(kFrames) + "\n" + answers, files);
   EXPECT_EQ(session.exitCode, 0) << session.output;
-  EXPECT_EQ(session.framesEnded(), kFrames);
+  EXPECT_EQ(session.framesEnded(), kFrames - kFirstFrame + 1);
   for (const auto& e : session.trace) EXPECT_NE(e.kind, EventKind::Misuse) << e.detail;
   return session;
 }
@@ -108,7 +109,7 @@ TEST(SettingsE2e, AFileThatCannotBeReadLeavesEverySwitchOn) {
     const auto session = playWith(files);
     EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")),
               startUpLog({"Unable to load from data file, please make sure it exists."}));
-    for (std::uint64_t frame = 2; frame <= kFrames; ++frame)
+    for (std::uint64_t frame = kFirstFrame + 1; frame <= kFrames; ++frame)
       EXPECT_EQ(callsOf(session.frame(frame)), join({kCameraStepCalls, kMeleeStepCalls, kShakeStepCalls}))
           << "frame " << frame;
   }
@@ -117,7 +118,7 @@ TEST(SettingsE2e, AFileThatCannotBeReadLeavesEverySwitchOn) {
 TEST(SettingsE2e, WithoutTheLogFolderNothingIsWrittenAndThePlugInRuns) {
   const auto session = playWith({{"Vantomere.ini", "AlternativeCamera=no\r\n"}});
   EXPECT_FALSE(std::filesystem::exists(session.gameFolder + "/Harlowick"));
-  for (std::uint64_t frame = 2; frame <= kFrames; ++frame)
+  for (std::uint64_t frame = kFirstFrame + 1; frame <= kFrames; ++frame)
     EXPECT_EQ(callsOf(session.frame(frame)), join({kNoticeCalls})) << "frame " << frame;
 }
 
@@ -133,7 +134,7 @@ TEST(SettingsE2e, EachSwitchTurnsItsFeatureOff) {
   };
   for (const auto& c : cases) {
     const auto session = playWith({{"Harlowick/", ""}, {"Vantomere.ini", c.file}});
-    for (std::uint64_t frame = 2; frame <= kFrames; ++frame)
+    for (std::uint64_t frame = kFirstFrame + 1; frame <= kFrames; ++frame)
       EXPECT_EQ(callsOf(session.frame(frame)), c.frameCalls) << c.file << " frame " << frame;
     EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")),
               startUpLog({"loading settings file: Vantomere.ini", "settings file loaded"}))
@@ -153,10 +154,10 @@ TEST(SettingsE2e, ABadSwitchIsReportedAndShownInEveryFrame) {
   for (const auto& c : cases) {
     const auto session = playWith({{"Harlowick/", ""}, {"Vantomere.ini", c.file}}, kGameTextAnswer);
     Lines expectedLog = startUpLog({"loading settings file: Vantomere.ini", "settings file loaded"});
-    for (std::uint64_t frame = 1; frame <= kFrames; ++frame) {
+    for (std::uint64_t frame = kFirstFrame; frame <= kFrames; ++frame) {
       expectedLog.push_back("Something wrong happened");
       expectedLog.push_back(kInvalidFault);
-      if (frame == 1) continue;  // frame 1 also holds start-up
+      if (frame == kFirstFrame) continue;  // it also holds start-up
       const auto events = session.frame(frame);
       EXPECT_EQ(callsOf(events), c.frameCalls) << c.file << " frame " << frame;
       for (const auto& e : events) {

@@ -105,37 +105,46 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"the reveal-HUD control switches off after the camera, on without it",
              inFrame(2, kCamera + kRevealPressed + "wait 0\n") + inFrame(3, kRevealNotPressed + "wait 0\n") +
                  inFrame(4, kRevealPressed + "wait 0\n"),
-             {"        2       0 ms  aim camera applied; aim camera toggle switched off by INPUT_REVEAL_HUD (0xCF8A4ECA)",
-              "        4       0 ms  aim camera toggle switched on by INPUT_REVEAL_HUD (0xCF8A4ECA)"}},
+             {"        2      16 ms  aim camera applied; aim camera toggle switched off by INPUT_REVEAL_HUD (0xCF8A4ECA)",
+              "        4      50 ms  aim camera toggle switched on by INPUT_REVEAL_HUD (0xCF8A4ECA)"}},
         Case{"a zoom control switches on; a control asked but not pressed is no news",
              inFrame(5, kCamera + kRevealNotPressed + "wait 0\n") + inFrame(6, kZoomInPressed + "wait 0\n"),
-             {"        5       0 ms  aim camera applied",
-              "        6       0 ms  aim camera toggle switched on by INPUT_SNIPER_ZOOM_IN_ONLY (0xA5BDCD3C)"}},
-        Case{"gore shots take their waits; the game time counts them",
+             {"        5      66 ms  aim camera applied",
+              "        6      83 ms  aim camera toggle switched on by INPUT_SNIPER_ZOOM_IN_ONLY (0xA5BDCD3C)"}},
+        Case{"gore shots take their waits; the game time is the frame's",
              goreFrame(7, 700) + goreFrame(8, 80),
-             {"        7       0 ms  " + goreWords(700), "        8     780 ms  " + goreWords(80)}},
+             {"        7     100 ms  " + goreWords(700), "        8     116 ms  " + goreWords(80)}},
+        Case{"a shot frames after its hit; the frames the script waits through are marked",
+             inFrame(20, kMelee1 + "call 0xD75960F6BD9EA49C 0x00000000000007D2 &0x00005226\nwait 700\n") +
+                 "40 key 0x00000052 repeats=1 scan=0 extended=0 alt=0 was-down=0 up-now=0\n" +
+                 inFrame(62, "call 0x867654CBC7606F2C\nwait 80\n") + inFrame(67, "wait 0\n"),
+             {"       20     316 ms  waited 700 ms", "    21-39     333 ms  (script asleep)",
+              "       40     650 ms  (script asleep) key 0x52 pressed", "    41-61     666 ms  (script asleep)",
+              "       62    1016 ms  gore shot: melee weapon 1 (0x28950C71) hit target 0 on bone 21030; waited 700 ms, "
+              "shot from P (0, 0, 0) to the bone at B (0, 0, 0), then waited 80 ms",
+              "    63-66    1033 ms  (script asleep)"}},
         Case{"shake, fault notice and a native with no name",
              inFrame(9, "call 0x3A87E44BB9A01D54 0x00000000000003E9 &0xA2719263 0x0000000000000000 "
                         "0x0000000000000000 0x0000000000000000\n"
                         "call 0xD9B31B4650520529 \"SMALL_EXPLOSION_SHAKE\" 0x000000003DA3D70A\n"
                         "call 0xFA925AC00EB830B9 0x000000000000000A \"LITERAL_STRING\" \"Fatal: x, check.\"\n"
                         "call 0x0123456789ABCDEF\nwait 0\n"),
-             {"        9       0 ms  camera shake \"SMALL_EXPLOSION_SHAKE\", amplitude 0.08, weapon weapon_unarmed "
+             {"        9     133 ms  camera shake \"SMALL_EXPLOSION_SHAKE\", amplitude 0.08, weapon weapon_unarmed "
               "(0xA2719263); fault notice on screen: \"Fatal: x, check.\"; called native 0x0123456789ABCDEF, "
               "which has no name here"}},
         Case{"frames in a row that did the same share a line; a gap or a change starts a new one",
              inFrame(10, kCamera + "wait 0\n") + inFrame(11, kCamera + "wait 0\n") +
                  inFrame(12, kCamera + "wait 0\n") + inFrame(14, kCamera + "wait 0\n") +
                  inFrame(15, kCamera + kRevealPressed + "wait 0\n"),
-             {"    10-12       0 ms  aim camera applied", "       14       0 ms  aim camera applied",
-              "       15       0 ms  aim camera applied; aim camera toggle switched off by INPUT_REVEAL_HUD (0xCF8A4ECA)"}},
+             {"    10-12     150 ms  aim camera applied", "       14     216 ms  aim camera applied",
+              "       15     233 ms  aim camera applied; aim camera toggle switched off by INPUT_REVEAL_HUD (0xCF8A4ECA)"}},
         Case{"keys, host rules and the end of the session",
              "16 key 0x00000052 repeats=1 scan=0 extended=0 alt=0 was-down=1 up-now=1 no-handler\n"
              "16 misuse \"native call outside the script\"\n16 stop \"plug-in crashed\"\n"
              "17 unload\n17 scriptUnregister self\n17 keyboardHandlerUnregister registered\n",
-             {"       16       0 ms  key 0x52 released (no keyboard handler registered); broke a rule of the host: "
+             {"       16     250 ms  key 0x52 released (no keyboard handler registered); broke a rule of the host: "
               "native call outside the script; the stand-in stopped the session: plug-in crashed",
-              "       17       0 ms  unloaded; unregistered its script and its keyboard handler"}}),
+              "       17     266 ms  unloaded; unregistered its script and its keyboard handler"}}),
     [](const ::testing::TestParamInfo<Case>& info) { return "case" + std::to_string(info.index); });
 
 TEST(SessionAccount, ScenarioHashesGiveNames) {
@@ -144,7 +153,7 @@ TEST(SessionAccount, ScenarioHashesGiveNames) {
                                          "0x0000000000000000 0x0000000000000000\n"
                                          "call 0xD9B31B4650520529 \"SMALL_EXPLOSION_SHAKE\" 0x000000003D4CCCCD\n"),
                               names);
-  EXPECT_EQ(lines, Lines{"        2       0 ms  camera shake \"SMALL_EXPLOSION_SHAKE\", amplitude 0.05, weapon rifle "
+  EXPECT_EQ(lines, Lines{"        2      16 ms  camera shake \"SMALL_EXPLOSION_SHAKE\", amplitude 0.05, weapon rifle "
                          "(0x840A9C18)"});
   EXPECT_EQ(names.gameHash(0x12345678), "0x12345678");
 }
@@ -189,7 +198,7 @@ TEST(SessionTimeline, OneMarkPerActionAndTextEscaped) {
   // A fault is a cross of two lines, here and in the legend.
   EXPECT_EQ(count(svg, "stroke-width=\"2.5\""), 4u);
   EXPECT_NE(svg.find(">Fatal<"), std::string::npos);
-  EXPECT_EQ(count(svg, ">none<"), 1u) << "only the shake row is empty";
+  EXPECT_EQ(count(svg, ">none<"), 2u) << "only the shake row and the script-asleep row are empty";
 }
 
 // The toggle band: on from frame 1, off after the switch in frame 2, on again

@@ -51,14 +51,14 @@ key 2 0x46 was-down=-1
 text-arg 0x1234 2
 out-arg 0x5678 0
 cap calls-per-frame 500
-cap waits-per-frame 7
+fps 30
 cap frames 1000
 cap stall-ms 2500
 )");
   EXPECT_EQ(s.frames, 20u);
   EXPECT_EQ(s.folder, "game dir");
   EXPECT_EQ(s.caps.callsPerFrame, 500u);
-  EXPECT_EQ(s.caps.waitsPerFrame, 7u);
+  EXPECT_EQ(s.fps, 30u);
   EXPECT_EQ(s.caps.frames, 1000u);
   EXPECT_EQ(s.caps.stallMs, 2500u);
 
@@ -119,7 +119,7 @@ TEST(ScenarioParser, DefaultsKeepASessionShortAndCapped) {
   EXPECT_TRUE(s.folder.empty());
   EXPECT_TRUE(s.keys.empty());
   EXPECT_EQ(s.caps.callsPerFrame, 10000u);
-  EXPECT_EQ(s.caps.waitsPerFrame, 1000u);
+  EXPECT_EQ(s.fps, 60u);
   EXPECT_EQ(s.caps.frames, 100000u);
   EXPECT_EQ(s.caps.stallMs, 10000u);
 }
@@ -162,6 +162,9 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"cap calls-per-frame 0", "scenario.txt:2: a cap must be at least 1"},
       {"cap speed 3", "scenario.txt:2: unknown cap 'speed'"},
       {"cap stall-ms 600001", "scenario.txt:2: bad cap '600001'"},
+      {"cap waits-per-frame 5", "scenario.txt:2: unknown cap 'waits-per-frame'"},
+      {"fps 0", "scenario.txt:2: fps must be at least 1"},
+      {"fps 1001", "scenario.txt:2: bad fps '1001': largest allowed is 1000"},
       {"text-arg 0x10", "scenario.txt:2: missing argument index"},
       {"\"answer\" 0x10 int 1", "scenario.txt:2: a line must start with a directive"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
@@ -198,6 +201,28 @@ TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
       EXPECT_EQ(std::string(error.what()).rfind("scenario.txt:1: ", 0), 0u) << error.what();
     }
   }
+}
+
+TEST(GameClock, AWaitResumesInTheFirstFrameThatBeginsLateEnough) {
+  const struct {
+    std::uint32_t fps;
+    std::uint64_t frame;
+    std::uint32_t ms;
+    std::uint64_t wake;
+  } cases[] = {
+      {60, 1, 0, 2},   {60, 1, 1, 2},    {60, 1, 16, 2},  {60, 1, 17, 3},  {60, 1, 50, 4},
+      {60, 4, 50, 7},  {60, 1, 500, 31}, {60, 32, 700, 74}, {60, 74, 80, 79}, {30, 1, 50, 3},
+      {1, 1, 999, 2},  {1, 1, 1001, 3},  {1000, 5, 0, 6}, {1000, 5, 3, 8},  {60, 1, 0xFFFFFFFF, 257698039},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(standin::GameClock(c.fps).wakeFrame(c.frame, c.ms), c.wake)
+        << c.fps << " fps, " << c.ms << " ms in frame " << c.frame;
+  // Whole numbers all the way: frame 100001 begins exactly 100000 frames in.
+  EXPECT_EQ(standin::GameClock(60).beginMs(100001), 1666666u);
+  EXPECT_EQ(standin::GameClock(7).beginMs(100001), 14285714u);
+  std::uint64_t frame = 1;
+  for (int i = 0; i < 100000; ++i) frame = standin::GameClock(60).wakeFrame(frame, 50);
+  EXPECT_EQ(frame, 300001u) << "50 ms is three frames, every time";
 }
 
 TEST(ScenarioFolder, RelativeFoldersHangBelowTheScenarioFile) {

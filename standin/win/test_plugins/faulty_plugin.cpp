@@ -10,7 +10,6 @@
 
 #define FAULT_SPIN 1       // native calls for ever, never waits
 #define FAULT_BUSY 2       // loops for ever without calling the host
-#define FAULT_WAIT_LOOP 3  // waits 1 ms for ever, never ends a frame
 #define FAULT_RETURNS 4    // the script entry returns
 #define FAULT_CRASH 5      // writes through a null pointer, after telling where (native 0x2222)
 #define FAULT_NO_SCRIPT 6  // registers no script
@@ -88,8 +87,7 @@ void script() {
       for (volatile int spin = 0;; spin = spin + 1) {
       }
     }
-    if (FAULT == FAULT_WAIT_LOOP) scriptWait(1);
-    if (FAULT != FAULT_SPIN && FAULT != FAULT_WAIT_LOOP) {
+    if (FAULT != FAULT_SPIN) {
       tick();
       scriptWait(0);
     }

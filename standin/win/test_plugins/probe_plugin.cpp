@@ -51,7 +51,7 @@ void frame() {
 }
 
 void script() {
-  scriptWait(250);  // game time passes, but the frame goes on
+  scriptWait(250);  // frames pass before the first one
   for (;;) {
     frame();
     scriptWait(0);

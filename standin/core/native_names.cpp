@@ -24,7 +24,9 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments() {
   return known;
 }
 
-std::string nativeName(std::uint64_t hash) {
+namespace {
+
+const std::map<std::uint64_t, std::string>& nativeNames() {
   static const std::map<std::uint64_t, std::string> names = {
       {natives::kPlayerCharacter, "player character"},
       {kTextHashNative, "text hash"},
@@ -56,8 +58,30 @@ std::string nativeName(std::uint64_t hash) {
       {0xE9990552DEC71600, "prepare notice"},
       {0xDFF0D417277B41F8, "show notice"},
   };
-  auto found = names.find(hash);
-  return found == names.end() ? std::string() : found->second;
+  return names;
+}
+
+// Names are written in scenarios with '-' or '_' for their spaces.
+bool sameName(const std::string& written, const std::string& name) {
+  if (written.size() != name.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const bool space = name[i] == ' ' && (written[i] == '-' || written[i] == '_' || written[i] == ' ');
+    if (!space && written[i] != name[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string nativeName(std::uint64_t hash) {
+  const auto found = nativeNames().find(hash);
+  return found == nativeNames().end() ? std::string() : found->second;
+}
+
+std::uint64_t nativeHashByName(const std::string& name) {
+  for (const auto& [hash, known] : nativeNames())
+    if (sameName(name, known)) return hash;
+  return 0;
 }
 
 std::string gameHashName(std::uint32_t hash) {

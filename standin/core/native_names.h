@@ -33,6 +33,8 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments();
 
 // A readable name for a native this stand-in knows, or empty.
 std::string nativeName(std::uint64_t hash);
+// The native with that name ('-' or '_' may stand for its spaces), or 0.
+std::uint64_t nativeHashByName(const std::string& name);
 
 // A readable name for a weapon or control hash this stand-in knows, or empty.
 std::string gameHashName(std::uint32_t hash);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "expectations.h"
 #include "game_clock.h"
 #include "host/host_interface.h"
 
@@ -44,6 +45,7 @@ struct Scenario {
   std::vector<std::pair<std::uint64_t, unsigned>> outArguments;
   std::vector<KeyMessage> keys;  // by frame; within a frame in the order written
   std::vector<std::uint64_t> reloads;  // frames before which the plug-in is loaded anew, ascending
+  std::vector<Expectation> expectations;  // in the order written
   ScenarioCaps caps;
   bool strict = false;  // a broken host rule ends the session
 

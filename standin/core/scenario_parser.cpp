@@ -137,9 +137,12 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
   } else if (directive.text == "strict") {
     scenario_.strict = true;
     words.expectEnd();
+  } else if (directive.text == "expect") {
+    scenario_.expectations.push_back(parseExpectation(words));
+    scenario_.expectations.back().line = line_;
   } else {
     throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, fps, folder, answer, key, reload, text-arg, out-arg, cap or strict)");
+                    "' (expected frames, fps, folder, answer, key, reload, text-arg, out-arg, cap, strict or expect)");
   }
 }
 
@@ -228,6 +231,10 @@ void ScenarioParser::finish() {
       refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
                                  ", but the session has only " + std::to_string(scenario_.frames) +
                                  " frames");
+  for (const Expectation& expected : scenario_.expectations)
+    if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
+      refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +
+                                  ", but the session has only " + std::to_string(scenario_.frames) + " frames");
   expandReloads();
 }
 

@@ -48,4 +48,7 @@ std::vector<HostEvent> readTrace(std::istream& in);
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);
 
+// Argument `index` of a call as a trace line writes it.
+std::string traceArgument(const HostEvent& call, unsigned index);
+
 }  // namespace standin

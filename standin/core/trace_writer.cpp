@@ -9,18 +9,9 @@ namespace standin {
 
 namespace {
 
-std::string describeArgument(const HostEvent& call, unsigned index) {
-  const auto text = call.texts.find(index);
-  if (text != call.texts.end()) return quoteText(text->second);
-  const auto written = call.outWritten.find(index);
-  if (written != call.outWritten.end()) return "&" + hex(written->second, 8);
-  if (call.outArgs.count(index)) return "&";
-  return hex(call.args[index], 16);
-}
-
 std::string describeCall(const HostEvent& call) {
   std::string line = hex(call.hash, 16);
-  for (unsigned i = 0; i < call.args.size(); ++i) line += " " + describeArgument(call, i);
+  for (unsigned i = 0; i < call.args.size(); ++i) line += " " + traceArgument(call, i);
   const bool moreSlots = call.results[1] != 0 || call.results[2] != 0;
   if (call.results[0] != 0 || moreSlots) line += " -> " + hex(call.results[0], 16);
   if (moreSlots) line += " " + hex(call.results[1], 16) + " " + hex(call.results[2], 16);
@@ -40,6 +31,15 @@ std::string describeKey(const HostEvent& key) {
 }
 
 }  // namespace
+
+std::string traceArgument(const HostEvent& call, unsigned index) {
+  const auto text = call.texts.find(index);
+  if (text != call.texts.end()) return quoteText(text->second);
+  const auto written = call.outWritten.find(index);
+  if (written != call.outWritten.end()) return "&" + hex(written->second, 8);
+  if (call.outArgs.count(index)) return "&";
+  return hex(call.args[index], 16);
+}
 
 const char* traceKindName(EventKind kind) {
   switch (kind) {

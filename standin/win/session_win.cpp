@@ -29,6 +29,7 @@ struct TraceOutput {
   std::unique_ptr<TraceWriter> writer;
   std::uint64_t calls = 0;
   std::uint64_t misuses = 0;
+  std::unique_ptr<ExpectationCheck> expectations;
   std::uint64_t frames = 0;  // game frames played to their end
   std::string lastStop;
   // While the plug-in's DllMain runs, the writer does not know its module yet.
@@ -94,6 +95,7 @@ void writeEvents(const std::vector<HostEvent>& events) {
     if (event.kind == EventKind::Call) ++g_trace.calls;
     if (event.kind == EventKind::Stop) g_trace.lastStop = event.detail;
     if (event.kind == EventKind::Misuse) ++g_trace.misuses;
+    if (g_trace.expectations) g_trace.expectations->see(event);
     g_trace.writer->write(event);
   }
 }
@@ -304,8 +306,9 @@ int runSession(int argc, char** argv) {
   StandinHost::instance().reset();
   scenario.applyTo(StandinHost::instance());
   g_strict = scenario.strict;
+  g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
   Watchdog watchdog(scenario.caps.stallMs);
-  const int code = playLoaded(scenario, pluginPath);
+  int code = playLoaded(scenario, pluginPath);
   g_trace.file.close();
   if (!g_trace.file) {
     report("cannot write the trace " + tracePath);
@@ -313,6 +316,12 @@ int runSession(int argc, char** argv) {
   }
   writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
                                    " native calls; trace in " + tracePath);
+  // A session that ended early has told why already; what it expected comes second.
+  if (code == kExitOk || code == kExitMisbehaved) {
+    const auto failures = g_trace.expectations->failures();
+    for (const auto& failure : failures) report(failure);
+    if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;
+  }
   return code;
 }
 

@@ -19,6 +19,7 @@ enum ExitCode : int {
   kExitMisbehaved = 6,     // a cap was exceeded, or the script ended or was never registered
   kExitCrashed = 7,        // an exception nobody handled
   kExitTraceFailed = 8,    // the trace could not be written
+  kExitExpectationsFailed = 9,  // the session did not show what the scenario expects
   kExitAborted = 10,       // the plug-in called abort() or std::terminate()
 };
 

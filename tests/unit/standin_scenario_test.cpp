@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <sstream>
 
 #include "game_text_hash.h"
 #include "scenario.h"
 #include "standin_host.h"
+#include "trace.h"
 
 namespace {
 
@@ -167,6 +169,16 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"fps 1001", "scenario.txt:2: bad fps '1001': largest allowed is 1000"},
       {"text-arg 0x10", "scenario.txt:2: missing argument index"},
       {"\"answer\" 0x10 int 1", "scenario.txt:2: a line must start with a directive"},
+      {"expect", "scenario.txt:2: missing kind of expectation"},
+      {"expect sometimes 0x10", "scenario.txt:2: unknown expectation 'sometimes'"},
+      {"expect calls nobody 1", "scenario.txt:2: unknown native 'nobody'"},
+      {"expect calls 0x10", "scenario.txt:2: missing number of calls"},
+      {"expect calls 0x10 1 frames 5-3", "scenario.txt:2: frame range '5-3' ends before it starts"},
+      {"expect calls 0x10 1 soon", "scenario.txt:2: unexpected 'soon'"},
+      {"expect no-call 0x10 frames 1-2 3", "scenario.txt:2: unexpected '3'"},
+      {"expect call 0x10 2", "scenario.txt:2: missing 'frame F'"},
+      {"expect call 0x10 frame 2 &zz", "scenario.txt:2: bad argument 'zz'"},
+      {"expect line Log.log", "scenario.txt:2: missing text of the line"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
   };
   for (const auto& c : cases) {
@@ -201,6 +213,67 @@ TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
       EXPECT_EQ(std::string(error.what()).rfind("scenario.txt:1: ", 0), 0u) << error.what();
     }
   }
+}
+
+// Expectations against a session told as trace lines: the messages of those that fail.
+std::vector<std::string> failuresOf(const std::string& scenario, const std::string& trace) {
+  const Scenario s = parse("frames 20\n" + scenario);
+  standin::ExpectationCheck check(s.expectations, "s.scn");
+  std::istringstream in(trace);
+  for (const auto& event : standin::readTrace(in)) check.see(event);
+  return check.failures(::testing::TempDir());
+}
+
+TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
+  const std::string trace =
+      "1 wait 500\n"
+      "2 call 0x0000000000000010 0x0000000000000001 \"a b\" & &0x00000005\n"
+      "2 call 0x867654CBC7606F2C\n"
+      "4 call 0x0000000000000010 0x0000000000000002 \"c\" & &0x00000006\n"
+      "4 call 0x0000000000000010\n"
+      "9 call 0x867654CBC7606F2C\n";
+  std::ofstream(::testing::TempDir() + "/expect-log.txt", std::ios::binary)
+      << "[7/12/2026 10:0:0] settings file loaded\r\nlast line without an end";
+  const struct {
+    const char* expectation;
+    const char* failure;  // empty: it holds
+  } cases[] = {
+      {"expect calls 0x10 3", ""},
+      {"expect calls 0x10 2 frames 3-", ""},
+      {"expect calls gore-shot 1 frames 1-5", ""},
+      {"expect calls \"gore shot\" 3", "s.scn:2: expected 3 calls of gore shot (0x867654CBC7606F2C), got 2 (in frames 2, 9)"},
+      {"expect calls 0x10 0 frames 4", "s.scn:2: expected 0 calls of 0x0000000000000010 in frame 4, got 2 (in frame 4)"},
+      {"expect no-call gore_shot frames 3-8", ""},
+      {"expect no-call 0x867654CBC7606F2C frames 5-", "s.scn:2: expected no call of gore shot (0x867654CBC7606F2C) from frame 5 on, got 1 (in frame 9)"},
+      {"expect call 0x10 frame 2", ""},
+      {"expect call 0x10 frame 2 1 \"a b\" & &5", ""},
+      {"expect call 0x10 frame 4 0x0000000000000002 \"c\" & &0x00000006", ""},
+      {"expect call 0x10 frame 4 2 \"c\" & &7",
+       "s.scn:2: expected a call of 0x0000000000000010 in frame 4 with 0x0000000000000002 \"c\" & &0x00000007, got 2 "
+       "with other arguments (the first: 0x0000000000000002 \"c\" & &0x00000006)"},
+      {"expect call 0x10 frame 3", "s.scn:2: expected a call of 0x0000000000000010 in frame 3, got none there (it was called in frames 2, 4)"},
+      {"expect call player-character frame 3", "s.scn:2: expected a call of player character (0x096275889B8E0EE0) in frame 3, but it was never called"},
+      {"expect line expect-log.txt \"* settings file loaded\"", ""},
+      {"expect line expect-log.txt \"last line without an end\"", ""},
+      {"expect line expect-log.txt settings", "s.scn:2: expected a line \"settings\" in expect-log.txt, but none of its 2 lines matches"},
+      {"expect line no-such.txt x", "s.scn:2: expected a line \"x\" in no-such.txt, but there is no such file"},
+  };
+  for (const auto& c : cases) {
+    const auto failures = failuresOf(std::string(c.expectation) + "\n", trace);
+    EXPECT_EQ(failures, *c.failure ? std::vector<std::string>{c.failure} : std::vector<std::string>{}) << c.expectation;
+  }
+  EXPECT_EQ(errorOf("frames 5\nexpect call 0x10 frame 6\n"),
+            "scenario.txt:2: expectation for frame 6, but the session has only 5 frames");
+}
+
+TEST(Expectations, StarsInALineStandForAnyText) {
+  using standin::matchesLine;
+  EXPECT_TRUE(matchesLine("a*c", "abbbc"));
+  EXPECT_TRUE(matchesLine("*", ""));
+  EXPECT_TRUE(matchesLine("a**b*", "aXbYb"));
+  EXPECT_FALSE(matchesLine("a*c", "abcd"));
+  EXPECT_FALSE(matchesLine("abc", "ab"));
+  EXPECT_FALSE(matchesLine("", "a"));
 }
 
 TEST(GameClock, AWaitResumesInTheFirstFrameThatBeginsLateEnough) {

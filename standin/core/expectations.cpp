@@ -1,0 +1,208 @@
+#include "expectations.h"
+
+#include <fstream>
+
+#include "native_names.h"
+#include "quoted_text.h"
+#include "scenario_words.h"
+#include "trace.h"
+
+namespace standin {
+
+namespace {
+
+// Frames named in a message; more would bury the point.
+constexpr std::size_t kFramesNamed = 5;
+
+std::uint64_t parseNative(const Token& token) {
+  const bool number = !token.quoted && !token.text.empty() &&
+                      ((token.text[0] >= '0' && token.text[0] <= '9') || token.text.rfind("hash(", 0) == 0);
+  if (number) return parseWhole(token, "native hash");
+  const std::uint64_t hash = nativeHashByName(token.text);
+  if (hash == 0)
+    throw LineError("unknown native '" + token.text +
+                    "' (expected a hash such as 0x867654CBC7606F2C, or a name the stand-in knows such as gore-shot)");
+  return hash;
+}
+
+// An argument as the trace writes it: 16 hex digits, a quoted text, & or &0x and 8 hex digits.
+std::string parseArgument(const Token& token) {
+  if (token.quoted) return quoteText(token.text);
+  if (token.text == "&") return "&";
+  if (token.text[0] == '&') return "&" + hex(parseWord({token.text.substr(1), false}, "argument"), 8);
+  return hex(parseWhole(token, "argument"), 16);
+}
+
+// "[frames F-L]" at the end of a line.
+void parseOptionalFrames(Words& words, Expectation& expected) {
+  if (words.done()) return;
+  const Token& keyword = words.take("'frames'");
+  if (keyword.quoted || (keyword.text != "frames" && keyword.text != "frame"))
+    throw LineError("unexpected '" + keyword.text + "' (expected 'frames F-L' or the end of the line)");
+  const FrameRange range = parseFrameRange(words.take("frame range"));
+  expected.firstFrame = range.first;
+  expected.lastFrame = range.last;
+  words.expectEnd();
+}
+
+std::string nativeWords(std::uint64_t hash) {
+  const std::string name = nativeName(hash);
+  return name.empty() ? hex(hash, 16) : name + " (" + hex(hash, 16) + ")";
+}
+
+std::string framesWords(const Expectation& expected) {
+  if (expected.firstFrame == 1 && expected.lastFrame == kLastFrame) return "";
+  if (expected.firstFrame == expected.lastFrame) return " in frame " + std::to_string(expected.firstFrame);
+  if (expected.lastFrame == kLastFrame) return " from frame " + std::to_string(expected.firstFrame) + " on";
+  return " in frames " + std::to_string(expected.firstFrame) + "-" + std::to_string(expected.lastFrame);
+}
+
+std::string listOfFrames(const std::vector<std::uint64_t>& frames, bool more) {
+  std::string text = frames.size() == 1 ? "frame " : "frames ";
+  for (std::size_t i = 0; i < frames.size(); ++i) text += (i ? ", " : "") + std::to_string(frames[i]);
+  return more ? text + " ..." : text;
+}
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const auto& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+}  // namespace
+
+Expectation parseExpectation(Words& words) {
+  Expectation expected;
+  const Token& kind = words.take("kind of expectation (calls, call, no-call or line)");
+  if (kind.quoted) throw LineError("unknown expectation '" + kind.text + "'");
+  if (kind.text == "line") {
+    expected.kind = Expectation::Kind::Line;
+    expected.file = words.take("file").text;
+    expected.text = words.take("text of the line (quoted when it holds spaces)").text;
+    words.expectEnd();
+    return expected;
+  }
+  if (kind.text == "calls") {
+    expected.kind = Expectation::Kind::Calls;
+    expected.native = parseNative(words.take("native"));
+    expected.count = parseUnsigned(words.take("number of calls"), kLastFrame, "number of calls");
+    parseOptionalFrames(words, expected);
+  } else if (kind.text == "no-call") {
+    expected.kind = Expectation::Kind::NoCall;
+    expected.native = parseNative(words.take("native"));
+    parseOptionalFrames(words, expected);
+  } else if (kind.text == "call") {
+    expected.kind = Expectation::Kind::Call;
+    expected.native = parseNative(words.take("native"));
+    if (words.peek() != "frame") throw LineError("missing 'frame F' after the native");
+    words.take("'frame'");
+    expected.firstFrame = expected.lastFrame = parseFrame(words.take("frame"));
+    expected.anyArguments = words.done();
+    while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
+  } else {
+    throw LineError("unknown expectation '" + kind.text + "' (expected calls, call, no-call or line)");
+  }
+  return expected;
+}
+
+ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::string source)
+    : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {}
+
+void ExpectationCheck::see(const HostEvent& event) {
+  if (event.kind != EventKind::Call) return;
+  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+    const Expectation& expected = expectations_[i];
+    if (expected.kind == Expectation::Kind::Line || expected.native != event.hash) continue;
+    Seen& seen = seen_[i];
+    const bool inFrames = event.frame >= expected.firstFrame && event.frame <= expected.lastFrame;
+    const bool listed = expected.kind == Expectation::Kind::Call || inFrames;
+    if (listed && (seen.frames.empty() || seen.frames.back() != event.frame)) {
+      if (seen.frames.size() < kFramesNamed) seen.frames.push_back(event.frame);
+      else seen.moreFrames = true;
+    }
+    if (!inFrames) continue;
+    ++seen.calls;
+    if (expected.kind != Expectation::Kind::Call || seen.matched) continue;
+    std::vector<std::string> arguments;
+    for (unsigned a = 0; a < event.args.size(); ++a) arguments.push_back(traceArgument(event, a));
+    seen.matched = expected.anyArguments || arguments == expected.arguments;
+    if (seen.otherArguments.empty()) seen.otherArguments = arguments.empty() ? "none" : joined(arguments);
+  }
+}
+
+std::string ExpectationCheck::lineFailure(const Expectation& expected, const std::string& folder) const {
+  std::ifstream in(folder.empty() ? expected.file : folder + "/" + expected.file, std::ios::binary);
+  if (!in) return "there is no such file";
+  std::size_t lines = 0;
+  for (std::string line; std::getline(in, line); ++lines) {
+    // Files written in Windows text mode end their lines in CR LF.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (matchesLine(expected.text, line)) return "";
+  }
+  return "none of its " + std::to_string(lines) + " lines matches";
+}
+
+std::vector<std::string> ExpectationCheck::failures(const std::string& folder) const {
+  std::vector<std::string> messages;
+  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+    const Expectation& expected = expectations_[i];
+    const Seen& seen = seen_[i];
+    const std::string where = source_ + ":" + std::to_string(expected.line) + ": expected ";
+    const std::string native = nativeWords(expected.native);
+    const std::string inFrames = seen.frames.empty() ? "" : " (in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
+    switch (expected.kind) {
+      case Expectation::Kind::Calls:
+        if (seen.calls != expected.count)
+          messages.push_back(where + std::to_string(expected.count) + " calls of " + native + framesWords(expected) +
+                             ", got " + std::to_string(seen.calls) + inFrames);
+        break;
+      case Expectation::Kind::NoCall:
+        if (seen.calls != 0)
+          messages.push_back(where + "no call of " + native + framesWords(expected) + ", got " +
+                             std::to_string(seen.calls) + inFrames);
+        break;
+      case Expectation::Kind::Call: {
+        if (seen.matched) break;
+        std::string message = where + "a call of " + native + framesWords(expected);
+        if (!expected.anyArguments) message += " with " + joined(expected.arguments);
+        if (seen.calls != 0)
+          message += ", got " + std::to_string(seen.calls) + " with other arguments (the first: " + seen.otherArguments + ")";
+        else if (seen.frames.empty())
+          message += ", but it was never called";
+        else
+          message += ", got none there (it was called in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
+        messages.push_back(message);
+        break;
+      }
+      case Expectation::Kind::Line: {
+        const std::string failure = lineFailure(expected, folder);
+        if (!failure.empty())
+          messages.push_back(where + "a line " + quoteText(expected.text) + " in " + expected.file + ", but " + failure);
+        break;
+      }
+    }
+  }
+  return messages;
+}
+
+bool matchesLine(const std::string& pattern, const std::string& line) {
+  std::size_t p = 0, l = 0, star = std::string::npos, resume = 0;
+  while (l < line.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = l;
+    } else if (p < pattern.size() && pattern[p] == line[l]) {
+      ++p;
+      ++l;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      l = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace standin

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "answers.h"
+#include "standin_host.h"
+
+namespace standin {
+
+class Words;
+
+// What a scenario says the session must show, checked when it ends.
+struct Expectation {
+  enum class Kind { Calls, Call, NoCall, Line };
+  Kind kind = Kind::Calls;
+  std::size_t line = 0;  // in the scenario file
+  std::uint64_t native = 0;
+  std::uint64_t count = 0;  // Calls: exactly this many
+  std::uint64_t firstFrame = 1;
+  std::uint64_t lastFrame = kLastFrame;
+  bool anyArguments = true;        // Call: no arguments were given
+  std::vector<std::string> arguments;  // Call: each as the trace writes it
+  std::string file;  // Line: relative to the working folder
+  std::string text;  // Line: '*' stands for any run of characters
+};
+
+// Reads what follows "expect" on a scenario line; throws LineError.
+//   calls NATIVE N [frames F-L] | call NATIVE frame F [ARG...]
+//   no-call NATIVE [frames F-L] | line FILE TEXT
+Expectation parseExpectation(Words& words);
+
+// Watches a session's events as they pass, then tells which expectations failed.
+class ExpectationCheck {
+ public:
+  // `source` names the scenario file in messages.
+  ExpectationCheck(std::vector<Expectation> expectations, std::string source);
+
+  void see(const HostEvent& event);
+  // One message per failed expectation, "SOURCE:LINE: expected ...; got ...".
+  // Files are read relative to `folder` (empty: the current folder).
+  std::vector<std::string> failures(const std::string& folder = "") const;
+
+ private:
+  // What the session showed of one expectation's native.
+  struct Seen {
+    std::uint64_t calls = 0;         // in the expectation's frames
+    std::vector<std::uint64_t> frames;  // the first few frames they were in
+    bool moreFrames = false;         // and there were more
+    bool matched = false;            // Call: a call with the arguments
+    std::string otherArguments;      // Call: those of the first call in its frame
+  };
+
+  std::string lineFailure(const Expectation& expected, const std::string& folder) const;
+
+  std::vector<Expectation> expectations_;
+  std::vector<Seen> seen_;
+  std::string source_;
+};
+
+// Whether `line` equals `pattern`, where '*' in the pattern stands for any run of characters.
+bool matchesLine(const std::string& pattern, const std::string& line);
+
+}  // namespace standin

@@ -94,31 +94,40 @@ TEST(Standin, PlaysTheKitsExamplePlugin) {
   EXPECT_EQ(firingCalls, 15u);
 }
 
-std::vector<std::uint64_t> framesOfCalls(const e2e::Session& played) {
-  std::vector<std::uint64_t> frames;
-  for (const auto& e : played.trace)
-    if (e.kind == EventKind::Call) frames.push_back(e.frame);
-  return frames;
-}
-
 // The waiter waits 50 ms before each call: at 60 fps it calls in every third
 // frame, at 30 fps in every second; the frames between pass without it.
 TEST(Standin, AScriptThatWaitsSleepsThroughFrames) {
-  for (const auto& [fps, calls] : {std::pair<int, std::size_t>{60, 39}, {30, 59}}) {
-    const auto played = e2e::play("frames 120\nfps " + std::to_string(fps) + "\n", {}, testPlugin("waiter"));
-    ASSERT_EQ(played.exitCode, 0) << played.output;
+  for (const char* fpsAndCalls : {"fps 60\nexpect calls 0x1111 39\n", "fps 30\nexpect calls 0x1111 59\n"}) {
+    const auto played = e2e::play(std::string("frames 120\n") + fpsAndCalls, {}, testPlugin("waiter"));
+    EXPECT_EQ(played.exitCode, 0) << fpsAndCalls << played.output;
     EXPECT_TRUE(mentions(played.output, "120 frames played")) << played.output;
-    EXPECT_EQ(framesOfCalls(played).size(), calls) << fps << " fps";
   }
 }
 
 // Keys still arrive while the script sleeps, and a reload starts it anew.
 TEST(Standin, KeysAndReloadsWhileTheScriptSleeps) {
-  const auto played = e2e::play("frames 12\nkey 5 0x41\nreload 6\n", {}, testPlugin("waiter"));
-  ASSERT_EQ(played.exitCode, 0) << played.output;
-  EXPECT_EQ(framesOfCalls(played), (std::vector<std::uint64_t>{4, 9, 12}));
+  const auto played = e2e::play(
+      "frames 12\nkey 5 0x41\nreload 6\n"
+      "expect call 0x1111 frame 4\nexpect no-call 0x1111 frames 5-8\nexpect call 0x1111 frame 9\nexpect calls 0x1111 3\n",
+      {}, testPlugin("waiter"));
+  EXPECT_EQ(played.exitCode, 0) << played.output;
   ASSERT_EQ(played.frame(5).size(), 1u);
   EXPECT_EQ(played.frame(5)[0].kind, EventKind::Key);
+}
+
+TEST(Standin, ExpectationsThatFailEndTheRunNamingTheirLines) {
+  const auto played = e2e::play("frames 12\nexpect calls 0x1111 5\nexpect call 0x1111 frame 4 7\nexpect no-call 0x2222\n"
+                                "expect line missing.txt \"any text\"\n",
+                                {}, testPlugin("waiter"));
+  EXPECT_EQ(played.exitCode, 9) << played.output;
+  // Line 1 of the file sets the folder.
+  for (const char* failure :
+       {"standin: scenario.txt:3: expected 5 calls of 0x0000000000001111, got 3 (in frames 4, 7, 10)",
+        "standin: scenario.txt:4: expected a call of 0x0000000000001111 in frame 4 with 0x0000000000000007, got 1 with "
+        "other arguments (the first: none)",
+        "standin: scenario.txt:6: expected a line \"any text\" in missing.txt, but there is no such file"})
+    EXPECT_TRUE(mentions(played.output, failure)) << failure << "\n" << played.output;
+  EXPECT_FALSE(mentions(played.output, "scenario.txt:5")) << played.output;
 }
 
 TEST(Standin, EndsEverySessionWhateverThePluginDoes) {

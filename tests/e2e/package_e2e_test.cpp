@@ -89,10 +89,10 @@ TEST(PackageE2e, SampleSettingsLinesAreReadNotSkipped) {
 
 // As the readme tells players: on Windows a 0x1A byte ends the reading of the file.
 TEST(PackageE2e, ACtrlZByteEndsTheSettingsFile) {
-  const auto session = e2e::play("frames 2\n", gameFolderWith("MeleeWeaponsGore=0\r\n\x1A\r\nAlternativeCamera=0\r\n"));
+  const auto session = e2e::play("frames 32\n", gameFolderWith("MeleeWeaponsGore=0\r\n\x1A\r\nAlternativeCamera=0\r\n"));
   ASSERT_EQ(session.exitCode, 0) << session.output;
   EXPECT_EQ(logMessages(session.fileText("Harlowick/Log.log")).at(1), "settings file loaded");
-  const auto calls = callsOf(session.frame(2));
+  const auto calls = callsOf(session.frame(32));
   EXPECT_NE(std::find(calls.begin(), calls.end(), kAimGateTest), calls.end()) << "AlternativeCamera=0 was read";
   EXPECT_EQ(std::count(calls.begin(), calls.end(), kCurrentWeapon), 1) << "MeleeWeaponsGore=0 was not read";
 }

@@ -8,6 +8,7 @@
 #include "plugin_library_win.h"
 #include "process_usage_win.h"
 #include "scenario.h"
+#include "scenario_from_trace.h"
 #include "script_scheduler_win.h"
 #include "standin_host.h"
 #include "trace.h"
@@ -233,6 +234,31 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   return code;
 }
 
+// --scenario-from-trace TRACE SCENARIO: writes a scenario that plays the session again.
+int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
+  std::ifstream in(tracePath, std::ios::binary);
+  if (!in) {
+    report(std::string("cannot read the trace ") + tracePath);
+    return kExitUsage;
+  }
+  std::string scenario;
+  try {
+    scenario = scenarioFromTrace(readTrace(in));
+  } catch (const TraceError& error) {
+    report(std::string(tracePath) + ": " + error.what());
+    return kExitUsage;
+  }
+  std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);
+  out << scenario;
+  out.close();
+  if (!out) {
+    report(std::string("cannot write the scenario ") + scenarioPath);
+    return kExitTraceFailed;
+  }
+  writeLine(STD_OUTPUT_HANDLE, std::string("scenario in ") + scenarioPath);
+  return kExitOk;
+}
+
 }  // namespace
 
 Progress& progress() { return g_progress; }
@@ -271,8 +297,10 @@ void abandon(const std::string& message, ExitCode code) {
 }
 
 int runSession(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE (see standin/README.md)");
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, or standin.exe --scenario-from-trace TRACE SCENARIO "
+           "(see standin/README.md)");
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);

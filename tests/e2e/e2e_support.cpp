@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "scenario_from_trace.h"
 #include "trace.h"
 
 namespace fs = std::filesystem;
@@ -153,13 +154,10 @@ void expectSameTraceFromSecondPlugin(const Session& first, const std::string& sc
   fs::create_directories(folder / "game");
   const Session other = playIn(folder.string(), scenario, files, second, options);
   EXPECT_EQ(other.exitCode, first.exitCode) << other.output;
-  if (other.traceText == first.traceText) return;
-  std::istringstream a(first.traceText), b(other.traceText);
-  std::string lineA, lineB;
-  int line = 1;
-  while (std::getline(a, lineA) && std::getline(b, lineB) && lineA == lineB) ++line;
-  ADD_FAILURE() << "the traces of " << paths().plugin << " and " << second << " differ from line " << line
-                << ":\n  " << lineA << "\n  " << lineB << "\n(" << first.folder << ", " << folder.string() << ")";
+  const std::string difference = standin::traceDifference(first.traceText, other.traceText, false);
+  if (difference.empty()) return;
+  ADD_FAILURE() << "the traces of " << paths().plugin << " and " << second << " differ from " << difference << "\n("
+                << first.folder << ", " << folder.string() << ")";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "e2e_support.h"
+#include "scenario_from_trace.h"
 #include "session_story.h"
 
 namespace {
@@ -123,6 +124,25 @@ TEST(PackageE2e, DefaultSessionShowsEachFeatureActing) {
   EXPECT_EQ(goreWaits, (std::set<std::uint32_t>{80, 700}));
   EXPECT_EQ(amplitudes, (std::set<float>{0.05f, 0.08f}));
   EXPECT_EQ(faults, 0u);
+}
+
+// The same session, turned into a scenario from its trace, is its own regression test.
+TEST(PackageE2e, DefaultSessionPlaysBackFromItsTrace) {
+  const auto files = gameFolderWith(sampleSettings());
+  const auto original =
+      e2e::play(e2e::readFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string()), files);
+  ASSERT_EQ(original.exitCode, 0) << original.output;
+  std::string output;
+  ASSERT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", "trace.txt", "replay.scn"}, output,
+                              original.folder),
+            0)
+      << output;
+  const std::string replay = e2e::readFile(original.folder + "/replay.scn");
+  EXPECT_LT(std::count(replay.begin(), replay.end(), '\n'), 150) << "compact";
+  const auto played = e2e::play(replay, files);
+  EXPECT_EQ(played.exitCode, 0) << played.output << replay;
+  EXPECT_TRUE(played.traceText == original.traceText)
+      << standin::traceDifference(original.traceText, played.traceText, false);
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

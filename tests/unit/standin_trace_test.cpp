@@ -2,6 +2,10 @@
 
 #include <sstream>
 
+#include "game_text_hash.h"
+#include "quoted_text.h"
+#include "scenario.h"
+#include "scenario_from_trace.h"
 #include "trace.h"
 
 namespace {
@@ -159,6 +163,65 @@ TEST(TraceReader, RefusesBadLinesNamingTheLine) {
       EXPECT_EQ(std::string(error.what()).rfind(c.message, 0), 0u) << c.line << "\n  gave: " << error.what();
     }
   }
+}
+
+// A session at 30 frames a second (its 50 ms wait lasts two frames) with a
+// reload, keys, every kind of answer, a call from the keyboard handler and a
+// stop at the cap on calls.
+TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
+  const std::string abc = standin::hex(standin::gameTextHash("abc"), 16);
+  const std::string trace =
+      "1 load \"P.asi\"\n1 scriptRegister self\n1 keyboardHandlerRegister\n"
+      "1 key 0x00000041 repeats=1 scan=0 extended=0 alt=0 was-down=0 up-now=0\n"
+      "1 call 0xFD340785ADF8CFB7 \"abc\" -> " + abc + "\n"
+      "1 call 0x0000000000000010 0x0000000000000001 &0x00012345 -> 0x0000000000000007\n"
+      "1 call 0x0000000000000010 0x0000000000000001 &\n"
+      "1 call 0x0000000000000010 0x0000000000000001 &\n"
+      "1 wait 50\n"
+      "3 key 0x00000041 repeats=2 scan=30 extended=0 alt=-1 was-down=1 up-now=1\n"
+      "3 misuse \"native 0x0000000000000030 called outside the script, while in its keyboard handler\"\n"
+      "3 call 0x0000000000000030\n"
+      "3 call 0x0000000000000020 -> 0x000000003FC00000 0x0000000000000000 0x000000007FC00001\n"
+      "3 call 0xFD340785ADF8CFB7 \"abc\" -> 0x0000000000000001\n"
+      "3 wait 0\n"
+      "4 unload\n4 scriptUnregister self\n4 keyboardHandlerUnregister registered\n"
+      "4 load \"P.asi\"\n4 scriptRegister self\n4 keyboardHandlerRegister\n"
+      "4 call 0x0000000000000020 -> 0xFFFFFFFF00000001\n"
+      "4 call 0x0000000000000010 0x0000000000000001 &0x00000001 -> 0x0000000000000007\n"
+      "4 wait 0\n"
+      "5 call 0x0000000000000010 0x0000000000000001 &0x00012345 -> 0x0000000000000007\n"
+      "5 stop \"plug-in made more than 50 native calls without waiting\"\n";
+  std::istringstream in(trace);
+  const std::string scenario = standin::scenarioFromTrace(standin::readTrace(in));
+  EXPECT_EQ(scenario,
+            "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
+            "frames 5\nfps 30\ncap calls-per-frame 50\n"
+            "out-arg 0x0000000000000010 1\nreload 4\nkey 1 0x41\nkey 3 0x41 up repeats=2 scan=30 alt=-1\n"
+            "\n# What the game answered.\n"
+            "answer 0x0000000000000010 int 7 out 1 0x12345\n"
+            "answer 0x0000000000000010 frame 1 int 7 out 1 0x12345 then zero\n"
+            "answer 0x0000000000000010 frame 4 int 7 out 1 1\n"
+            "answer 0x0000000000000020 vector 1.5 0 0x7FC00001\n"
+            "answer 0x0000000000000020 frame 4 whole 0xFFFFFFFF00000001\n"
+            "answer 0xFD340785ADF8CFB7 frame 3 int 1\n"
+            "\n# How often each native was called.\n"
+            "expect calls 0x0000000000000010 3 frames 1-3\nexpect calls 0x0000000000000010 2 frames 4-\n"
+            "expect calls 0x0000000000000020 2 frames 1-\nexpect calls 0x0000000000000030 1 frames 1-\n"
+            "expect calls 0xFD340785ADF8CFB7 1 frames 1-2\nexpect calls 0xFD340785ADF8CFB7 1 frames 3-\n");
+  std::istringstream written(scenario);
+  const auto played = standin::parseScenario(written, "replay.scn");
+  EXPECT_EQ(played.answers.find(1, 0x10, 2)->outWrites.size(), 0u) << "the third call in frame 1 as the second";
+  EXPECT_EQ(played.answers.find(4, 0xFD340785ADF8CFB7, 0), nullptr) << "the game's own hash needs no answer";
+
+  std::istringstream broken("1 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n");
+  EXPECT_THROW(standin::scenarioFromTrace(standin::readTrace(broken)), standin::TraceError);
+}
+
+TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
+  const std::string a = "1 load \"A.asi\"\n1 wait 0\n", b = "1 load \"B.asi\"\n1 wait 0\n";
+  EXPECT_EQ(standin::traceDifference(a, b, false), "line 1: 1 load \"A.asi\" | 1 load \"B.asi\"");
+  EXPECT_EQ(standin::traceDifference(a, b, true), "");
+  EXPECT_EQ(standin::traceDifference(a, a + "2 wait 0\n", true), "line 3: (end) | 2 wait 0");
 }
 
 }  // namespace

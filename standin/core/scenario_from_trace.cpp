@@ -1,0 +1,314 @@
+#include "scenario_from_trace.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "game_clock.h"
+#include "game_text_hash.h"
+#include "native_names.h"
+#include "quoted_text.h"
+#include "scenario.h"
+#include "trace.h"
+
+namespace standin {
+
+namespace {
+
+// Frame rates a scenario is likely to have been written with, tried first:
+// any rate that fits every wait plays the session alike.
+constexpr std::uint32_t kLikelyFps[] = {60, 30, 120, 144, 50, 25, 24, 20, 15, 10};
+constexpr const char* kCallsCapStop = "plug-in made more than ";
+
+std::string number(std::uint64_t value) { return value < 0x10000 ? std::to_string(value) : hex(value, 1); }
+
+// The shortest decimal that reads back as the same float; hex for the rest.
+std::string floatWord(std::uint64_t bits) {
+  float value;
+  const auto low = static_cast<std::uint32_t>(bits);
+  std::memcpy(&value, &low, sizeof value);
+  if (!std::isfinite(value)) return hex(low, 8);
+  // Without an exponent where one does (30, not 3e+01).
+  std::string shortest;
+  for (int digits = 1; digits <= 9; ++digits) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
+    const float back = std::strtof(text, nullptr);
+    if (back != value || std::signbit(back) != std::signbit(value)) continue;
+    if (!std::strchr(text, 'e')) return text;
+    if (shortest.empty()) shortest = text;
+  }
+  return shortest;
+}
+
+// One call's answer as a scenario writes it.
+std::string answerWords(const HostEvent& call) {
+  const std::uint64_t* r = call.results;
+  std::string words;
+  if (r[1] != 0 || r[2] != 0) {
+    if ((r[0] | r[1] | r[2]) > 0xFFFFFFFFull)
+      throw TraceError("frame " + std::to_string(call.frame) + ": native " + hex(call.hash, 16) +
+                       " answered three slots with upper halves, which no scenario answers");
+    words = "vector " + floatWord(r[0]) + " " + floatWord(r[1]) + " " + floatWord(r[2]);
+  } else if (r[0] > 0xFFFFFFFFull) {
+    words = "whole " + hex(r[0], 16);
+  } else if (r[0] != 0) {
+    words = "int " + number(r[0]);
+  }
+  for (const auto& [index, value] : call.outWritten)
+    words += (words.empty() ? "" : " ") + ("out " + std::to_string(index) + " " + number(value));
+  return words.empty() ? "zero" : words;
+}
+
+// What the stand-in answers when the scenario says nothing.
+std::string unscriptedWords(const HostEvent& call) {
+  const auto text = call.texts.find(0);
+  if (call.hash != kTextHashNative || text == call.texts.end()) return "zero";
+  HostEvent hashed;
+  hashed.results[0] = gameTextHash(text->second.c_str());
+  return answerWords(hashed);
+}
+
+// The calls of one native in one frame.
+struct FrameCalls {
+  std::vector<std::string> answers;
+  bool unscripted = true;
+  std::uint64_t count = 0;
+
+  // The last answer repeats for further calls, so repeats at the end go.
+  std::string sequence() const {
+    std::size_t used = answers.size();
+    while (used > 1 && answers[used - 1] == answers[used - 2]) --used;
+    std::string text;
+    for (std::size_t i = 0; i < used; ++i) text += (i ? " then " : "") + answers[i];
+    return text;
+  }
+};
+
+struct Recorded {
+  std::uint64_t frames = 1;
+  std::uint32_t fps = GameClock::kDefaultFps;
+  std::map<std::uint64_t, std::map<std::uint64_t, FrameCalls>> calls;  // native, frame
+  std::set<std::pair<std::uint64_t, unsigned>> texts, outs;
+  std::vector<std::string> keys;
+  std::vector<std::uint64_t> reloads;
+  std::uint64_t busiestFrame = 0;
+  std::uint64_t callsCap = 0;  // from a stop at the cap; 0: none
+  bool misuse = false;
+};
+
+std::uint64_t framesPlayed(const std::vector<HostEvent>& events) {
+  std::uint64_t last = 1;
+  for (const HostEvent& event : events) {
+    // A stopped session ends in the frame it stopped in.
+    if (event.kind == EventKind::Stop) return event.frame;
+    last = std::max(last, event.frame);
+  }
+  // The unload lines carry the frame after the last one played.
+  const bool unloaded = !events.empty() && std::any_of(events.begin(), events.end(), [](const HostEvent& e) {
+    return e.kind == EventKind::Unload;
+  });
+  return unloaded && last > 1 ? last - 1 : last;
+}
+
+// Each wait, with where the script next ran: in that very frame, or not
+// before the plug-in was unloaded.
+struct Wake {
+  std::uint64_t frame;
+  std::uint32_t ms;
+  std::uint64_t next;
+  bool exact;
+};
+
+std::vector<Wake> wakes(const std::vector<HostEvent>& events) {
+  std::vector<Wake> found;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (events[i].kind != EventKind::Wait || events[i].waitMs == 0) continue;
+    for (std::size_t j = i + 1; j < events.size(); ++j) {
+      const HostEvent& next = events[j];
+      const bool fromScript = next.kind == EventKind::Wait ||
+                              (next.kind == EventKind::Call && events[j - 1].kind != EventKind::Misuse);
+      if (next.kind == EventKind::Stop) break;
+      if (fromScript || next.kind == EventKind::Unload || next.kind == EventKind::Load) {
+        found.push_back({events[i].frame, events[i].waitMs, next.frame, fromScript});
+        break;
+      }
+    }
+  }
+  return found;
+}
+
+bool fits(std::uint32_t fps, const std::vector<Wake>& waits) {
+  const GameClock clock(fps);
+  for (const Wake& wait : waits) {
+    const std::uint64_t wake = clock.wakeFrame(wait.frame, wait.ms);
+    if (wait.exact ? wake != wait.next : wake < wait.next) return false;
+  }
+  return true;
+}
+
+std::uint32_t frameRate(const std::vector<HostEvent>& events) {
+  const std::vector<Wake> waits = wakes(events);
+  for (std::uint32_t fps : kLikelyFps)
+    if (fits(fps, waits)) return fps;
+  for (std::uint32_t fps = 1; fps <= GameClock::kLargestFps; ++fps)
+    if (fits(fps, waits)) return fps;
+  throw TraceError("its waits fit no frame rate from 1 to 1000 frames a second");
+}
+
+std::string keyWords(const HostEvent& key) {
+  static const char* const names[] = {"repeats", "scan", "extended", "alt", "was-down", "up-now"};
+  static const std::uint64_t usual[] = {1, 0, 0, 0, 0, 0};
+  std::string words = "key " + std::to_string(key.frame) + " " + hex(key.args.at(0), 1);
+  const bool released = key.args.at(5) == 1 && key.args.at(6) == 1;
+  if (released) words += " up";
+  for (std::size_t i = 1; i <= 6; ++i) {
+    if (released && i >= 5) continue;
+    if (key.args.at(i) == usual[i - 1]) continue;
+    const std::int64_t value = i >= 3 ? static_cast<std::int32_t>(key.args[i]) : static_cast<std::int64_t>(key.args[i]);
+    words += " " + std::string(names[i - 1]) + "=" + std::to_string(value);
+  }
+  return words;
+}
+
+Recorded record(const std::vector<HostEvent>& events) {
+  Recorded seen;
+  seen.frames = framesPlayed(events);
+  seen.fps = frameRate(events);
+  bool loaded = false;
+  std::map<std::uint64_t, std::uint64_t> callsInFrame;
+  for (const HostEvent& event : events) {
+    switch (event.kind) {
+      case EventKind::Load:
+        if (loaded) seen.reloads.push_back(event.frame);
+        loaded = true;
+        break;
+      case EventKind::Key: seen.keys.push_back(keyWords(event)); break;
+      case EventKind::Misuse: seen.misuse = true; break;
+      case EventKind::Stop:
+        // A session stopped by the cap on calls stops again only under the same cap.
+        if (event.detail.rfind(kCallsCapStop, 0) == 0)
+          seen.callsCap = std::strtoull(event.detail.c_str() + std::strlen(kCallsCapStop), nullptr, 10);
+        break;
+      case EventKind::Call: {
+        FrameCalls& frame = seen.calls[event.hash][event.frame];
+        frame.answers.push_back(answerWords(event));
+        frame.unscripted = frame.unscripted && frame.answers.back() == unscriptedWords(event);
+        ++frame.count;
+        seen.busiestFrame = std::max(seen.busiestFrame, ++callsInFrame[event.frame]);
+        for (const auto& text : event.texts) seen.texts.insert({event.hash, text.first});
+        for (unsigned index : event.outArgs) seen.outs.insert({event.hash, index});
+        break;
+      }
+      default: break;
+    }
+  }
+  return seen;
+}
+
+// The answers of one native: the sequence most frames had for every frame,
+// and frame ranges for the rest.
+void writeAnswers(std::ostream& out, std::uint64_t native, const std::map<std::uint64_t, FrameCalls>& frames) {
+  std::map<std::string, std::size_t> usage;
+  for (const auto& [frame, calls] : frames) usage[calls.unscripted ? "" : calls.sequence()] += 1;
+  const auto common = std::max_element(usage.begin(), usage.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+  const std::string fallback = common->first;
+  const std::string name = hex(native, 16);
+  if (!fallback.empty()) out << "answer " << name << " " << fallback << "\n";
+  auto writeRange = [&](std::uint64_t first, std::uint64_t last, const std::string& sequence) {
+    out << "answer " << name << (first == last ? " frame " + std::to_string(first)
+                                               : " frames " + std::to_string(first) + "-" + std::to_string(last))
+        << " " << sequence << "\n";
+  };
+  std::uint64_t first = 0, last = 0;
+  std::string current;
+  for (const auto& [frame, calls] : frames) {
+    const bool asFallback = calls.unscripted ? fallback.empty() : calls.sequence() == fallback;
+    const std::string sequence = asFallback ? std::string() : calls.sequence();
+    if (first != 0 && sequence == current) {
+      last = frame;
+      continue;
+    }
+    if (first != 0 && !current.empty()) writeRange(first, last, current);
+    first = last = frame;
+    current = sequence;
+  }
+  if (first != 0 && !current.empty()) writeRange(first, last, current);
+}
+
+// Per native, the calls in each stretch from one run of frames with calls to
+// the next: every call of the session falls in one of them.
+void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<std::uint64_t, FrameCalls>& frames,
+                       std::uint64_t lastFrame) {
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> stretches;  // first frame, calls
+  std::uint64_t previous = 0;
+  for (const auto& [frame, calls] : frames) {
+    const bool newRun = stretches.empty() || (frame != previous + 1 && frame <= lastFrame);
+    if (newRun) stretches.push_back({stretches.empty() ? 1 : frame, 0});
+    stretches.back().second += calls.count;
+    previous = frame;
+  }
+  for (std::size_t i = 0; i < stretches.size(); ++i) {
+    const std::uint64_t first = stretches[i].first;
+    out << "expect calls " << hex(native, 16) << " " << stretches[i].second << " frames " << first << "-";
+    if (i + 1 < stretches.size()) out << stretches[i + 1].first - 1;
+    out << "\n";
+  }
+}
+
+bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const std::pair<std::uint64_t, unsigned>& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+}  // namespace
+
+std::string scenarioFromTrace(const std::vector<HostEvent>& events) {
+  const Recorded seen = record(events);
+  std::ostringstream out;
+  out << "# Plays a recorded session again (standin.exe --scenario-from-trace).\n";
+  out << "frames " << seen.frames << "\n";
+  if (seen.fps != GameClock::kDefaultFps) out << "fps " << seen.fps << "\n";
+  if (seen.frames > ScenarioCaps().frames) out << "cap frames " << seen.frames << "\n";
+  const std::uint64_t callsCap = seen.callsCap != 0 ? seen.callsCap : std::max(seen.busiestFrame, ScenarioCaps().callsPerFrame);
+  if (callsCap != ScenarioCaps().callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
+  if (!seen.misuse) out << "strict\n";
+  for (const auto& text : seen.texts)
+    if (!known(knownTextArguments(), text)) out << "text-arg " << hex(text.first, 16) << " " << text.second << "\n";
+  for (const auto& outArg : seen.outs)
+    if (!known(knownOutArguments(), outArg)) out << "out-arg " << hex(outArg.first, 16) << " " << outArg.second << "\n";
+  for (std::uint64_t frame : seen.reloads) out << "reload " << frame << "\n";
+  for (const std::string& key : seen.keys) out << key << "\n";
+  out << "\n# What the game answered.\n";
+  for (const auto& [native, frames] : seen.calls) writeAnswers(out, native, frames);
+  out << "\n# How often each native was called.\n";
+  for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  return out.str();
+}
+
+std::string traceDifference(const std::string& a, const std::string& b, bool anyPluginName) {
+  auto comparable = [&](std::string line) {
+    const std::size_t load = line.find(" load \"");
+    if (anyPluginName && load != std::string::npos && line.find_first_not_of("0123456789") == load)
+      line.erase(load + 6);
+    return line;
+  };
+  std::istringstream inA(a), inB(b);
+  std::string lineA, lineB;
+  for (std::size_t line = 1;; ++line) {
+    const bool moreA = static_cast<bool>(std::getline(inA, lineA));
+    const bool moreB = static_cast<bool>(std::getline(inB, lineB));
+    if (!moreA && !moreB) return "";
+    if (!moreA) lineA = "(end)";
+    if (!moreB) lineB = "(end)";
+    if (moreA != moreB || comparable(lineA) != comparable(lineB))
+      return "line " + std::to_string(line) + ": " + lineA + " | " + lineB;
+  }
+}
+
+}  // namespace standin

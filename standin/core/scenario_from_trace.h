@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "standin_host.h"
+
+namespace standin {
+
+// A scenario that plays a recorded session again: every native answered as the
+// trace shows it was, the same keys, reloads and frame rate, and for each
+// native the number of calls it got in each stretch of frames as expectations.
+// Played with the same plug-in in a working folder as it was, it gives the
+// same trace. Throws TraceError for a session no scenario can bring about.
+std::string scenarioFromTrace(const std::vector<HostEvent>& events);
+
+// The first line in which two traces differ, as "line N: A | B", or empty when
+// they are the same; `anyPluginName` lets the file names of 'load' lines differ.
+std::string traceDifference(const std::string& a, const std::string& b, bool anyPluginName);
+
+}  // namespace standin

@@ -14,17 +14,6 @@ namespace {
 // Frames named in a message; more would bury the point.
 constexpr std::size_t kFramesNamed = 5;
 
-std::uint64_t parseNative(const Token& token) {
-  const bool number = !token.quoted && !token.text.empty() &&
-                      ((token.text[0] >= '0' && token.text[0] <= '9') || token.text.rfind("hash(", 0) == 0);
-  if (number) return parseWhole(token, "native hash");
-  const std::uint64_t hash = nativeHashByName(token.text);
-  if (hash == 0)
-    throw LineError("unknown native '" + token.text +
-                    "' (expected a hash such as 0x867654CBC7606F2C, or a name the stand-in knows such as gore-shot)");
-  return hash;
-}
-
 // An argument as the trace writes it: 16 hex digits, a quoted text, & or &0x and 8 hex digits.
 std::string parseArgument(const Token& token) {
   if (token.quoted) return quoteText(token.text);
@@ -43,11 +32,6 @@ void parseOptionalFrames(Words& words, Expectation& expected) {
   expected.firstFrame = range.first;
   expected.lastFrame = range.last;
   words.expectEnd();
-}
-
-std::string nativeWords(std::uint64_t hash) {
-  const std::string name = nativeName(hash);
-  return name.empty() ? hex(hash, 16) : name + " (" + hex(hash, 16) + ")";
 }
 
 std::string framesWords(const Expectation& expected) {

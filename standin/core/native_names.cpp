@@ -3,6 +3,7 @@
 #include <map>
 
 #include "game_text_hash.h"
+#include "quoted_text.h"
 
 namespace standin {
 
@@ -26,38 +27,9 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments() {
 
 namespace {
 
-const std::map<std::uint64_t, std::string>& nativeNames() {
-  static const std::map<std::uint64_t, std::string> names = {
-      {natives::kPlayerCharacter, "player character"},
-      {kTextHashNative, "text hash"},
-      {natives::kCurrentWeapon, "current weapon"},
-      {0x7EE53118C892B513, "entity state test"},
-      {natives::kRevealControlTest, "reveal control test"},
-      {natives::kZoomControlTest, "zoom control test"},
-      {0xA571D46727E2B718, "control set test"},
-      {0x2412D9C05BB09B97, "entity offset vector"},
-      {0xE09CAF86C32CB48F, "entity rotation"},
-      {0x936F967D4BE1CE9D, "aim gate test"},
-      {0x959383DCD42040DA, "aim weapon test"},
-      {0x01FEE67DB37F59B2, "aim character test"},
-      {natives::kApplyCamera, "apply alternative camera"},
-      {natives::kMeleeTarget, "melee target"},
-      {0xCF8176912DDA4EA5, "target test 1"},
-      {0xB980061DA992779D, "target test 2"},
-      {0x7D5B1F88E7504BBA, "target test 3"},
-      {natives::kTargetBone, "target bone"},
-      {0x17C07FC640E86B4E, "bone position"},
-      {natives::kGoreShot, "gore shot"},
-      {0x705BE297EEBDB95D, "shake weapon test"},
-      {0x34616828CD07F1A1, "character firing"},
-      {0xEA4C5F4AA0A4DBEF, "shake game test"},
-      {0xC75386174ECE95D5, "strong shake weapon test"},
-      {natives::kShakeCamera, "shake camera"},
-      {natives::kMakeNoticeText, "make notice text"},
-      {0xFA233F8FE190514C, "set notice text"},
-      {0xE9990552DEC71600, "prepare notice"},
-      {0xDFF0D417277B41F8, "show notice"},
-  };
+// The names loaded from names files, for the whole process.
+std::map<std::uint64_t, std::string>& nativeNames() {
+  static std::map<std::uint64_t, std::string> names;
   return names;
 }
 
@@ -83,6 +55,15 @@ std::uint64_t nativeHashByName(const std::string& name) {
     if (sameName(name, known)) return hash;
   return 0;
 }
+
+std::string nativeWords(std::uint64_t hash) {
+  const std::string name = nativeName(hash);
+  return name.empty() ? hex(hash, 16) : name + " (" + hex(hash, 16) + ")";
+}
+
+void addNativeName(std::uint64_t hash, const std::string& name) { nativeNames()[hash] = name; }
+
+void forgetNativeNames() { nativeNames().clear(); }
 
 std::string gameHashName(std::uint32_t hash) {
   static const std::map<std::uint32_t, std::string> names = [] {

@@ -31,10 +31,16 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownTextArguments();
 // that the game fills.
 const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments();
 
-// A readable name for a native this stand-in knows, or empty.
+// Names of natives, from the names files that scenarios load (`names FILE`);
+// they hold for the rest of the process.
+void addNativeName(std::uint64_t hash, const std::string& name);
+void forgetNativeNames();
+// The name of a native, or empty.
 std::string nativeName(std::uint64_t hash);
 // The native with that name ('-' or '_' may stand for its spaces), or 0.
 std::uint64_t nativeHashByName(const std::string& name);
+// "NAME (0x0123456789ABCDEF)", or the hex value alone for a native without a name.
+std::string nativeWords(std::uint64_t hash);
 
 // A readable name for a weapon or control hash this stand-in knows, or empty.
 std::string gameHashName(std::uint32_t hash);

@@ -48,6 +48,7 @@ struct Scenario {
   std::vector<Expectation> expectations;  // in the order written
   ScenarioCaps caps;
   bool strict = false;  // a broken host rule ends the session
+  std::vector<std::string> namesFiles;  // as resolved, in the order loaded
 
   // Gives the host the answers and the declared arguments.
   void applyTo(StandinHost& host) const;
@@ -62,6 +63,10 @@ class ScenarioError : public std::runtime_error {
 // Reads a whole scenario; throws ScenarioError at the first bad line.
 Scenario parseScenario(std::istream& in, const std::string& sourceName);
 Scenario loadScenarioFile(const std::string& path);
+
+// Reads "0xHASH NAME" lines ('#' comments) into the names of natives;
+// throws ScenarioError "PATH:LINE: what is wrong" at the first bad line.
+void loadNamesFile(const std::string& path);
 
 // The working folder of a scenario: `folder` when absolute, otherwise taken
 // relative to the folder that holds the scenario file.

@@ -18,7 +18,7 @@ constexpr std::uint64_t kLargestStallMs = 600000;
 constexpr std::uint64_t kLargestArgumentIndex = 63;
 
 std::pair<std::uint64_t, unsigned> parseNativeArgument(Words& words) {
-  const std::uint64_t native = parseWhole(words.take("native hash"), "native hash");
+  const std::uint64_t native = parseNative(words.take("native"));
   const auto index = static_cast<unsigned>(
       parseUnsigned(words.take("argument index"), kLargestArgumentIndex, "argument index"));
   words.expectEnd();
@@ -137,17 +137,23 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
   } else if (directive.text == "strict") {
     scenario_.strict = true;
     words.expectEnd();
+  } else if (directive.text == "names") {
+    // Loaded at once, so that later lines may name the natives.
+    const std::string path = resolveWorkingFolder(source_, words.take("names file").text);
+    words.expectEnd();
+    scenario_.namesFiles.push_back(path);
+    loadNamesFile(path);
   } else if (directive.text == "expect") {
     scenario_.expectations.push_back(parseExpectation(words));
     scenario_.expectations.back().line = line_;
   } else {
     throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, fps, folder, answer, key, reload, text-arg, out-arg, cap, strict or expect)");
+                    "' (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict or expect)");
   }
 }
 
 void ScenarioParser::parseAnswer(Words& words) {
-  const std::uint64_t native = parseWhole(words.take("native hash"), "native hash");
+  const std::uint64_t native = parseNative(words.take("native"));
   FrameRange range{1, kLastFrame};
   const bool everyFrame = words.peek() != "frame" && words.peek() != "frames";
   if (!everyFrame) {

@@ -1,5 +1,7 @@
 #include "scenario_words.h"
 
+#include "native_names.h"
+
 namespace standin {
 
 const Token& Words::take(const std::string& what) {
@@ -28,6 +30,17 @@ FrameRange parseFrameRange(const Token& token) {
                                                        : parseFrame({token.text.substr(dash + 1), false})};
   if (range.last < range.first) throw LineError("frame range '" + token.text + "' ends before it starts");
   return range;
+}
+
+std::uint64_t parseNative(const Token& token) {
+  const bool number = !token.quoted && !token.text.empty() &&
+                      ((token.text[0] >= '0' && token.text[0] <= '9') || token.text.rfind("hash(", 0) == 0);
+  if (number) return parseWhole(token, "native hash");
+  const std::uint64_t hash = nativeHashByName(token.text);
+  if (hash == 0)
+    throw LineError("unknown native '" + token.text +
+                    "' (expected a hash such as 0x867654CBC7606F2C, or a name from a 'names' file)");
+  return hash;
 }
 
 }  // namespace standin

@@ -32,6 +32,9 @@ struct FrameRange {
   std::uint64_t last;
 };
 
+// A native: its hash, or a name from a names file with '-' or '_' for its spaces.
+std::uint64_t parseNative(const Token& token);
+
 // A frame number, from 1.
 std::uint64_t parseFrame(const Token& token);
 // "F", "F-L", or "F-" for F to kLastFrame.

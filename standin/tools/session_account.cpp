@@ -1,6 +1,6 @@
 // Turns a stand-in trace into an account of what the plug-in did, frame by
 // frame in plain words, and optionally into an SVG timeline.
-//   session_account TRACE [--scenario FILE] [--svg FILE] [--title TEXT]
+//   session_account TRACE [--scenario FILE] [--names FILE] [--svg FILE] [--title TEXT]
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -14,7 +14,7 @@
 namespace {
 
 struct Options {
-  std::string trace, scenario, svg, title = "Session of the plug-in";
+  std::string trace, scenario, namesFile, svg, title = "Session of the plug-in";
 };
 
 bool parseOptions(int argc, char** argv, Options& options) {
@@ -22,6 +22,7 @@ bool parseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
     if (arg == "--scenario" && hasValue) options.scenario = argv[++i];
+    else if (arg == "--names" && hasValue) options.namesFile = argv[++i];
     else if (arg == "--svg" && hasValue) options.svg = argv[++i];
     else if (arg == "--title" && hasValue) options.title = argv[++i];
     else if (options.trace.empty() && !arg.empty() && arg[0] != '-') options.trace = arg;
@@ -40,7 +41,7 @@ int fail(const std::string& message) {
 int main(int argc, char** argv) {
   Options options;
   if (!parseOptions(argc, argv, options))
-    return fail("usage: session_account TRACE [--scenario FILE] [--svg FILE] [--title TEXT]");
+    return fail("usage: session_account TRACE [--scenario FILE] [--names FILE] [--svg FILE] [--title TEXT]");
   std::ifstream traceFile(options.trace);
   if (!traceFile) return fail("cannot read " + options.trace);
   std::vector<standin::HostEvent> events;
@@ -51,6 +52,11 @@ int main(int argc, char** argv) {
   }
   standin::HashNames names;
   standin::GameClock clock;
+  try {
+    if (!options.namesFile.empty()) standin::loadNamesFile(options.namesFile);
+  } catch (const standin::ScenarioError& error) {
+    return fail(error.what());
+  }
   if (!options.scenario.empty()) {
     std::ifstream scenario(options.scenario);
     if (!scenario) return fail("cannot read " + options.scenario);

@@ -18,8 +18,8 @@ bool inScript() {
   return scheduler && scheduler->inScript();
 }
 
-void noteOutsideScript(const std::string& what) {
-  standin::win::noteMisuse(what + " outside the script, while " + standin::win::progress().phase);
+void noteOutsideScript(const std::string& what, std::uint64_t native = 0) {
+  standin::win::noteMisuse(what + " outside the script, while " + standin::win::progress().phase, native);
 }
 }  // namespace
 
@@ -68,7 +68,8 @@ extern "C" void standinNativePush64(std::uint64_t value) {
 extern "C" std::uint64_t* standinNativeCall() {
   heartbeat();
   const bool fromScript = inScript();
-  if (!fromScript) noteOutsideScript("native " + standin::hex(StandinHost::instance().pendingNative(), 16) + " called");
+  const std::uint64_t native = StandinHost::instance().pendingNative();
+  if (!fromScript) noteOutsideScript("native " + standin::hex(native, 16) + " called", native);
   std::uint64_t* slots = StandinHost::instance().nativeCall();
   if (fromScript) activeScheduler()->afterCall();
   return slots;

@@ -5,8 +5,10 @@
 
 #include "crash_report_win.h"
 #include "key_courier_win.h"
+#include "native_names.h"
 #include "plugin_library_win.h"
 #include "process_usage_win.h"
+#include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_from_trace.h"
 #include "script_scheduler_win.h"
@@ -265,9 +267,14 @@ Progress& progress() { return g_progress; }
 
 ScriptScheduler* activeScheduler() { return g_scheduler; }
 
-void noteMisuse(const std::string& what) {
+void noteMisuse(const std::string& what, std::uint64_t native) {
   note(EventKind::Misuse, what);
-  if (g_strict) abandon("the plug-in broke a host rule (strict): " + what, kExitMisbehaved);
+  if (!g_strict) return;
+  // The trace keeps the hash alone; the message names the native too.
+  std::string message = what;
+  const std::size_t at = native != 0 ? message.find(hex(native, 16)) : std::string::npos;
+  if (at != std::string::npos) message.replace(at, 18, nativeWords(native));
+  abandon("the plug-in broke a host rule (strict): " + message, kExitMisbehaved);
 }
 
 void flushTrace() {

@@ -38,7 +38,8 @@ ScriptScheduler* activeScheduler();
 
 // Records that the plug-in broke one of the host's rules; in strict mode
 // that ends the session.
-void noteMisuse(const std::string& what);
+// `native`, when not 0, is named in the message.
+void noteMisuse(const std::string& what, std::uint64_t native = 0);
 
 // Writes out what the host has recorded so far.
 void flushTrace();

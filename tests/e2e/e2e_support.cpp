@@ -11,6 +11,8 @@
 #include <sstream>
 
 #include "scenario_from_trace.h"
+#include "scenario.h"
+#include "scenario_tokens.h"
 #include "trace.h"
 
 namespace fs = std::filesystem;
@@ -73,6 +75,18 @@ std::string readFile(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   return text.str();
+}
+
+std::string scenarioFile(const std::string& path) {
+  std::istringstream in(readFile(path));
+  std::string text;
+  for (std::string line; std::getline(in, line);) {
+    const auto words = standin::tokenizeLine(line);
+    if (words.size() == 2 && words[0].text == "names")
+      line = "names \"" + standin::resolveWorkingFolder(path, words[1].text) + "\"";
+    text += line + "\n";
+  }
+  return text;
 }
 
 void writeFile(const std::string& path, const std::string& text) {

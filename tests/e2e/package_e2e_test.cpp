@@ -101,7 +101,7 @@ TEST(PackageE2e, ACtrlZByteEndsTheSettingsFile) {
 // The session that scripts/run plays shows every feature at work.
 TEST(PackageE2e, DefaultSessionShowsEachFeatureActing) {
   const std::string scenario =
-      e2e::readFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string());
+      e2e::scenarioFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string());
   ASSERT_FALSE(scenario.empty());
   const auto session = e2e::play(scenario, gameFolderWith(sampleSettings()));
   ASSERT_EQ(session.exitCode, 0) << session.output;
@@ -130,7 +130,7 @@ TEST(PackageE2e, DefaultSessionShowsEachFeatureActing) {
 TEST(PackageE2e, DefaultSessionPlaysBackFromItsTrace) {
   const auto files = gameFolderWith(sampleSettings());
   const auto original =
-      e2e::play(e2e::readFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string()), files);
+      e2e::play(e2e::scenarioFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string()), files);
   ASSERT_EQ(original.exitCode, 0) << original.output;
   std::string output;
   ASSERT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", "trace.txt", "replay.scn"}, output,

@@ -78,20 +78,13 @@ TEST(Standin, AnswersReachThePluginAsScripted) {
   EXPECT_EQ(played.framesEnded(), 3u);
 }
 
-// The example an author copies, built from its own CMakeLists through the kit.
+// The example an author copies, built from its own CMakeLists through the kit;
+// its scenario says what the session must show.
 TEST(Standin, PlaysTheKitsExamplePlugin) {
   const auto played =
-      e2e::play(e2e::readFile(E2E_EXAMPLES_DIR "/tally/tally.scn"), {}, testPlugin("Tally"));
-  ASSERT_EQ(played.exitCode, 0) << played.output;
+      e2e::play(e2e::scenarioFile(E2E_EXAMPLES_DIR "/tally/tally.scn"), {}, testPlugin("Tally"));
+  EXPECT_EQ(played.exitCode, 0) << played.output;
   EXPECT_EQ(played.framesEnded(), 15u);
-  EXPECT_EQ(played.fileText("tally.txt"), "3\r\n") << "two shots, F9, then three shots";
-  std::size_t firingCalls = 0;
-  for (const auto& e : played.trace) {
-    if (e.kind != EventKind::Call || e.hash != 0x34616828CD07F1A1) continue;
-    ++firingCalls;
-    EXPECT_EQ(e.args, (std::vector<std::uint64_t>{0xFFFFFFFE})) << "handle -2, zero-extended";
-  }
-  EXPECT_EQ(firingCalls, 15u);
 }
 
 // The waiter waits 50 ms before each call: at 60 fps it calls in every third

@@ -7,12 +7,20 @@
 
 #include "session_account_text.h"
 #include "session_story.h"
+#include "scenario.h"
 #include "session_timeline_svg.h"
 #include "trace.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// The account names Vantomere's natives from the names file its scenarios load.
+const bool kNamesLoaded = [] {
+  const std::string file(__FILE__);
+  standin::loadNamesFile(file.substr(0, file.rfind("/tests/")) + "/standin/names/vantomere.names");
+  return true;
+}();
 
 std::vector<standin::HostEvent> trace(const std::string& text) {
   std::istringstream in(text);

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "game_text_hash.h"
+#include "native_names.h"
 #include "scenario.h"
 #include "standin_host.h"
 #include "trace.h"
@@ -216,8 +217,11 @@ TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
 }
 
 // Expectations against a session told as trace lines: the messages of those that fail.
+const std::string kVantomereNames = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/tests/")) +
+                                    "/standin/names/vantomere.names";
+
 std::vector<std::string> failuresOf(const std::string& scenario, const std::string& trace) {
-  const Scenario s = parse("frames 20\n" + scenario);
+  const Scenario s = parse("frames 20\nnames \"" + kVantomereNames + "\"\n" + scenario);
   standin::ExpectationCheck check(s.expectations, "s.scn");
   std::istringstream in(trace);
   for (const auto& event : standin::readTrace(in)) check.see(event);
@@ -241,22 +245,22 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
       {"expect calls 0x10 3", ""},
       {"expect calls 0x10 2 frames 3-", ""},
       {"expect calls gore-shot 1 frames 1-5", ""},
-      {"expect calls \"gore shot\" 3", "s.scn:2: expected 3 calls of gore shot (0x867654CBC7606F2C), got 2 (in frames 2, 9)"},
-      {"expect calls 0x10 0 frames 4", "s.scn:2: expected 0 calls of 0x0000000000000010 in frame 4, got 2 (in frame 4)"},
+      {"expect calls \"gore shot\" 3", "s.scn:3: expected 3 calls of gore shot (0x867654CBC7606F2C), got 2 (in frames 2, 9)"},
+      {"expect calls 0x10 0 frames 4", "s.scn:3: expected 0 calls of 0x0000000000000010 in frame 4, got 2 (in frame 4)"},
       {"expect no-call gore_shot frames 3-8", ""},
-      {"expect no-call 0x867654CBC7606F2C frames 5-", "s.scn:2: expected no call of gore shot (0x867654CBC7606F2C) from frame 5 on, got 1 (in frame 9)"},
+      {"expect no-call 0x867654CBC7606F2C frames 5-", "s.scn:3: expected no call of gore shot (0x867654CBC7606F2C) from frame 5 on, got 1 (in frame 9)"},
       {"expect call 0x10 frame 2", ""},
       {"expect call 0x10 frame 2 1 \"a b\" & &5", ""},
       {"expect call 0x10 frame 4 0x0000000000000002 \"c\" & &0x00000006", ""},
       {"expect call 0x10 frame 4 2 \"c\" & &7",
-       "s.scn:2: expected a call of 0x0000000000000010 in frame 4 with 0x0000000000000002 \"c\" & &0x00000007, got 2 "
+       "s.scn:3: expected a call of 0x0000000000000010 in frame 4 with 0x0000000000000002 \"c\" & &0x00000007, got 2 "
        "with other arguments (the first: 0x0000000000000002 \"c\" & &0x00000006)"},
-      {"expect call 0x10 frame 3", "s.scn:2: expected a call of 0x0000000000000010 in frame 3, got none there (it was called in frames 2, 4)"},
-      {"expect call player-character frame 3", "s.scn:2: expected a call of player character (0x096275889B8E0EE0) in frame 3, but it was never called"},
+      {"expect call 0x10 frame 3", "s.scn:3: expected a call of 0x0000000000000010 in frame 3, got none there (it was called in frames 2, 4)"},
+      {"expect call player-character frame 3", "s.scn:3: expected a call of player character (0x096275889B8E0EE0) in frame 3, but it was never called"},
       {"expect line expect-log.txt \"* settings file loaded\"", ""},
       {"expect line expect-log.txt \"last line without an end\"", ""},
-      {"expect line expect-log.txt settings", "s.scn:2: expected a line \"settings\" in expect-log.txt, but none of its 2 lines matches"},
-      {"expect line no-such.txt x", "s.scn:2: expected a line \"x\" in no-such.txt, but there is no such file"},
+      {"expect line expect-log.txt settings", "s.scn:3: expected a line \"settings\" in expect-log.txt, but none of its 2 lines matches"},
+      {"expect line no-such.txt x", "s.scn:3: expected a line \"x\" in no-such.txt, but there is no such file"},
   };
   for (const auto& c : cases) {
     const auto failures = failuresOf(std::string(c.expectation) + "\n", trace);
@@ -264,6 +268,31 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
   }
   EXPECT_EQ(errorOf("frames 5\nexpect call 0x10 frame 6\n"),
             "scenario.txt:2: expectation for frame 6, but the session has only 5 frames");
+}
+
+TEST(NamesFile, NamesNativesForLaterLinesAndRefusesBadLines) {
+  const std::string path = ::testing::TempDir() + "/test.names";
+  std::ofstream(path, std::ios::binary) << "# mine\n0x1234 my native   # a comment\n\n0xABCD \"quoted  name\"\n";
+  const Scenario s = parse("names \"" + path + "\"\nanswer my-native int 3\nexpect calls my_native 1\n");
+  EXPECT_EQ(s.namesFiles, std::vector<std::string>{path});
+  EXPECT_EQ(s.answers.find(1, 0x1234, 0)->slots[0], 3u);
+  EXPECT_EQ(s.expectations.at(0).native, 0x1234u);
+  EXPECT_EQ(standin::nativeWords(0xABCD), "quoted  name (0x000000000000ABCD)");
+  const struct {
+    const char* line;
+    const char* message;
+  } cases[] = {
+      {"1234 plain", "test.names:2: expected a hash such as 0x867654CBC7606F2C, not '1234'"},
+      {"0x1234", "test.names:2: missing name after 0x1234"},
+      {"0xZZ name", "test.names:2: bad native hash '0xZZ'"},
+      {"0x1234 2nd native", "test.names:2: a name must not start like a number: '2nd native'"},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(path, std::ios::binary) << "# line 1\n" << c.line << "\n";
+    const std::string error = errorOf("names \"" + path + "\"\n");
+    EXPECT_EQ(error.substr(error.find("test.names")).rfind(c.message, 0), 0u) << c.line << "\n  gave: " << error;
+  }
+  EXPECT_EQ(errorOf("names no-such.names\n"), "no-such.names: cannot open the names file");
 }
 
 TEST(Expectations, StarsInALineStandForAnyText) {

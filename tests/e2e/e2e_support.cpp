@@ -77,6 +77,8 @@ std::string readFile(const std::string& path) {
   return text.str();
 }
 
+std::string vantomereNames() { return "names \"" E2E_VANTOMERE_NAMES "\"\n"; }
+
 std::string scenarioFile(const std::string& path) {
   std::istringstream in(readFile(path));
   std::string text;

@@ -59,6 +59,8 @@ int run(const std::vector<std::string>& argv, std::string& output, const std::st
 int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder);
 
 std::string readFile(const std::string& path);
+// A scenario line that loads the names of Vantomere's natives, for 'expect' lines that name them.
+std::string vantomereNames();
 // A scenario file's text for play(): its 'names' files taken from the file's own folder.
 std::string scenarioFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& text);

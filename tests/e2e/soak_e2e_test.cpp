@@ -59,7 +59,7 @@ constexpr std::uint64_t kLongFrames = 30000;
 constexpr std::uint64_t kGoreShots = 19, kShakeFrames = 300, kCameraFrames = 400;
 
 std::string longSessionScenario() {
-  std::string s = "frames " + std::to_string(kLongFrames) + "\n";
+  std::string s = "frames " + std::to_string(kLongFrames) + "\n" + e2e::vantomereNames();
   s += "expect calls gore-shot " + std::to_string(kGoreShots) + "\n";
   s += "expect calls shake-camera " + std::to_string(kShakeFrames) + "\n";
   s += "expect calls apply-alternative-camera " + std::to_string(kCameraFrames) + "\n";
@@ -185,7 +185,7 @@ TEST_P(ReloadCost, NoTlsIndexAndUnderAKibibytePerCycle) {
     if (plugin.empty()) continue;
     SCOPED_TRACE(plugin);
     const std::string cycle = std::to_string(e2e::kStartUpFrame);
-    const auto session = e2e::play("frames " + std::to_string(kCycles * e2e::kStartUpFrame) + "\nreload every " +
+    const auto session = e2e::play(e2e::vantomereNames() + "frames " + std::to_string(kCycles * e2e::kStartUpFrame) + "\nreload every " +
                                        cycle + "\nexpect calls show-notice " +
                                        std::to_string(kCycles * GetParam().noticesPerFrame) + "\n",
                                    {{"Harlowick/", ""}, {"Vantomere.ini", GetParam().settings}}, plugin,
@@ -216,7 +216,7 @@ INSTANTIATE_TEST_SUITE_P(SoakE2e, ReloadCost,
 // A folder where the log file should be: every line is dropped, and the
 // frames, the fault trap and its notice go on as before.
 TEST(SoakE2e, LogPathThatIsAFolder) {
-  const auto session = e2e::play("frames 35\nexpect calls show-notice 5 frames 31-35\n",
+  const auto session = e2e::play(e2e::vantomereNames() + "frames 35\nexpect calls show-notice 5 frames 31-35\n",
                                  {{"Harlowick/Log.log/", ""}, {"Vantomere.ini", "AlternativeCamera=yes\r\n"}});
   ASSERT_EQ(session.exitCode, 0) << session.output;
   EXPECT_EQ(session.framesEnded(), 5u);

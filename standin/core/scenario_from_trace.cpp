@@ -23,6 +23,8 @@ namespace {
 // Frame rates a scenario is likely to have been written with, tried first:
 // any rate that fits every wait plays the session alike.
 constexpr std::uint32_t kLikelyFps[] = {60, 30, 120, 144, 50, 25, 24, 20, 15, 10};
+// Expectation lines per native at most.
+constexpr std::size_t kMostStretches = 8;
 constexpr const char* kCallsCapStop = "plug-in made more than ";
 
 std::string number(std::uint64_t value) { return value < 0x10000 ? std::to_string(value) : hex(value, 1); }
@@ -253,6 +255,17 @@ void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<s
     if (newRun) stretches.push_back({stretches.empty() ? 1 : frame, 0});
     stretches.back().second += calls.count;
     previous = frame;
+  }
+  // A native called now and then over a long session would fill the file:
+  // neighbouring stretches are counted together, every call still in one.
+  if (stretches.size() > kMostStretches) {
+    const std::size_t together = (stretches.size() + kMostStretches - 1) / kMostStretches;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> merged;
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+      if (i % together == 0) merged.push_back({stretches[i].first, 0});
+      merged.back().second += stretches[i].second;
+    }
+    stretches.swap(merged);
   }
   for (std::size_t i = 0; i < stretches.size(); ++i) {
     const std::uint64_t first = stretches[i].first;

@@ -217,6 +217,20 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
   EXPECT_THROW(standin::scenarioFromTrace(standin::readTrace(broken)), standin::TraceError);
 }
 
+TEST(ScenarioFromTrace, ANativeCalledNowAndThenGetsAFewExpectationLines) {
+  std::string trace;
+  for (int frame = 1; frame <= 40; frame += 2) trace += std::to_string(frame) + " call 0x0000000000000010\n";
+  std::istringstream in(trace);
+  std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in)));
+  std::uint64_t lines = 0, calls = 0;
+  for (const auto& expected : standin::parseScenario(scenario, "s").expectations) {
+    ++lines;
+    calls += expected.count;
+  }
+  EXPECT_EQ(lines, 7u) << "20 runs, three to a line";
+  EXPECT_EQ(calls, 20u);
+}
+
 TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
   const std::string a = "1 load \"A.asi\"\n1 wait 0\n", b = "1 load \"B.asi\"\n1 wait 0\n";
   EXPECT_EQ(standin::traceDifference(a, b, false), "line 1: 1 load \"A.asi\" | 1 load \"B.asi\"");

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "session_win.h"
+
 namespace standin::win {
 
 namespace {
@@ -49,9 +51,7 @@ bool takeUsageOption(int& argc, char** argv) {
     if (std::strcmp(argv[i], "--usage") != 0) continue;
     if (i + 1 >= argc) return false;
     // Resolved now: the session changes into the plug-in's working folder.
-    char full[MAX_PATH * 4];
-    const DWORD length = GetFullPathNameA(argv[i + 1], sizeof full, full, nullptr);
-    g_usagePath = length == 0 || length >= sizeof full ? std::string(argv[i + 1]) : std::string(full, length);
+    g_usagePath = fullPath(argv[i + 1]);
     for (int j = i + 2; j < argc; ++j) argv[j - 2] = argv[j];
     argc -= 2;
     return true;

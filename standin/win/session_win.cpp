@@ -50,12 +50,6 @@ void writeLine(DWORD stream, const std::string& message) {
 
 void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
 
-std::string fullPath(const char* path) {
-  char full[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
-}
-
 std::string fileName(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -264,6 +258,12 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
 }  // namespace
 
 Progress& progress() { return g_progress; }
+
+std::string fullPath(const char* path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
+}
 
 ScriptScheduler* activeScheduler() { return g_scheduler; }
 

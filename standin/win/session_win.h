@@ -47,6 +47,9 @@ void flushTrace();
 // Reports a fatal fault, writes the trace as far as it goes and ends the process.
 [[noreturn]] void abandon(const std::string& message, ExitCode code);
 
+// `path` made absolute from the current folder; as given when that fails.
+std::string fullPath(const char* path);
+
 int runSession(int argc, char** argv);
 
 }  // namespace standin::win

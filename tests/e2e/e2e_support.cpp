@@ -26,6 +26,12 @@ std::string environmentOr(const char* name, const std::string& fallback) {
   return value && *value ? value : fallback;
 }
 
+// Removes what an earlier run left in `folder` and makes it with its game folder.
+void emptySessionFolder(const std::string& folder) {
+  fs::remove_all(folder);
+  fs::create_directories(fs::path(folder) / "game");
+}
+
 // A folder per test, made anew on each run, kept afterwards for a look.
 std::string freshSessionFolder() {
   static std::map<std::string, int> played;
@@ -35,10 +41,9 @@ std::string freshSessionFolder() {
     if (c == '/') c = '_';
   const int count = ++played[name];
   if (count > 1) name += "-" + std::to_string(count);
-  const fs::path folder = fs::path(E2E_SESSIONS_DIR) / name;
-  fs::remove_all(folder);
-  fs::create_directories(folder / "game");
-  return folder.string();
+  const std::string folder = (fs::path(E2E_SESSIONS_DIR) / name).string();
+  emptySessionFolder(folder);
+  return folder;
 }
 
 [[noreturn]] void execute(const std::vector<std::string>& argv, int outputFd, const std::string& workingFolder) {
@@ -163,8 +168,7 @@ Session playIn(const std::string& folder, const std::string& scenario, const std
                const std::string& plugin, const std::vector<std::string>& options) {
   Session session = playOnce(folder, scenario, files, plugin, options);
   if (session.output.find("wine client error") == std::string::npos) return session;
-  fs::remove_all(folder);
-  fs::create_directories(fs::path(folder) / "game");
+  emptySessionFolder(folder);
   return playOnce(folder, scenario, files, plugin, options);
 }
 
@@ -178,15 +182,14 @@ void expectSameTraceFromSecondPlugin(const Session& first, const std::string& sc
                   << "(or configure with -DVANTOMERE_SECOND_PLUGIN= to play with one DLL only)";
     return;
   }
-  const fs::path folder = first.folder + "-second-compiler";
-  fs::remove_all(folder);
-  fs::create_directories(folder / "game");
-  const Session other = playIn(folder.string(), scenario, files, second, options);
+  const std::string folder = first.folder + "-second-compiler";
+  emptySessionFolder(folder);
+  const Session other = playIn(folder, scenario, files, second, options);
   EXPECT_EQ(other.exitCode, first.exitCode) << other.output;
   const std::string difference = standin::traceDifference(first.traceText, other.traceText, false);
   if (difference.empty()) return;
   ADD_FAILURE() << "the traces of " << paths().plugin << " and " << second << " differ from " << difference << "\n("
-                << first.folder << ", " << folder.string() << ")";
+                << first.folder << ", " << folder << ")";
 }
 
 }  // namespace

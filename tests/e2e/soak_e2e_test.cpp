@@ -11,20 +11,15 @@
 
 #include "../unit/feature_natives.h"
 #include "e2e_support.h"
+#include "quoted_text.h"
 
 namespace {
 
 using standin::EventKind;
 using standin::HostEvent;
 
-std::string hex(std::uint64_t value) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
-  return text;
-}
-
 std::string answer(std::uint64_t native, const std::string& frames, const std::string& what) {
-  return "answer " + hex(native) + (frames.empty() ? "" : " frames " + frames) + " " + what + "\n";
+  return "answer " + standin::hex(native, 16) + (frames.empty() ? "" : " frames " + frames) + " " + what + "\n";
 }
 
 // The log's messages: the text after each time stamp, lines ended by CR LF.

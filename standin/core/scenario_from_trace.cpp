@@ -164,16 +164,14 @@ std::uint32_t frameRate(const std::vector<HostEvent>& events) {
 }
 
 std::string keyWords(const HostEvent& key) {
-  static const char* const names[] = {"repeats", "scan", "extended", "alt", "was-down", "up-now"};
   static const std::uint64_t usual[] = {1, 0, 0, 0, 0, 0};
   std::string words = "key " + std::to_string(key.frame) + " " + hex(key.args.at(0), 1);
   const bool released = key.args.at(5) == 1 && key.args.at(6) == 1;
   if (released) words += " up";
-  for (std::size_t i = 1; i <= 6; ++i) {
+  for (unsigned i = 1; i <= 6; ++i) {
     if (released && i >= 5) continue;
     if (key.args.at(i) == usual[i - 1]) continue;
-    const std::int64_t value = i >= 3 ? static_cast<std::int32_t>(key.args[i]) : static_cast<std::int64_t>(key.args[i]);
-    words += " " + std::string(names[i - 1]) + "=" + std::to_string(value);
+    words += " " + traceKeyField(key, i);
   }
   return words;
 }

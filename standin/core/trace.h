@@ -50,5 +50,7 @@ const char* traceKindName(EventKind kind);
 
 // Argument `index` of a call as a trace line writes it.
 std::string traceArgument(const HostEvent& call, unsigned index);
+// Field `index` (1 to 6) of a key message as a trace line writes it: "NAME=VALUE".
+std::string traceKeyField(const HostEvent& key, unsigned index);
 
 }  // namespace standin

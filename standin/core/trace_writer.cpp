@@ -19,13 +19,8 @@ std::string describeCall(const HostEvent& call) {
 }
 
 std::string describeKey(const HostEvent& key) {
-  static const char* const names[] = {"repeats", "scan", "extended", "alt", "was-down", "up-now"};
   std::string line = hex(key.args.empty() ? 0 : key.args[0], 8);
-  for (std::size_t i = 1; i < key.args.size() && i <= 6; ++i) {
-    // The four flags are signed 32-bit values; the counts are unsigned.
-    const std::int64_t value = i >= 3 ? static_cast<std::int32_t>(key.args[i]) : static_cast<std::int64_t>(key.args[i]);
-    line += " " + std::string(names[i - 1]) + "=" + std::to_string(value);
-  }
+  for (unsigned i = 1; i < key.args.size() && i <= 6; ++i) line += " " + traceKeyField(key, i);
   if (!key.detail.empty()) line += " no-handler";
   return line;
 }
@@ -39,6 +34,14 @@ std::string traceArgument(const HostEvent& call, unsigned index) {
   if (written != call.outWritten.end()) return "&" + hex(written->second, 8);
   if (call.outArgs.count(index)) return "&";
   return hex(call.args[index], 16);
+}
+
+std::string traceKeyField(const HostEvent& key, unsigned index) {
+  static const char* const names[] = {"repeats", "scan", "extended", "alt", "was-down", "up-now"};
+  // The four flags are signed 32-bit values; the counts are unsigned.
+  const std::uint64_t raw = key.args[index];
+  const std::int64_t value = index >= 3 ? static_cast<std::int32_t>(raw) : static_cast<std::int64_t>(raw);
+  return std::string(names[index - 1]) + "=" + std::to_string(value);
 }
 
 const char* traceKindName(EventKind kind) {

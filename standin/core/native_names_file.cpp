@@ -21,7 +21,7 @@ void readNameLine(Words& words) {
   }
   if (name.empty()) throw LineError("missing name after " + hash.text);
   // A name that reads as a number would be taken for a hash where natives are named.
-  if ((name[0] >= '0' && name[0] <= '9') || name.rfind("hash(", 0) == 0)
+  if (readsAsNumber(name))
     throw LineError("a name must not start like a number: '" + name + "'");
   addNativeName(native, name);
 }

@@ -32,10 +32,12 @@ FrameRange parseFrameRange(const Token& token) {
   return range;
 }
 
+bool readsAsNumber(const std::string& text) {
+  return !text.empty() && ((text[0] >= '0' && text[0] <= '9') || text.rfind("hash(", 0) == 0);
+}
+
 std::uint64_t parseNative(const Token& token) {
-  const bool number = !token.quoted && !token.text.empty() &&
-                      ((token.text[0] >= '0' && token.text[0] <= '9') || token.text.rfind("hash(", 0) == 0);
-  if (number) return parseWhole(token, "native hash");
+  if (!token.quoted && readsAsNumber(token.text)) return parseWhole(token, "native hash");
   const std::uint64_t hash = nativeHashByName(token.text);
   if (hash == 0)
     throw LineError("unknown native '" + token.text +

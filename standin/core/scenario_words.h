@@ -32,6 +32,8 @@ struct FrameRange {
   std::uint64_t last;
 };
 
+// Whether a word starts like a number (a digit, or "hash(").
+bool readsAsNumber(const std::string& text);
 // A native: its hash, or a name from a names file with '-' or '_' for its spaces.
 std::uint64_t parseNative(const Token& token);
 

@@ -66,7 +66,6 @@ constexpr double kHalfPi4 = 0x1.b839a252049c1p-104;
 // n * 2^-86, small beside a remainder of at least n * 2^-16.
 constexpr double kHalfPi1Rest = 0x1.0b4611a626331p-34;
 constexpr double kShortStepsEnough = 0x1p-16;
-constexpr double kRoundingShift = 0x1.8p52;  // adding it rounds to a whole number
 
 }  // namespace
 

@@ -11,6 +11,11 @@ struct DoubleDouble {
   double lo;
 };
 
+// Adding it rounds a double of magnitude below 2^51 to a whole number, which
+// then sits in the low bits of the sum; subtracting it again leaves that
+// whole number as a double.
+constexpr double kRoundingShift = 0x1.8p52;
+
 // a + b exactly, in any order of magnitude (Knuth).
 constexpr DoubleDouble twoSum(double a, double b) {
   const double sum = a + b;

@@ -21,10 +21,6 @@ struct NearPoint {
   DoubleDouble t;
 };
 
-// Adding it rounds a double below 2^51 to a whole number, which then sits
-// in the low bits of the sum.
-constexpr double kRoundingShift = 0x1.8p52;
-
 // In steps of 1/64, where every step is exact.
 NearPoint nearPoint(DoubleDouble r) {
   const double scaled = r.hi * kPointsPerRadian;

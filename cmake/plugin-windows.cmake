@@ -1,14 +1,18 @@
 # The player's file: dist/Vantomere.asi, a DLL that imports the host's eight
 # functions by their decorated names and exports nothing of its own.
+# It is built as any plug-in is built with the stand-in's kit: with the
+# runtime release, stripped, its symbols kept apart, reproducible.
 set(VANTOMERE_DIST_DIR ${CMAKE_SOURCE_DIR}/dist CACHE PATH "Where the player's files go")
-include(${CMAKE_CURRENT_LIST_DIR}/script_plugin.cmake)
+set(VANTOMERE_SYMBOLS_DIR ${CMAKE_SOURCE_DIR}/symbols CACHE PATH
+    "Where the symbols of the shipped DLL go (never into the player's zip)")
+include(${CMAKE_SOURCE_DIR}/standin/kit/script_plugin.cmake)
 
 file(GLOB VANTOMERE_RESOURCES CONFIGURE_DEPENDS src/core/*.rc)
 if(VANTOMERE_RESOURCES)
   enable_language(RC)
 endif()
 
-add_script_plugin(Vantomere ${VANTOMERE_PLATFORM_SOURCES} ${VANTOMERE_RESOURCES})
+add_script_plugin(Vantomere SYMBOLS_DIR ${VANTOMERE_SYMBOLS_DIR} ${VANTOMERE_PLATFORM_SOURCES} ${VANTOMERE_RESOURCES})
 vantomere_warnings(Vantomere)
 target_compile_definitions(Vantomere PRIVATE
   VANTOMERE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}

@@ -1,5 +1,5 @@
 // The eight functions a script plug-in imports from the game's script host,
-// ScriptHookRDR2.dll. Plug-in authors reach this file as standin/kit/script_host.h.
+// ScriptHookRDR2.dll. Plug-in authors get this file as script_host.h in the kit.
 //
 // Linking: with MinGW-w64 (GCC or clang) the functions are declared extern "C"
 // under their plain names, and the import library made from

@@ -1,2 +1,14 @@
-# The MinGW-w64 cross toolchain for 64-bit Windows plug-ins: see the file included here.
-include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/mingw-w64-x86_64.cmake)
+# Cross toolchain for 64-bit Windows script plug-ins (Debian's g++-mingw-w64-x86-64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++)
+set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_DLLTOOL ${TOOLCHAIN_PREFIX}-dlltool)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_OBJCOPY /usr/bin/${TOOLCHAIN_PREFIX}-objcopy)
+set(CMAKE_STRIP /usr/bin/${TOOLCHAIN_PREFIX}-strip)

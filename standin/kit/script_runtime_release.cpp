@@ -1,11 +1,22 @@
-// GCC for MinGW emulates thread-local variables: each access asks
-// __emutls_get_address for the calling thread's copy. The static runtime's
-// own version of it keeps the copies under a TLS index it takes at first use
-// and never frees, so each load of the plug-in that threw an exception took
-// one of the process's TLS indexes for good. This version, linked in place of
-// the runtime's, gives the index and all copies back at unload.
-#include "core/emulated_tls_win.h"
-
+// Reload safety for a script plug-in linked with the static MinGW runtime.
+// The host's reload key unloads and loads plug-ins again and again in one
+// long game process, so an unload must give back what this load's runtime
+// took. Two things it keeps otherwise:
+//  - GCC for MinGW emulates thread-local variables (libstdc++'s exception
+//    state among them): each access asks __emutls_get_address for the
+//    calling thread's copy. The runtime's own version keeps the copies under
+//    a TLS index it takes at first use and never frees, so each load that
+//    threw an exception or used a thread_local took one of the process's
+//    TLS indexes for good (about 1,087 loads and the process aborts). This
+//    version, linked in place of the runtime's, gives the index and every
+//    thread's copies back.
+//  - libstdc++'s emergency pool for exception objects (about 74 KB a load).
+// Nothing is needed in the plug-in's DllMain: a TLS callback sees threads
+// end, and the release runs from the runtime's exit list at unload.
+//
+// Link this file into the plug-in as a source or an object, never only from
+// a static library: the linker would take the runtime's version of
+// __emutls_get_address first, as nothing would ask for this one.
 #include <windows.h>
 
 #include <cstdint>
@@ -13,6 +24,12 @@
 #include <cstring>
 
 #if defined(__GNUC__)
+
+#if defined(__GLIBCXX__)
+namespace __gnu_cxx {
+void __freeres() noexcept;  // libstdc++: frees the emergency exception pool
+}
+#endif
 
 namespace {
 
@@ -142,6 +159,9 @@ extern "C" void __emutls_register_common(void* described, std::size_t size, std:
   if (initialValue && size == variable->size) variable->initialValue = initialValue;
 }
 
+namespace {
+
+// Gives back the calling thread's storage; for a thread that ends.
 void releaseThreadStorage() {
   const DWORD key = __atomic_load_n(&g_key, __ATOMIC_ACQUIRE);
   if (key == TLS_OUT_OF_INDEXES) return;
@@ -154,6 +174,8 @@ void releaseThreadStorage() {
   freeTable(table);
 }
 
+// Gives back every thread's storage and the TLS index, once nothing in the
+// library runs any more. A later use would start afresh.
 void releaseAllThreadStorage() {
   AcquireSRWLockExclusive(&g_lock);
   ThreadTable* table = g_tables;
@@ -170,9 +192,45 @@ void releaseAllThreadStorage() {
   }
 }
 
-#else
+// At process exit the other threads have been cut off wherever they were,
+// perhaps holding the lock above, and the system takes everything back
+// anyway. The loader knows; a TLS callback's `reserved` does not tell under
+// every loader. Looked up rather than imported, so the plug-in's imports
+// stay what they were.
+using ShutdownQuery = BOOLEAN(NTAPI*)();
+ShutdownQuery g_shutdownInProgress = nullptr;
 
-void releaseThreadStorage() {}
-void releaseAllThreadStorage() {}
+bool processIsExiting() { return g_shutdownInProgress != nullptr && g_shutdownInProgress() != 0; }
+
+void releaseRuntime() {
+  if (processIsExiting()) return;
+  releaseAllThreadStorage();
+#if defined(__GLIBCXX__)
+  __gnu_cxx::__freeres();
+#endif
+}
+
+// Exit functions run last-registered first, and this one registers before
+// any static constructor of default priority runs: at unload the release
+// comes after every static destructor, when nothing in the library can throw
+// any more.
+__attribute__((constructor(101))) void registerRuntimeRelease() {
+  if (const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll"))
+    g_shutdownInProgress = reinterpret_cast<ShutdownQuery>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlDllShutdownInProgress")));
+  std::atexit(releaseRuntime);
+}
+
+// A game thread that ran plug-in code and ends takes its storage with it.
+void NTAPI onThreadNotification(PVOID, DWORD reason, PVOID) {
+  if (reason == DLL_THREAD_DETACH) releaseThreadStorage();
+}
+
+}  // namespace
+
+// The loader calls every pointer in the .CRT$XL* sections (between the
+// runtime's own first and last) for each thread that starts or ends.
+extern "C" __attribute__((section(".CRT$XLV"), used))
+const PIMAGE_TLS_CALLBACK scriptRuntimeThreadNotification = onThreadNotification;
 
 #endif

@@ -57,12 +57,17 @@ std::string joined(const std::vector<std::string>& words) {
 
 Expectation parseExpectation(Words& words) {
   Expectation expected;
-  const Token& kind = words.take("kind of expectation (calls, call, no-call or line)");
+  const Token& kind = words.take("kind of expectation (calls, call, no-call, line or no-reload-loss)");
   if (kind.quoted) throw LineError("unknown expectation '" + kind.text + "'");
   if (kind.text == "line") {
     expected.kind = Expectation::Kind::Line;
     expected.file = words.take("file").text;
     expected.text = words.take("text of the line (quoted when it holds spaces)").text;
+    words.expectEnd();
+    return expected;
+  }
+  if (kind.text == "no-reload-loss") {
+    expected.kind = Expectation::Kind::NoReloadLoss;
     words.expectEnd();
     return expected;
   }
@@ -84,7 +89,7 @@ Expectation parseExpectation(Words& words) {
     expected.anyArguments = words.done();
     while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
   } else {
-    throw LineError("unknown expectation '" + kind.text + "' (expected calls, call, no-call or line)");
+    throw LineError("unknown expectation '" + kind.text + "' (expected calls, call, no-call, line or no-reload-loss)");
   }
   return expected;
 }
@@ -96,7 +101,9 @@ void ExpectationCheck::see(const HostEvent& event) {
   if (event.kind != EventKind::Call) return;
   for (std::size_t i = 0; i < expectations_.size(); ++i) {
     const Expectation& expected = expectations_[i];
-    if (expected.kind == Expectation::Kind::Line || expected.native != event.hash) continue;
+    if (expected.kind == Expectation::Kind::Line || expected.kind == Expectation::Kind::NoReloadLoss ||
+        expected.native != event.hash)
+      continue;
     Seen& seen = seen_[i];
     const bool inFrames = event.frame >= expected.firstFrame && event.frame <= expected.lastFrame;
     const bool listed = expected.kind == Expectation::Kind::Call || inFrames;
@@ -112,6 +119,22 @@ void ExpectationCheck::see(const HostEvent& event) {
     seen.matched = expected.anyArguments || arguments == expected.arguments;
     if (seen.otherArguments.empty()) seen.otherArguments = arguments.empty() ? "none" : joined(arguments);
   }
+}
+
+void ExpectationCheck::seeUsage(std::vector<UsageSample> afterEachUnload) { usage_ = std::move(afterEachUnload); }
+
+bool ExpectationCheck::watchesUsage() const {
+  for (const auto& expected : expectations_)
+    if (expected.kind == Expectation::Kind::NoReloadLoss) return true;
+  return false;
+}
+
+std::string ExpectationCheck::reloadLossFailure() const {
+  if (usage_.size() < kFewestUnloadsJudged)
+    return "got " + std::to_string(usage_.size()) + " unloads, too few to tell (at least " +
+           std::to_string(kFewestUnloadsJudged) + ": 'reload every N')";
+  const std::string verdict = reloadLossVerdict(usage_);
+  return verdict.empty() ? "" : "got: " + verdict;
 }
 
 std::string ExpectationCheck::lineFailure(const Expectation& expected, const std::string& folder) const {
@@ -162,6 +185,11 @@ std::vector<std::string> ExpectationCheck::failures(const std::string& folder) c
         const std::string failure = lineFailure(expected, folder);
         if (!failure.empty())
           messages.push_back(where + "a line " + quoteText(expected.text) + " in " + expected.file + ", but " + failure);
+        break;
+      }
+      case Expectation::Kind::NoReloadLoss: {
+        const std::string failure = reloadLossFailure();
+        if (!failure.empty()) messages.push_back(where + "nothing lost across reloads; " + failure);
         break;
       }
     }

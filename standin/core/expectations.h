@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "reload_usage.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -13,7 +14,7 @@ class Words;
 
 // What a scenario says the session must show, checked when it ends.
 struct Expectation {
-  enum class Kind { Calls, Call, NoCall, Line };
+  enum class Kind { Calls, Call, NoCall, Line, NoReloadLoss };
   Kind kind = Kind::Calls;
   std::size_t line = 0;  // in the scenario file
   std::uint64_t native = 0;
@@ -28,7 +29,7 @@ struct Expectation {
 
 // Reads what follows "expect" on a scenario line; throws LineError.
 //   calls NATIVE N [frames F-L] | call NATIVE frame F [ARG...]
-//   no-call NATIVE [frames F-L] | line FILE TEXT
+//   no-call NATIVE [frames F-L] | line FILE TEXT | no-reload-loss
 Expectation parseExpectation(Words& words);
 
 // Watches a session's events as they pass, then tells which expectations failed.
@@ -38,6 +39,9 @@ class ExpectationCheck {
   ExpectationCheck(std::vector<Expectation> expectations, std::string source);
 
   void see(const HostEvent& event);
+  // What the process had left after each unload, for no-reload-loss.
+  void seeUsage(std::vector<UsageSample> afterEachUnload);
+  bool watchesUsage() const;
   // One message per failed expectation, "SOURCE:LINE: expected ...; got ...".
   // Files are read relative to `folder` (empty: the current folder).
   std::vector<std::string> failures(const std::string& folder = "") const;
@@ -54,7 +58,10 @@ class ExpectationCheck {
 
   std::string lineFailure(const Expectation& expected, const std::string& folder) const;
 
+  std::string reloadLossFailure() const;
+
   std::vector<Expectation> expectations_;
+  std::vector<UsageSample> usage_;
   std::vector<Seen> seen_;
   std::string source_;
 };

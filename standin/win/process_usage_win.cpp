@@ -15,6 +15,8 @@ namespace {
 std::string g_usagePath;
 std::FILE* g_usageLog = nullptr;
 std::uint64_t g_unloads = 0;
+bool g_watched = false;
+std::vector<UsageSample> g_samples;
 
 // Takes every index there is, then gives them all back.
 std::uint64_t countFreeTlsIndexes() {
@@ -39,8 +41,8 @@ std::uint64_t sumCommittedPrivateBytes() {
 
 }  // namespace
 
-ProcessUsage measureProcessUsage() {
-  ProcessUsage usage;
+UsageSample measureProcessUsage() {
+  UsageSample usage;
   usage.freeTlsIndexes = countFreeTlsIndexes();
   usage.committedPrivateBytes = sumCommittedPrivateBytes();
   return usage;
@@ -69,9 +71,15 @@ bool openUsageLog() {
   return std::fflush(g_usageLog) == 0;
 }
 
+void watchUsage() { g_watched = true; }
+
+const std::vector<UsageSample>& usageAfterUnloads() { return g_samples; }
+
 void noteUsageAtUnload(std::uint64_t frame) {
+  if (!g_usageLog && !g_watched) return;
+  const UsageSample usage = measureProcessUsage();
+  g_samples.push_back(usage);
   if (!g_usageLog) return;
-  const ProcessUsage usage = measureProcessUsage();
   std::fprintf(g_usageLog, "%llu %llu %llu %llu\n", static_cast<unsigned long long>(++g_unloads),
                static_cast<unsigned long long>(frame), static_cast<unsigned long long>(usage.freeTlsIndexes),
                static_cast<unsigned long long>(usage.committedPrivateBytes));

@@ -2,17 +2,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "reload_usage.h"
 
 namespace standin::win {
 
 // What a plug-in takes from the whole process and must give back when it is
 // unloaded: the host keeps one process for many loads.
-struct ProcessUsage {
-  std::uint64_t freeTlsIndexes = 0;
-  std::uint64_t committedPrivateBytes = 0;
-};
-
-ProcessUsage measureProcessUsage();
+UsageSample measureProcessUsage();
 
 // The usage log of "--usage FILE": one line of figures after each unload.
 // Takes the option out of the command line; false when it lacks its file.
@@ -22,7 +20,14 @@ bool takeUsageOption(int& argc, char** argv);
 bool openUsageLog();
 const std::string& usageLogPath();
 
-// Writes a line for the unload that ended before `frame`.
+// Measures after every unload from now on, with or without the option.
+void watchUsage();
+
+// Measures, when watched or asked for, after the unload that ended before
+// `frame`, and writes its line.
 void noteUsageAtUnload(std::uint64_t frame);
+
+// What each unload left, when measured.
+const std::vector<UsageSample>& usageAfterUnloads();
 
 }  // namespace standin::win

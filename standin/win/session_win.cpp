@@ -342,6 +342,7 @@ int runSession(int argc, char** argv) {
   scenario.applyTo(StandinHost::instance());
   g_strict = scenario.strict;
   g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
+  if (g_trace.expectations->watchesUsage()) watchUsage();
   Watchdog watchdog(scenario.caps.stallMs);
   int code = playLoaded(scenario, pluginPath);
   g_trace.file.close();
@@ -351,6 +352,9 @@ int runSession(int argc, char** argv) {
   }
   writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
                                    " native calls; trace in " + tracePath);
+  const std::string reloadLoss = reloadLossVerdict(usageAfterUnloads());
+  if (!reloadLoss.empty()) report("warning: " + reloadLoss);
+  g_trace.expectations->seeUsage(usageAfterUnloads());
   // A session that ended early has told why already; what it expected comes second.
   if (code == kExitOk || code == kExitMisbehaved) {
     const auto failures = g_trace.expectations->failures();

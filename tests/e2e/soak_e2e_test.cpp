@@ -182,7 +182,7 @@ TEST_P(ReloadCost, NoTlsIndexAndUnderAKibibytePerCycle) {
     const std::string cycle = std::to_string(e2e::kStartUpFrame);
     const auto session = e2e::play(e2e::vantomereNames() + "frames " + std::to_string(kCycles * e2e::kStartUpFrame) + "\nreload every " +
                                        cycle + "\nexpect calls show-notice " +
-                                       std::to_string(kCycles * GetParam().noticesPerFrame) + "\n",
+                                       std::to_string(kCycles * GetParam().noticesPerFrame) + "\nexpect no-reload-loss\n",
                                    {{"Harlowick/", ""}, {"Vantomere.ini", GetParam().settings}}, plugin,
                                    {"--usage", "usage.txt"});
     ASSERT_EQ(session.exitCode, 0) << session.output;

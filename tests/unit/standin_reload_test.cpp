@@ -3,10 +3,11 @@
 #include <sstream>
 #include <string>
 
+#include "expectations.h"
+#include "reload_usage.h"
 #include "scenario.h"
 
 namespace {
-
 
 std::string outcomeOf(const std::string& text) {
   std::istringstream in(text);
@@ -42,6 +43,61 @@ TEST(ScenarioReloads, FramesBeforeWhichThePlugInIsLoadedAnew) {
       {"reload 3 4\n", "scenario.txt:1: unexpected '4' at the end of the line"},
   };
   for (const auto& c : cases) EXPECT_EQ(outcomeOf(c.scenario), c.outcome) << c.scenario;
+}
+
+// What each unload left: `unloads` samples, losing `tls` indexes and
+// growing by `bytes` at each one, after a warm-up that takes its own share.
+std::vector<standin::UsageSample> unloads(std::size_t count, std::uint64_t tls, std::uint64_t bytes) {
+  std::vector<standin::UsageSample> samples;
+  for (std::uint64_t i = 0; i < count; ++i)
+    samples.push_back({1086 - 50 * (i == 0) - tls * i, 14000000 + 500000 * (i != 0) + bytes * i});
+  return samples;
+}
+
+TEST(ReloadLoss, TheVerdictNamesWhatOneReloadLosesAndTheFix) {
+  const struct {
+    std::size_t count;
+    std::uint64_t tls, bytes;
+    const char* lost;  // the verdict up to its fix; empty: no verdict
+  } cases[] = {
+      {300, 0, 0, ""},
+      {300, 0, 1023, ""},
+      {11, 1, 75000, ""},  // too few to tell
+      {12, 1, 0, "the plug-in lost 10 TLS indexes (1 per reload) over 10 reloads"},
+      {300, 1, 74855, "the plug-in lost 269 TLS indexes (1 per reload) and 20135995 bytes of committed "
+                      "memory (74855 per reload) over 269 reloads"},
+      {300, 0, 1024, "the plug-in lost 275456 bytes of committed memory (1024 per reload) over 269 reloads"},
+  };
+  for (const auto& c : cases) {
+    const std::string verdict = standin::reloadLossVerdict(unloads(c.count, c.tls, c.bytes));
+    EXPECT_EQ(verdict.substr(0, verdict.find(':')), c.lost) << c.count << " unloads";
+    if (*c.lost) {
+      EXPECT_NE(verdict.find("script_runtime_release.cpp"), std::string::npos) << verdict;
+    }
+  }
+}
+
+TEST(ReloadLoss, AnExpectationFailsOnALossOrTooFewUnloads) {
+  standin::Expectation expected;
+  expected.kind = standin::Expectation::Kind::NoReloadLoss;
+  expected.line = 4;
+  const struct {
+    std::vector<standin::UsageSample> usage;
+    const char* failure;
+  } cases[] = {
+      {unloads(40, 0, 0), ""},
+      {unloads(3, 0, 0), "s.scn:4: expected nothing lost across reloads; got 3 unloads, too few to tell (at least 12: "
+                         "'reload every N')"},
+      {unloads(40, 1, 0), "s.scn:4: expected nothing lost across reloads; got: the plug-in lost 35 TLS indexes"},
+  };
+  for (const auto& c : cases) {
+    standin::ExpectationCheck check({expected}, "s.scn");
+    EXPECT_TRUE(check.watchesUsage());
+    check.seeUsage(c.usage);
+    const auto failures = check.failures();
+    const std::string got = failures.empty() ? "" : failures[0].substr(0, std::string(c.failure).size());
+    EXPECT_EQ(got, c.failure);
+  }
 }
 
 }  // namespace

@@ -180,6 +180,7 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"expect call 0x10 2", "scenario.txt:2: missing 'frame F'"},
       {"expect call 0x10 frame 2 &zz", "scenario.txt:2: bad argument 'zz'"},
       {"expect line Log.log", "scenario.txt:2: missing text of the line"},
+      {"expect no-reload-loss soon", "scenario.txt:2: unexpected 'soon'"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
   };
   for (const auto& c : cases) {

@@ -1,0 +1,44 @@
+#include "reload_usage.h"
+
+namespace standin {
+
+namespace {
+
+// The sample that the verdict measures from: past the warm-up.
+std::size_t baselineIndex(std::size_t unloads) {
+  const std::size_t tenth = unloads / 10;
+  return tenth < 1 ? 1 : tenth;
+}
+
+// To a tenth: a TLS index lost every other reload reads 0.5.
+std::string perReload(std::uint64_t lost, std::uint64_t reloads) {
+  const std::uint64_t tenths = (lost * 10 + reloads / 2) / reloads;
+  return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " per reload";
+}
+
+}  // namespace
+
+std::string reloadLossVerdict(const std::vector<UsageSample>& afterEachUnload) {
+  if (afterEachUnload.size() < kFewestUnloadsJudged) return "";
+  const UsageSample& first = afterEachUnload[baselineIndex(afterEachUnload.size())];
+  const UsageSample& last = afterEachUnload.back();
+  const std::uint64_t reloads = afterEachUnload.size() - 1 - baselineIndex(afterEachUnload.size());
+  std::string lost;
+  if (last.freeTlsIndexes < first.freeTlsIndexes) {
+    const std::uint64_t indexes = first.freeTlsIndexes - last.freeTlsIndexes;
+    lost = std::to_string(indexes) + " TLS index" + (indexes == 1 ? "" : "es") + " (" +
+           perReload(indexes, reloads) + ")";
+  }
+  const std::uint64_t grown = last.committedPrivateBytes > first.committedPrivateBytes
+                                  ? last.committedPrivateBytes - first.committedPrivateBytes
+                                  : 0;
+  if (grown >= kBytesPerReloadTolerated * reloads)
+    lost += (lost.empty() ? "" : " and ") + std::to_string(grown) + " bytes of committed memory (" +
+            perReload(grown, reloads) + ")";
+  if (lost.empty()) return "";
+  return "the plug-in lost " + lost + " over " + std::to_string(reloads) +
+         " reloads: its static C++ runtime keeps them at unload; build it with the kit's add_script_plugin, or "
+         "link the kit's script_runtime_release.cpp into it";
+}
+
+}  // namespace standin

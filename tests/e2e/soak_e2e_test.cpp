@@ -198,7 +198,7 @@ TEST_P(ReloadCost, NoTlsIndexAndUnderAKibibytePerCycle) {
     }
     ASSERT_EQ(figures.size(), kCycles) << header;
     EXPECT_EQ(figures.back().first, figures[kWarmUp - 1].first) << "free TLS indexes";
-    EXPECT_LT(figures.back().second - figures[kWarmUp - 1].second, std::int64_t{1024} * (kCycles - kWarmUp))
+    EXPECT_LT(figures.back().second - figures[kWarmUp - 1].second, std::int64_t{1024} * std::int64_t{kCycles - kWarmUp})
         << "committed private bytes";
   }
 }

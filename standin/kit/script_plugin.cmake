@@ -57,15 +57,17 @@ function(_script_host_import_library out)
 endfunction()
 
 # Debug information that reads the same from every folder: source files as
-# paths below the project's folder (the kit's own below kit/). GCC takes the
-# last map that matches, clang the longest: the build folder's comes last.
+# paths below the project's folder (the kit's own below kit/), compiled in
+# ".", the target's build folder. GCC takes the last map that matches, clang
+# the longest: the build folder's comes last.
 function(_script_plugin_debug_info target)
   set(maps)
   cmake_path(IS_PREFIX CMAKE_SOURCE_DIR ${SCRIPT_HOST_KIT_DIR} kit_inside)
   if(NOT kit_inside)
     list(APPEND maps -ffile-prefix-map=${SCRIPT_HOST_KIT_DIR}/=kit/)
   endif()
-  list(APPEND maps -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
+  get_target_property(compiled_in ${target} BINARY_DIR)
+  list(APPEND maps -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${compiled_in}=.)
   target_compile_options(${target} PRIVATE -g ${maps})
 endfunction()
 

@@ -10,10 +10,12 @@ std::size_t baselineIndex(std::size_t unloads) {
   return tenth < 1 ? 1 : tenth;
 }
 
-// To a tenth: a TLS index lost every other reload reads 0.5.
+// Small figures to a tenth: a TLS index lost every other reload reads 0.5.
 std::string perReload(std::uint64_t lost, std::uint64_t reloads) {
   const std::uint64_t tenths = (lost * 10 + reloads / 2) / reloads;
-  return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") + " per reload";
+  const bool small = tenths < 1000 && tenths % 10 != 0;
+  return std::to_string(small ? tenths / 10 : (lost + reloads / 2) / reloads) +
+         (small ? "." + std::to_string(tenths % 10) : "") + " per reload";
 }
 
 }  // namespace

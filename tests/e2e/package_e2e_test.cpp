@@ -173,9 +173,14 @@ TEST(PackageE2e, ZipHoldsExactlyThePlayersFilesWithTheirChecksums) {
   const fs::path unzipped = out / "package-unzipped";
   fs::remove_all(unzipped);
   ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-q", archive, "-d", unzipped.string()}, output), 0) << output;
+  // The sums name the player's four files, then the zip: a player checks
+  // either what was downloaded or what was unpacked.
   const std::string sums = (out / ("Vantomere-" E2E_VERSION ".sha256")).string();
+  fs::copy_file(archive, unzipped / ("Vantomere-" E2E_VERSION ".zip"));
   EXPECT_EQ(e2e::run({"/usr/bin/sha256sum", "--check", "--strict", sums}, output, unzipped.string()), 0) << output;
-  EXPECT_EQ(linesOf(e2e::readFile(sums)).size(), 4u);
+  const auto sumLines = linesOf(e2e::readFile(sums));
+  ASSERT_EQ(sumLines.size(), 5u);
+  EXPECT_NE(sumLines.back().find("  Vantomere-" E2E_VERSION ".zip"), std::string::npos) << sumLines.back();
 
   // Notepad's plain text: ASCII, every line ended by CR LF; the version in the title.
   const std::string readme = e2e::readFile((unzipped / "Vantomere-ReadMe.txt").string());

@@ -27,7 +27,7 @@ void parseOptionalFrames(Words& words, Expectation& expected) {
   if (words.done()) return;
   const Token& keyword = words.take("'frames'");
   if (keyword.quoted || (keyword.text != "frames" && keyword.text != "frame"))
-    throw LineError("unexpected '" + keyword.text + "' (expected 'frames F-L' or the end of the line)");
+    throw LineError("unexpected " + shownWord(keyword.text) + " (expected 'frames F-L' or the end of the line)");
   const FrameRange range = parseFrameRange(words.take("frame range"));
   expected.firstFrame = range.first;
   expected.lastFrame = range.last;
@@ -58,7 +58,7 @@ std::string joined(const std::vector<std::string>& words) {
 Expectation parseExpectation(Words& words) {
   Expectation expected;
   const Token& kind = words.take("kind of expectation (calls, call, no-call or line)");
-  if (kind.quoted) throw LineError("unknown expectation '" + kind.text + "'");
+  if (kind.quoted) throw LineError("unknown expectation " + shownWord(kind.text));
   if (kind.text == "line") {
     expected.kind = Expectation::Kind::Line;
     expected.file = words.take("file").text;
@@ -84,7 +84,7 @@ Expectation parseExpectation(Words& words) {
     expected.anyArguments = words.done();
     while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
   } else {
-    throw LineError("unknown expectation '" + kind.text + "' (expected calls, call, no-call or line)");
+    throw LineError("unknown expectation " + shownWord(kind.text) + " (expected calls, call, no-call or line)");
   }
   return expected;
 }

@@ -11,6 +11,7 @@
 #include "expectations.h"
 #include "game_clock.h"
 #include "host/host_interface.h"
+#include "protocol_rules.h"
 
 namespace standin {
 
@@ -48,6 +49,7 @@ struct Scenario {
   std::vector<Expectation> expectations;  // in the order written
   ScenarioCaps caps;
   bool strict = false;  // a broken host rule ends the session
+  std::vector<Rule> allowed;  // rules of the protocol that are not watched
   std::vector<std::string> namesFiles;  // as resolved, in the order loaded
 
   // Gives the host the answers and the declared arguments.
@@ -64,8 +66,9 @@ class ScenarioError : public std::runtime_error {
 Scenario parseScenario(std::istream& in, const std::string& sourceName);
 Scenario loadScenarioFile(const std::string& path);
 
-// Reads "0xHASH NAME" lines ('#' comments) into the names of natives;
-// throws ScenarioError "PATH:LINE: what is wrong" at the first bad line.
+// Reads "0xHASH NAME [(PARAMETERS) [-> RESULT]]" lines ('#' comments) into
+// the names and declarations of natives; throws ScenarioError "PATH:LINE:
+// what is wrong" at the first bad line, or LineError when it cannot be opened.
 void loadNamesFile(const std::string& path);
 
 // The working folder of a scenario: `folder` when absolute, otherwise taken

@@ -45,8 +45,8 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   const std::string name = token.text.substr(0, equals);
   const Token value{equals == std::string::npos ? std::string() : token.text.substr(equals + 1), false};
   if (token.quoted || equals == std::string::npos) {
-    throw LineError("unknown key field '" + token.text +
-                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+    throw LineError("unknown key field " + shownWord(token.text) +
+                    " (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
   } else if (name == "repeats") {
     key.repeats = static_cast<HostWord>(parseUnsigned(value, 0xFFFF, "repeats"));
   } else if (name == "scan") {
@@ -60,8 +60,8 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   } else if (name == "up-now") {
     key.isUpNow = parseFlag(value, "up-now");
   } else {
-    throw LineError("unknown key field '" + name +
-                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+    throw LineError("unknown key field " + shownWord(name) +
+                    " (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
   }
 }
 
@@ -99,7 +99,7 @@ class ScenarioParser {
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
   if (seenOnLine != 0)
-    throw LineError("'" + directive + "' given twice (first on line " + std::to_string(seenOnLine) + ")");
+    throw LineError(shownWord(directive) + " given twice (first on line " + std::to_string(seenOnLine) + ")");
   seenOnLine = line_;
 }
 
@@ -137,6 +137,13 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
   } else if (directive.text == "strict") {
     scenario_.strict = true;
     words.expectEnd();
+  } else if (directive.text == "allow") {
+    Rule rule;
+    const Token& id = words.take("rule id");
+    if (id.quoted || !ruleNamed(id.text, rule))
+      throw LineError("unknown rule " + shownWord(id.text) + " (expected one of " + ruleIds() + ")");
+    words.expectEnd();
+    scenario_.allowed.push_back(rule);
   } else if (directive.text == "names") {
     // Loaded at once, so that later lines may name the natives.
     const std::string path = resolveWorkingFolder(source_, words.take("names file").text);
@@ -147,8 +154,8 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.expectations.push_back(parseExpectation(words));
     scenario_.expectations.back().line = line_;
   } else {
-    throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict or expect)");
+    throw LineError("unknown directive " + shownWord(directive.text) +
+                    " (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict, allow or expect)");
   }
 }
 
@@ -221,8 +228,8 @@ void ScenarioParser::parseCap(Words& words) {
                           : name.text == "stall-ms"        ? &caps.stallMs
                                                            : nullptr;
   if (!target || name.quoted)
-    throw LineError("unknown cap '" + name.text +
-                    "' (expected calls-per-frame, frames or stall-ms)");
+    throw LineError("unknown cap " + shownWord(name.text) +
+                    " (expected calls-per-frame, frames or stall-ms)");
   *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : kLargestCap, "cap");
   if (*target == 0) throw LineError("a cap must be at least 1");
   if (target == &caps.frames) capFramesLine_ = line_;
@@ -250,6 +257,7 @@ void Scenario::applyTo(StandinHost& host) const {
   host.answers() = answers;
   for (const auto& [native, index] : textArguments) host.declareTextArgument(native, index);
   for (const auto& [native, index] : outArguments) host.declareOutArgument(native, index);
+  for (Rule rule : allowed) host.allow(rule);
 }
 
 Scenario parseScenario(std::istream& in, const std::string& sourceName) {

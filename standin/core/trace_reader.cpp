@@ -15,7 +15,7 @@ EventKind kindNamed(const std::string& name) {
                          EventKind::KeyboardUnregister, EventKind::Wait, EventKind::Call, EventKind::Load,
                          EventKind::Unload, EventKind::Key, EventKind::Stop, EventKind::Misuse})
     if (name == traceKindName(kind)) return kind;
-  throw LineError("unknown event '" + name + "'");
+  throw LineError("unknown event " + shownWord(name));
 }
 
 std::string takeQuoted(Words& words, const char* what) {
@@ -28,7 +28,7 @@ std::string takeChoice(Words& words, std::initializer_list<const char*> choices)
   const std::string word = words.take("registration detail").text;
   for (const char* choice : choices)
     if (word == choice) return word;
-  throw LineError("unexpected '" + word + "'");
+  throw LineError("unexpected " + shownWord(word));
 }
 
 void readArgument(const Token& token, HostEvent& call) {

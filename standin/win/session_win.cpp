@@ -22,7 +22,6 @@ namespace {
 
 Progress g_progress;
 ScriptScheduler* g_scheduler = nullptr;
-bool g_strict = false;
 
 // The trace file and what has passed through it; shared with the watchdog
 // and the crash filter, which write out the rest when the session ends early.
@@ -148,7 +147,8 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
         code = kExitMisbehaved;
         break;
       }
-      wake = clock.wakeFrame(frame, scheduler.lastWaitMs());
+      // A script that ended runs no more; the frames play on without it.
+      wake = outcome == ScriptScheduler::Outcome::Ended ? 0 : clock.wakeFrame(frame, scheduler.lastWaitMs());
     }
     flushTrace();
     ++g_trace.frames;
@@ -189,7 +189,7 @@ void checkUnregistered(StandinHost& host) {
   if (host.registeredKeyboardHandler()) left += (left.empty() ? "" : " and ") + std::string("keyboardHandlerUnregister");
   if (left.empty()) return;
   host.forgetRegistrations();
-  noteMisuse("unloaded without " + left);
+  host.violate(Rule::UnloadRegistered, "unloaded without " + left);
 }
 
 void unloadForSession(HMODULE plugin) {
@@ -227,7 +227,14 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   if (g_trace.misuses != 0)
     report("warning: the plug-in broke the host's rules " + std::to_string(g_trace.misuses) +
            " times (the 'misuse' lines of the trace)");
+  for (const std::string& warning : ruleWarnings(host.ruleTallies())) report("warning: " + warning);
   return code;
+}
+
+void endStrictSession(Rule rule, const std::string& what, std::uint64_t native) {
+  abandon("the plug-in broke a host rule (strict) in frame " + std::to_string(StandinHost::instance().frame()) + ": " +
+              ruleId(rule) + ": " + withNativeName(what, native),
+          kExitMisbehaved);
 }
 
 // --scenario-from-trace TRACE SCENARIO: writes a scenario that plays the session again.
@@ -267,15 +274,6 @@ std::string fullPath(const char* path) {
 
 ScriptScheduler* activeScheduler() { return g_scheduler; }
 
-void noteMisuse(const std::string& what, std::uint64_t native) {
-  note(EventKind::Misuse, what);
-  if (!g_strict) return;
-  // The trace keeps the hash alone; the message names the native too.
-  std::string message = what;
-  const std::size_t at = native != 0 ? message.find(hex(native, 16)) : std::string::npos;
-  if (at != std::string::npos) message.replace(at, 18, nativeWords(native));
-  abandon("the plug-in broke a host rule (strict): " + message, kExitMisbehaved);
-}
 
 void flushTrace() {
   EnterCriticalSection(&g_trace.lock);
@@ -311,6 +309,7 @@ int runSession(int argc, char** argv) {
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);
+  g_progress.runnerThread = GetCurrentThreadId();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
@@ -340,7 +339,7 @@ int runSession(int argc, char** argv) {
   }
   StandinHost::instance().reset();
   scenario.applyTo(StandinHost::instance());
-  g_strict = scenario.strict;
+  if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
   g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
   Watchdog watchdog(scenario.caps.stallMs);
   int code = playLoaded(scenario, pluginPath);

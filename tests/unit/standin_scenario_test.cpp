@@ -130,7 +130,7 @@ TEST(ScenarioParser, DefaultsKeepASessionShortAndCapped) {
 // Each bad line stands on line 2, after a comment line.
 TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
   const struct {
-    const char* line;
+    std::string line;  // may hold a NUL byte
     const char* message;
   } cases[] = {
       {"answer 0x10 foo 1", "scenario.txt:2: unknown answer kind 'foo'"},
@@ -181,6 +181,9 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"expect call 0x10 frame 2 &zz", "scenario.txt:2: bad argument 'zz'"},
       {"expect line Log.log", "scenario.txt:2: missing text of the line"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
+      {std::string("answer 0x10 vector 1.5\0garbage 2 3", 34), "scenario.txt:2: a NUL byte in '1.5\\x00garbage'"},
+      {"allow NO-SUCH-RULE", "scenario.txt:2: unknown rule 'NO-SUCH-RULE' (expected one of CALL-WITHOUT-INIT, "},
+      {"expect calls text-hash x", "scenario.txt:2: bad number of calls 'x'"},
   };
   for (const auto& c : cases) {
     const std::string error = errorOf(std::string("# comment\n") + c.line + "\n");
@@ -286,13 +289,44 @@ TEST(NamesFile, NamesNativesForLaterLinesAndRefusesBadLines) {
       {"0x1234", "test.names:2: missing name after 0x1234"},
       {"0xZZ name", "test.names:2: bad native hash '0xZZ'"},
       {"0x1234 2nd native", "test.names:2: a name must not start like a number: '2nd native'"},
+      {"0x0 nothing", "test.names:2: no native has the hash 0x0"},
+      {"0x9999 text-hash", "test.names:2: the name 'text-hash' is given to 0xFD340785ADF8CFB7 already (the stand-in's own name)"},
+      {"0x1234 name (int, string)", "test.names:2: unknown parameter kind 'string'"},
+      {"0x1234 name (int) -> text", "test.names:2: unknown result kind 'text'"},
+      {"0x1234 name (int", "test.names:2: missing ')' after the parameters"},
+      {"0x1234 name (int) bool", "test.names:2: unexpected 'bool' after the parameters (expected '-> KIND')"},
+      {"0x1234 \"bell\\x07\"", "test.names:2: a name holds printable characters only, not 'bell\\x07'"},
   };
   for (const auto& c : cases) {
     std::ofstream(path, std::ios::binary) << "# line 1\n" << c.line << "\n";
     const std::string error = errorOf("names \"" + path + "\"\n");
     EXPECT_EQ(error.substr(error.find("test.names")).rfind(c.message, 0), 0u) << c.line << "\n  gave: " << error;
   }
-  EXPECT_EQ(errorOf("names no-such.names\n"), "no-such.names: cannot open the names file");
+  EXPECT_EQ(errorOf("frames 2\nnames no-such.names\n"), "scenario.txt:2: cannot open the names file 'no-such.names'");
+}
+
+// One name for two natives is refused wherever the two lines are, naming
+// both; parameters declared are kept by slot; the text hash needs no file.
+TEST(NamesFile, NamesAreUniqueAndDeclarationsKeptBySlot) {
+  const std::string first = ::testing::TempDir() + "/first.names", second = ::testing::TempDir() + "/second.names";
+  std::ofstream(first, std::ios::binary) << "0x1111 shoot (handle, vector, text, out) -> bool\n0x1112 fire now\n";
+  std::ofstream(second, std::ios::binary) << "# the other file\n0x2222 shoot\n";
+  EXPECT_EQ(errorOf("names \"" + first + "\"\nnames \"" + second + "\"\n"),
+            second + ":2: the name 'shoot' is given to 0x0000000000001111 already (" + first + ":1)");
+  std::ofstream(second, std::ios::binary) << "0x2222 fire-now\n";
+  EXPECT_EQ(errorOf("names \"" + second + "\"\n"),
+            second + ":1: the name 'fire-now' is given to 0x0000000000001112 already (" + first + ":2)");
+  const auto* shoot = standin::nativeSignature(0x1111);
+  ASSERT_NE(shoot, nullptr);
+  using K = standin::ValueKind;
+  EXPECT_EQ(shoot->slots, (std::vector<K>{K::Handle, K::Vector, K::Vector, K::Vector, K::Text, K::Out}));
+  EXPECT_EQ(shoot->result, K::Bool);
+  EXPECT_EQ(shoot->declaration, "(handle, vector, text, out) -> bool");
+  EXPECT_EQ(parse("expect calls text-hash 1\n").expectations.at(0).native, standin::kTextHashNative);
+  // A long word is cut in the message, which stays one short line.
+  const std::string error = errorOf("frames " + std::string(100000, '7') + "\n");
+  EXPECT_LT(error.size(), 300u) << error;
+  EXPECT_NE(error.find("(100000 bytes)"), std::string::npos) << error;
 }
 
 TEST(Expectations, StarsInALineStandForAnyText) {

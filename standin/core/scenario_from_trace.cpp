@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "float_text.h"
 #include "game_clock.h"
 #include "game_text_hash.h"
 #include "native_names.h"
@@ -29,25 +30,6 @@ constexpr const char* kCallsCapStop = "plug-in made more than ";
 
 std::string number(std::uint64_t value) { return value < 0x10000 ? std::to_string(value) : hex(value, 1); }
 
-// The shortest decimal that reads back as the same float; hex for the rest.
-std::string floatWord(std::uint64_t bits) {
-  float value;
-  const auto low = static_cast<std::uint32_t>(bits);
-  std::memcpy(&value, &low, sizeof value);
-  if (!std::isfinite(value)) return hex(low, 8);
-  // Without an exponent where one does (30, not 3e+01).
-  std::string shortest;
-  for (int digits = 1; digits <= 9; ++digits) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-    const float back = std::strtof(text, nullptr);
-    if (back != value || std::signbit(back) != std::signbit(value)) continue;
-    if (!std::strchr(text, 'e')) return text;
-    if (shortest.empty()) shortest = text;
-  }
-  return shortest;
-}
-
 // One call's answer as a scenario writes it.
 std::string answerWords(const HostEvent& call) {
   const std::uint64_t* r = call.results;
@@ -56,7 +38,7 @@ std::string answerWords(const HostEvent& call) {
     if ((r[0] | r[1] | r[2]) > 0xFFFFFFFFull)
       throw TraceError("frame " + std::to_string(call.frame) + ": native " + hex(call.hash, 16) +
                        " answered three slots with upper halves, which no scenario answers");
-    words = "vector " + floatWord(r[0]) + " " + floatWord(r[1]) + " " + floatWord(r[2]);
+    words = "vector " + floatText(r[0]) + " " + floatText(r[1]) + " " + floatText(r[2]);
   } else if (r[0] > 0xFFFFFFFFull) {
     words = "whole " + hex(r[0], 16);
   } else if (r[0] != 0) {

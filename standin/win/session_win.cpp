@@ -12,6 +12,7 @@
 #include "scenario.h"
 #include "scenario_from_trace.h"
 #include "script_scheduler_win.h"
+#include "short_view.h"
 #include "standin_host.h"
 #include "trace.h"
 #include "watchdog_win.h"
@@ -262,6 +263,26 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
   return kExitOk;
 }
 
+// --short-view SCENARIO TRACE: the trace in short, natives named by the scenario's names files.
+int printShortView(const char* scenarioPath, const char* tracePath) {
+  std::ifstream in(tracePath, std::ios::binary);
+  if (!in) {
+    report(std::string("cannot read the trace ") + tracePath);
+    return kExitUsage;
+  }
+  std::string text;
+  try {
+    const GameClock clock(loadScenarioFile(scenarioPath).fps);
+    for (const std::string& line : shortView(readTrace(in), clock)) text += line + "\n";
+  } catch (const std::runtime_error& error) {  // a scenario or a trace that does not read
+    report(error.what());
+    return kExitUsage;
+  }
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  return kExitOk;
+}
+
 }  // namespace
 
 Progress& progress() { return g_progress; }
@@ -303,9 +324,10 @@ void abandon(const std::string& message, ExitCode code) {
 
 int runSession(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
+  if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, or standin.exe --scenario-from-trace TRACE SCENARIO "
-           "(see standin/README.md)");
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace TRACE SCENARIO, "
+           "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);

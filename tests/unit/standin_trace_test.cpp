@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "game_text_hash.h"
 #include "quoted_text.h"
 #include "scenario.h"
+#include "native_names.h"
 #include "scenario_from_trace.h"
+#include "short_view.h"
 #include "trace.h"
 
 namespace {
@@ -236,6 +239,35 @@ TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
   EXPECT_EQ(standin::traceDifference(a, b, false), "line 1: 1 load \"A.asi\" | 1 load \"B.asi\"");
   EXPECT_EQ(standin::traceDifference(a, b, true), "");
   EXPECT_EQ(standin::traceDifference(a, a + "2 wait 0\n", true), "line 3: (end) | 2 wait 0");
+}
+
+// The short view names natives, shows declared floats and vectors as numbers,
+// gathers repeats and alike frames, and tells the frames the script slept.
+TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
+  std::ofstream(::testing::TempDir() + "/view.names", std::ios::binary)
+      << "0x5551 entity coords (handle, int) -> vector\n0x5552 set speed (float, vector)\n";
+  standin::loadNamesFile(::testing::TempDir() + "/view.names");
+  std::istringstream trace(
+      "1 load \"P.asi\"\n1 scriptRegister self\n1 wait 50\n"
+      "4 call 0x0000000000005551 0x00000000FFFFFFFE 0x0000000000000001 -> 0x000000003F800000 0x0000000040000000 "
+      "0x0000000040400000\n"
+      "4 call 0x0000000000005552 0x000000003FC00000 0x0000000000000000 0x00000000BF800000 0x0000000000000000\n"
+      "4 call 0xFD340785ADF8CFB7 \"a\" -> 0x00000000CA2E9442\n4 call 0xFD340785ADF8CFB7 \"b\" -> 0x0000000000000001\n"
+      "4 call 0x0000000000000009 &0x00000005\n4 call 0x0000000000000009 &0x00000005\n4 wait 0\n"
+      "5 key 0x00000020 repeats=1 scan=0 extended=0 alt=0 was-down=1 up-now=1 no-handler\n"
+      "5 call 0x0000000000000009 &0x00000005\n5 wait 0\n6 call 0x0000000000000009 &0x00000005\n6 wait 0\n"
+      "7 unload\n");
+  EXPECT_EQ(standin::shortView(standin::readTrace(trace), standin::GameClock(60)),
+            (std::vector<std::string>{
+                "    frame  game time  what happened (natives by name; 0x1 for 0x0000000000000001)",
+                "        1       0 ms  load \"P.asi\"; scriptRegister self; wait 50 ms",
+                "      2-3      16 ms  (script asleep)",
+                "        4      50 ms  entity coords(0xFFFFFFFE, 0x1) -> 1, 2, 3; set speed(1.5, (0, -1, 0)); text hash x2 "
+                "(text hash(\"a\") -> 0xCA2E9442 ... text hash(\"b\") -> 0x1); 0x9(&0x5) x2; wait 0 ms",
+                "        5      66 ms  key 0x00000020 up (no handler); 0x9(&0x5); wait 0 ms",
+                "        6      83 ms  0x9(&0x5); wait 0 ms",
+                "        7     100 ms  unload",
+            }));
 }
 
 }  // namespace

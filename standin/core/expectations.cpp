@@ -90,13 +90,17 @@ Expectation parseExpectation(Words& words) {
 }
 
 ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::string source)
-    : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {}
+    : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {
+  for (std::size_t i = 0; i < expectations_.size(); ++i)
+    if (expectations_[i].kind != Expectation::Kind::Line) byNative_[expectations_[i].native].push_back(i);
+}
 
 void ExpectationCheck::see(const HostEvent& event) {
   if (event.kind != EventKind::Call) return;
-  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+  const auto own = byNative_.find(event.hash);
+  if (own == byNative_.end()) return;
+  for (std::size_t i : own->second) {
     const Expectation& expected = expectations_[i];
-    if (expected.kind == Expectation::Kind::Line || expected.native != event.hash) continue;
     Seen& seen = seen_[i];
     const bool inFrames = event.frame >= expected.firstFrame && event.frame <= expected.lastFrame;
     const bool listed = expected.kind == Expectation::Kind::Call || inFrames;

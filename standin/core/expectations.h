@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ class ExpectationCheck {
 
   std::vector<Expectation> expectations_;
   std::vector<Seen> seen_;
+  // Each native's expectations, so a call looks at its own alone.
+  std::map<std::uint64_t, std::vector<std::size_t>> byNative_;
   std::string source_;
 };
 

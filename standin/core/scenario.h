@@ -31,6 +31,7 @@ struct KeyMessage {
 
 // Limits that keep a session finite whatever the plug-in does.
 struct ScenarioCaps {
+  static constexpr std::uint64_t kLargest = 100000000;  // for calls-per-frame and frames
   std::uint64_t callsPerFrame = 10000;  // native calls between two waits
   std::uint64_t frames = 100000;        // the most frames a scenario may ask for
   std::uint64_t stallMs = 10000;        // wall-clock time without any call to the host

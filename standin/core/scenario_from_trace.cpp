@@ -36,8 +36,8 @@ std::string answerWords(const HostEvent& call) {
   std::string words;
   if (r[1] != 0 || r[2] != 0) {
     if ((r[0] | r[1] | r[2]) > 0xFFFFFFFFull)
-      throw TraceError("frame " + std::to_string(call.frame) + ": native " + hex(call.hash, 16) +
-                       " answered three slots with upper halves, which no scenario answers");
+      throw TraceError("native " + hex(call.hash, 16) + " answered three slots with upper halves, which no scenario answers",
+                       call.traceLine);
     words = "vector " + floatText(r[0]) + " " + floatText(r[1]) + " " + floatText(r[2]);
   } else if (r[0] > 0xFFFFFFFFull) {
     words = "whole " + hex(r[0], 16);
@@ -158,6 +158,32 @@ std::string keyWords(const HostEvent& key) {
   return words;
 }
 
+// Refuses what no session makes, so that the scenario written always reads.
+void refuseImpossible(const std::vector<HostEvent>& events) {
+  std::uint64_t frame = 1;
+  bool loaded = false, unloaded = false, stopped = false;
+  for (const HostEvent& event : events) {
+    const auto refuse = [&](const std::string& why) { throw TraceError(why, event.traceLine); };
+    if (event.frame < frame) refuse("frame " + std::to_string(event.frame) + " after frame " + std::to_string(frame) +
+                                    ": a session's frames never go back");
+    // The unload lines carry the frame after the last one played.
+    if (event.frame > ScenarioCaps::kLargest + 1)
+      refuse("frame " + std::to_string(event.frame) + " is beyond the most frames a session plays (" +
+             std::to_string(ScenarioCaps::kLargest) + ")");
+    frame = event.frame;
+    if ((event.kind == EventKind::Key || event.kind == EventKind::Load) && stopped)
+      refuse(std::string(traceKindName(event.kind)) + " after the session stopped");
+    if (event.kind == EventKind::Load && loaded && !unloaded) refuse("a second load with no unload before it");
+    if (event.kind == EventKind::Load && loaded && frame < 2) refuse("a reload before frame 2, which no session makes");
+    if (event.kind == EventKind::Call && event.args.size() > kMostPushes)
+      refuse("a call with " + std::to_string(event.args.size()) + " arguments, more than a session records (" +
+             std::to_string(kMostPushes) + ")");
+    if (event.kind == EventKind::Load) loaded = true;
+    if (event.kind == EventKind::Load || event.kind == EventKind::Unload) unloaded = event.kind == EventKind::Unload;
+    stopped = stopped || event.kind == EventKind::Stop;
+  }
+}
+
 Recorded record(const std::vector<HostEvent>& events) {
   Recorded seen;
   seen.frames = framesPlayed(events);
@@ -176,6 +202,7 @@ Recorded record(const std::vector<HostEvent>& events) {
         // A session stopped by the cap on calls stops again only under the same cap.
         if (event.detail.rfind(kCallsCapStop, 0) == 0)
           seen.callsCap = std::strtoull(event.detail.c_str() + std::strlen(kCallsCapStop), nullptr, 10);
+        if (seen.callsCap > ScenarioCaps::kLargest) throw TraceError("a cap on calls no scenario sets", event.traceLine);
         break;
       case EventKind::Call: {
         FrameCalls& frame = seen.calls[event.hash][event.frame];
@@ -262,6 +289,7 @@ bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const st
 }  // namespace
 
 std::string scenarioFromTrace(const std::vector<HostEvent>& events) {
+  refuseImpossible(events);
   const Recorded seen = record(events);
   std::ostringstream out;
   out << "# Plays a recorded session again (standin.exe --scenario-from-trace).\n";
@@ -281,6 +309,13 @@ std::string scenarioFromTrace(const std::vector<HostEvent>& events) {
   for (const auto& [native, frames] : seen.calls) writeAnswers(out, native, frames);
   out << "\n# How often each native was called.\n";
   for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  // What is written must read; the checks above should see to it.
+  std::istringstream written(out.str());
+  try {
+    parseScenario(written, "the scenario written");
+  } catch (const ScenarioError& error) {
+    throw TraceError(std::string("the trace holds what no session makes: ") + error.what());
+  }
   return out.str();
 }
 

@@ -13,7 +13,6 @@ namespace standin {
 
 namespace {
 
-constexpr std::uint64_t kLargestCap = 100000000;
 constexpr std::uint64_t kLargestStallMs = 600000;
 constexpr std::uint64_t kLargestArgumentIndex = 63;
 
@@ -182,11 +181,9 @@ void ScenarioParser::parseKey(Words& words) {
   key.frame = parseFrame(words.take("frame of the key message"));
   key.code = static_cast<HostDword>(parseWord(words.take("key code"), "key code"));
   while (!words.done()) parseKeyField(words.take("key field"), key);
-  // Stable by frame: messages of one frame keep the order they were written in.
-  auto at = scenario_.keys.begin();
-  while (at != scenario_.keys.end() && at->frame <= key.frame) ++at;
-  keyLines_.insert(keyLines_.begin() + (at - scenario_.keys.begin()), line_);
-  scenario_.keys.insert(at, key);
+  // In the order written; sorted by frame once all are read.
+  keyLines_.push_back(line_);
+  scenario_.keys.push_back(key);
 }
 
 // "reload F" before frame F; "reload every N" before frames N+1, 2N+1, ...
@@ -230,7 +227,7 @@ void ScenarioParser::parseCap(Words& words) {
   if (!target || name.quoted)
     throw LineError("unknown cap " + shownWord(name.text) +
                     " (expected calls-per-frame, frames or stall-ms)");
-  *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : kLargestCap, "cap");
+  *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : ScenarioCaps::kLargest, "cap");
   if (*target == 0) throw LineError("a cap must be at least 1");
   if (target == &caps.frames) capFramesLine_ = line_;
 }
@@ -244,6 +241,9 @@ void ScenarioParser::finish() {
       refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
                                  ", but the session has only " + std::to_string(scenario_.frames) +
                                  " frames");
+  // Stable: messages of one frame keep the order they were written in.
+  std::stable_sort(scenario_.keys.begin(), scenario_.keys.end(),
+                   [](const KeyMessage& a, const KeyMessage& b) { return a.frame < b.frame; });
   for (const Expectation& expected : scenario_.expectations)
     if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
       refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +

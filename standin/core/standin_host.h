@@ -45,6 +45,7 @@ struct HostEvent {
   std::uint32_t waitMs = 0;          // Wait
   const void* pointer = nullptr;     // registrations: the module or the function
   std::string detail;                // Load, Stop, Misuse; Key: "no handler" when not delivered
+  std::size_t traceLine = 0;         // read back from a trace: its line there
 };
 
 // The game and its script host, as far as a plug-in can see them: answers

@@ -35,15 +35,26 @@ class TraceWriter {
   const void* keyboardHandler_ = nullptr;
 };
 
-// A trace line that does not read; its message starts "line N: ".
+// A trace that does not read, or holds what no session makes; its message
+// starts "line N: " when one line shows it.
 class TraceError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TraceError(const std::string& reason, std::size_t line = 0)
+      : std::runtime_error(line == 0 ? reason : "line " + std::to_string(line) + ": " + reason),
+        line_(line), reason_(reason) {}
+  std::size_t line() const { return line_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::size_t line_;
+  std::string reason_;
 };
 
-// Reads a trace back into events. Registrations carry self/other/registered
-// in `detail` instead of a pointer; blank lines and '#' comment lines are skipped.
-std::vector<HostEvent> readTrace(std::istream& in);
+// Reads a trace back into events, each with its line number. Registrations
+// carry self/other/registered in `detail` instead of a pointer; blank lines
+// and '#' comment lines are skipped. `whole` refuses a trace whose last line
+// has no line feed: one cut short, as by a full disk or a copy stopped early.
+std::vector<HostEvent> readTrace(std::istream& in, bool whole = false);
 
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);

@@ -1,4 +1,5 @@
 #include <istream>
+#include <iterator>
 
 #include "quoted_text.h"
 #include "scenario_words.h"
@@ -60,14 +61,17 @@ void readCall(Words& words, HostEvent& call) {
 
 void readKey(Words& words, HostEvent& key) {
   static const char* const names[] = {"repeats=", "scan=", "extended=", "alt=", "was-down=", "up-now="};
+  // What the handler's parameters hold: a 16-bit count, an 8-bit scan code, four 32-bit flags.
+  static const std::uint64_t largest[] = {0xFFFF, 0xFF, 0x80000000ull, 0x80000000ull, 0x80000000ull, 0x80000000ull};
   key.args.push_back(parseUnsigned(words.take("key code"), 0xFFFFFFFFull, "key code"));
-  for (const char* name : names) {
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    const char* name = names[i];
     const std::string field = words.take(name).text;
     const std::string prefix(name);
     if (field.compare(0, prefix.size(), prefix) != 0) throw LineError("expected " + prefix + "N");
     const std::string value = field.substr(prefix.size());
-    const bool negative = !value.empty() && value[0] == '-';
-    std::uint64_t number = parseUnsigned({negative ? value.substr(1) : value, false}, 0x80000000ull, name);
+    const bool negative = i >= 2 && !value.empty() && value[0] == '-';
+    std::uint64_t number = parseUnsigned({negative ? value.substr(1) : value, false}, largest[i], name);
     key.args.push_back(static_cast<std::uint32_t>(negative ? 0 - number : number));
   }
   if (!words.done()) {
@@ -101,16 +105,18 @@ HostEvent readLine(Words& words) {
 
 }  // namespace
 
-std::vector<HostEvent> readTrace(std::istream& in) {
+std::vector<HostEvent> readTrace(std::istream& in, bool whole) {
   std::vector<HostEvent> events;
   std::string line;
   for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (whole && in.eof()) throw TraceError("the trace ends inside this line, with no line feed: it was cut short", lineNumber);
     try {
       Words words(tokenizeLine(line));
       if (!words.done()) events.push_back(readLine(words));
     } catch (const LineError& error) {
-      throw TraceError("line " + std::to_string(lineNumber) + ": " + printableText(error.what()));
+      throw TraceError(printableText(error.what()), lineNumber);
     }
+    if (!events.empty() && events.back().traceLine == 0) events.back().traceLine = lineNumber;
   }
   return events;
 }

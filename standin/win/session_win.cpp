@@ -1,5 +1,6 @@
 #include "session_win.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -110,11 +111,14 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
           kExitCrashed);
 }
 
+// The scenario's keys are sorted by frame: a frame finds its own without looking at the rest.
 void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
-  std::vector<KeyMessage> batch;
-  for (const KeyMessage& key : keys)
-    if (key.frame == frame) batch.push_back(key);
-  if (batch.empty()) return;
+  const auto byFrame = [](const KeyMessage& key, std::uint64_t f) { return key.frame < f; };
+  const auto first = std::lower_bound(keys.begin(), keys.end(), frame, byFrame);
+  auto last = first;
+  while (last != keys.end() && last->frame == frame) ++last;
+  if (first == last) return;
+  const std::vector<KeyMessage> batch(first, last);
   g_progress.phase = "in its keyboard handler";
   courier.deliver(batch);
   heartbeat();
@@ -247,9 +251,10 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
   }
   std::string scenario;
   try {
-    scenario = scenarioFromTrace(readTrace(in));
+    scenario = scenarioFromTrace(readTrace(in, true));
   } catch (const TraceError& error) {
-    report(std::string(tracePath) + ": " + error.what());
+    const std::string line = error.line() == 0 ? "" : ":" + std::to_string(error.line());
+    report(std::string(tracePath) + line + ": " + error.reason());
     return kExitUsage;
   }
   std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);

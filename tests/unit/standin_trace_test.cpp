@@ -157,6 +157,8 @@ TEST(TraceReader, RefusesBadLinesNamingTheLine) {
       {"1 key 0x41 repeats=1", "line 2: missing scan="},
       {"1 key 0x41 repeats=1 scan=0 extended=0 alt=0 was-down=0 down=0", "line 2: expected up-now=N"},
       {"1 load Vantomere.asi", "line 2: expected a quoted text"},
+      {"1 key 0x41 repeats=70000 scan=0 extended=0 alt=0 was-down=0 up-now=0", "line 2: bad repeats= '70000'"},
+      {"1 key 0x41 repeats=1 scan=300 extended=0 alt=0 was-down=0 up-now=0", "line 2: bad scan= '300'"},
   };
   for (const auto& c : cases) {
     try {
@@ -216,8 +218,42 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
   EXPECT_EQ(played.answers.find(1, 0x10, 2)->outWrites.size(), 0u) << "the third call in frame 1 as the second";
   EXPECT_EQ(played.answers.find(4, 0xFD340785ADF8CFB7, 0), nullptr) << "the game's own hash needs no answer";
 
-  std::istringstream broken("1 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n");
-  EXPECT_THROW(standin::scenarioFromTrace(standin::readTrace(broken)), standin::TraceError);
+}
+
+// Traces no session makes, and one cut short, are refused naming the line
+// that shows it: a scenario written from a trace always reads.
+TEST(ScenarioFromTrace, RefusesWhatNoSessionMakesNamingTheLine) {
+  const std::string start = "1 load \"P.asi\"\n1 scriptRegister self\n";
+  const struct {
+    std::string trace;
+    std::size_t line;
+    const char* reason;
+  } cases[] = {
+      {start + "1 wait 0\n2 call 0x0000000000000010 -> 0x0000000000000001", 4, "the trace ends inside this line"},
+      {start + "200000000 wait 0\n", 3, "frame 200000000 is beyond the most frames a session plays (100000000)"},
+      {start + "1 load \"P.asi\"\n", 3, "a second load with no unload before it"},
+      {start + "1 unload\n1 load \"P.asi\"\n", 4, "a reload before frame 2, which no session makes"},
+      {start + "3 wait 0\n2 wait 0\n", 4, "frame 2 after frame 3: a session's frames never go back"},
+      {start + "2 stop \"stuck\"\n2 key 0x00000041 repeats=1 scan=0 extended=0 alt=0 was-down=0 up-now=0\n", 4,
+       "key after the session stopped"},
+      {start + "2 call 0x0000000000000010" + [] {
+         std::string slots;
+         for (int i = 0; i < 64; ++i) slots += " 0x0000000000000000";
+         return slots + " &0x00000001\n";
+       }(), 3, "a call with 65 arguments, more than a session records (64)"},
+      {start + "2 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n", 3,
+       "native 0x0000000000000020 answered three slots with upper halves"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.trace);
+    try {
+      standin::scenarioFromTrace(standin::readTrace(in, true));
+      ADD_FAILURE() << c.trace << "\nwas accepted";
+    } catch (const standin::TraceError& error) {
+      EXPECT_EQ(error.line(), c.line) << c.trace << "\n  gave: " << error.what();
+      EXPECT_EQ(error.reason().rfind(c.reason, 0), 0u) << c.trace << "\n  gave: " << error.what();
+    }
+  }
 }
 
 TEST(ScenarioFromTrace, ANativeCalledNowAndThenGetsAFewExpectationLines) {

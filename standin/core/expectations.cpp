@@ -34,6 +34,32 @@ void parseOptionalFrames(Words& words, Expectation& expected) {
   words.expectEnd();
 }
 
+// "nothing", or "NATIVE ARG...; NATIVE ARG...", where ';' may stand alone or end a word.
+void parseSequence(Words& words, std::vector<ExpectedCall>& calls) {
+  if (words.peek() == "nothing") {
+    words.take("'nothing'");
+    words.expectEnd();
+    return;
+  }
+  bool callEnded = true;
+  while (!words.done()) {
+    Token word = words.take("call");
+    const bool endsCall = !word.quoted && !word.text.empty() && word.text.back() == ';';
+    if (endsCall) word.text.pop_back();
+    if (!word.text.empty() || word.quoted) {
+      if (callEnded) calls.push_back({parseNative(word), {}});
+      else calls.back().arguments.push_back(parseArgument(word));
+      callEnded = false;
+    }
+    if (endsCall) {
+      if (callEnded) throw LineError("a ';' with no call before it");
+      callEnded = true;
+    }
+  }
+  if (calls.empty()) throw LineError("missing calls (or 'nothing') after the frames");
+  if (callEnded) throw LineError("a ';' with no call after it");
+}
+
 std::string framesWords(const Expectation& expected) {
   if (expected.firstFrame == 1 && expected.lastFrame == kLastFrame) return "";
   if (expected.firstFrame == expected.lastFrame) return " in frame " + std::to_string(expected.firstFrame);
@@ -83,20 +109,32 @@ Expectation parseExpectation(Words& words) {
     expected.firstFrame = expected.lastFrame = parseFrame(words.take("frame"));
     expected.anyArguments = words.done();
     while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
+  } else if (kind.text == "frame" || kind.text == "frames") {
+    expected.kind = Expectation::Kind::Sequence;
+    const FrameRange range = parseFrameRange(words.take("frame or frame range"));
+    expected.firstFrame = range.first;
+    expected.lastFrame = range.last;
+    parseSequence(words, expected.sequence);
   } else {
-    throw LineError("unknown expectation " + shownWord(kind.text) + " (expected calls, call, no-call or line)");
+    throw LineError("unknown expectation " + shownWord(kind.text) + " (expected calls, call, no-call, line, frame or frames)");
   }
   return expected;
 }
 
 ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::string source)
     : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {
-  for (std::size_t i = 0; i < expectations_.size(); ++i)
-    if (expectations_[i].kind != Expectation::Kind::Line) byNative_[expectations_[i].native].push_back(i);
+  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+    const Expectation& expected = expectations_[i];
+    if (expected.kind == Expectation::Kind::Sequence)
+      sequences_.add({expected.line, expected.firstFrame, expected.lastFrame, expected.sequence});
+    else if (expected.kind != Expectation::Kind::Line)
+      byNative_[expected.native].push_back(i);
+  }
 }
 
 void ExpectationCheck::see(const HostEvent& event) {
   if (event.kind != EventKind::Call) return;
+  sequences_.see(event);
   const auto own = byNative_.find(event.hash);
   if (own == byNative_.end()) return;
   for (std::size_t i : own->second) {
@@ -168,8 +206,10 @@ std::vector<std::string> ExpectationCheck::failures(const std::string& folder) c
           messages.push_back(where + "a line " + quoteText(expected.text) + " in " + expected.file + ", but " + failure);
         break;
       }
+      case Expectation::Kind::Sequence: break;  // told below, by the check of ordered lists
     }
   }
+  for (std::string& failure : sequences_.failures(source_)) messages.push_back(std::move(failure));
   return messages;
 }
 

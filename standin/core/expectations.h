@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "sequence_check.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -14,7 +15,7 @@ class Words;
 
 // What a scenario says the session must show, checked when it ends.
 struct Expectation {
-  enum class Kind { Calls, Call, NoCall, Line };
+  enum class Kind { Calls, Call, NoCall, Line, Sequence };
   Kind kind = Kind::Calls;
   std::size_t line = 0;  // in the scenario file
   std::uint64_t native = 0;
@@ -25,11 +26,14 @@ struct Expectation {
   std::vector<std::string> arguments;  // Call: each as the trace writes it
   std::string file;  // Line: relative to the working folder
   std::string text;  // Line: '*' stands for any run of characters
+  std::vector<ExpectedCall> sequence;  // Sequence: every call of each frame, in order
 };
 
 // Reads what follows "expect" on a scenario line; throws LineError.
 //   calls NATIVE N [frames F-L] | call NATIVE frame F [ARG...]
 //   no-call NATIVE [frames F-L] | line FILE TEXT
+//   frame F CALL; CALL; ... | frames F-L CALL; ... | frames F-L nothing
+// where CALL is NATIVE ARG...
 Expectation parseExpectation(Words& words);
 
 // Watches a session's events as they pass, then tells which expectations failed.
@@ -54,6 +58,13 @@ class ExpectationCheck {
   };
 
   std::string lineFailure(const Expectation& expected, const std::string& folder) const;
+
+ public:
+  // The frames played to their end: ordered lists are checked up to there.
+  void setFramesPlayed(std::uint64_t frames) { sequences_.setFramesPlayed(frames); }
+
+ private:
+  SequenceCheck sequences_;
 
   std::vector<Expectation> expectations_;
   std::vector<Seen> seen_;

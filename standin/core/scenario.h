@@ -75,5 +75,7 @@ void loadNamesFile(const std::string& path);
 // The working folder of a scenario: `folder` when absolute, otherwise taken
 // relative to the folder that holds the scenario file.
 std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder);
+// Whether a path starts at a root or a drive letter.
+bool isAbsolutePath(const std::string& path);
 
 }  // namespace standin

@@ -1,6 +1,7 @@
 #include "scenario_from_trace.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "native_names.h"
 #include "quoted_text.h"
 #include "scenario.h"
+#include "scenario_tokens.h"
 #include "trace.h"
 
 namespace standin {
@@ -29,6 +31,17 @@ constexpr std::size_t kMostStretches = 8;
 constexpr const char* kCallsCapStop = "plug-in made more than ";
 
 std::string number(std::uint64_t value) { return value < 0x10000 ? std::to_string(value) : hex(value, 1); }
+
+// A native as a scenario line names it: by its name, '-' for its spaces, or
+// quoted when it holds more than letters, digits, spaces, '-' and '_'.
+std::string nativeWord(std::uint64_t hash) {
+  std::string name = nativeName(hash);
+  if (name.empty()) return hex(hash, 16);
+  for (char c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '-' && c != '_') return quoteText(name);
+  std::replace(name.begin(), name.end(), ' ', '-');
+  return name;
+}
 
 // One call's answer as a scenario writes it.
 std::string answerWords(const HostEvent& call) {
@@ -184,10 +197,11 @@ void refuseImpossible(const std::vector<HostEvent>& events) {
   }
 }
 
-Recorded record(const std::vector<HostEvent>& events) {
+Recorded record(const std::vector<HostEvent>& events, std::uint32_t fps) {
   Recorded seen;
   seen.frames = framesPlayed(events);
-  seen.fps = frameRate(events);
+  // A trace without a header was written before traces told their frame rate.
+  seen.fps = fps != 0 ? fps : frameRate(events);
   bool loaded = false;
   std::map<std::uint64_t, std::uint64_t> callsInFrame;
   for (const HostEvent& event : events) {
@@ -228,7 +242,7 @@ void writeAnswers(std::ostream& out, std::uint64_t native, const std::map<std::u
   const auto common = std::max_element(usage.begin(), usage.end(),
                                        [](const auto& a, const auto& b) { return a.second < b.second; });
   const std::string fallback = common->first;
-  const std::string name = hex(native, 16);
+  const std::string name = nativeWord(native);
   if (!fallback.empty()) out << "answer " << name << " " << fallback << "\n";
   auto writeRange = [&](std::uint64_t first, std::uint64_t last, const std::string& sequence) {
     out << "answer " << name << (first == last ? " frame " + std::to_string(first)
@@ -276,10 +290,54 @@ void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<s
   }
   for (std::size_t i = 0; i < stretches.size(); ++i) {
     const std::uint64_t first = stretches[i].first;
-    out << "expect calls " << hex(native, 16) << " " << stretches[i].second << " frames " << first << "-";
+    out << "expect calls " << nativeWord(native) << " " << stretches[i].second << " frames " << first << "-";
     if (i + 1 < stretches.size()) out << stretches[i + 1].first - 1;
     out << "\n";
   }
+}
+
+// One call as an ordered list names it: the native and its arguments, numbers without leading zeros.
+std::string callWords(const HostEvent& call) {
+  std::string words = nativeWord(call.hash);
+  for (unsigned a = 0; a < call.args.size(); ++a) words += " " + shortSlot(traceArgument(call, a));
+  return words;
+}
+
+// Every frame's calls in order; frames in a row that made the same share a line.
+void writeSequences(std::ostream& out, const std::vector<HostEvent>& events, std::uint64_t frames) {
+  std::vector<std::string> calls(frames + 1);
+  for (const HostEvent& event : events)
+    if (event.kind == EventKind::Call && event.frame <= frames)
+      calls[event.frame] += (calls[event.frame].empty() ? "" : "; ") + callWords(event);
+  for (std::uint64_t first = 1, last = 1; first <= frames; first = last + 1) {
+    for (last = first; last < frames && calls[last + 1] == calls[first];) ++last;
+    out << "expect " << (first == last ? "frame " + std::to_string(first)
+                                       : "frames " + std::to_string(first) + "-" + std::to_string(last))
+        << " " << (calls[first].empty() ? "nothing" : calls[first]) << "\n";
+  }
+}
+
+// The names files and allowed rules the session ran with, loaded so the lines that follow may name natives.
+void writeHeaderDirectives(std::ostream& out, const TraceHeader& header) {
+  for (const std::string& names : header.namesFiles) {
+    try {
+      loadNamesFile(names);
+    } catch (const std::runtime_error& error) {  // a names file gone or changed since
+      throw TraceError(std::string("the names file of its header does not read: ") + error.what());
+    }
+    out << "names " << quoteText(names) << "\n";
+  }
+  for (const std::string& id : header.allowed) {
+    Rule rule;
+    if (!ruleNamed(id, rule)) throw TraceError("its header allows a rule no stand-in has: " + shownWord(id));
+    out << "allow " << id << "\n";
+  }
+}
+
+// A names file that declares the argument says it already.
+bool declaredAs(const std::pair<std::uint64_t, unsigned>& argument, ValueKind kind) {
+  const NativeSignature* signature = nativeSignature(argument.first);
+  return signature && argument.second < signature->slots.size() && signature->slots[argument.second] == kind;
 }
 
 bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const std::pair<std::uint64_t, unsigned>& item) {
@@ -288,27 +346,41 @@ bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const st
 
 }  // namespace
 
-std::string scenarioFromTrace(const std::vector<HostEvent>& events) {
+std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header, bool countOnly) {
   refuseImpossible(events);
-  const Recorded seen = record(events);
+  const Recorded seen = record(events, header.fps);
+  const ScenarioCaps usual;
   std::ostringstream out;
   out << "# Plays a recorded session again (standin.exe --scenario-from-trace).\n";
+  writeHeaderDirectives(out, header);
   out << "frames " << seen.frames << "\n";
   if (seen.fps != GameClock::kDefaultFps) out << "fps " << seen.fps << "\n";
-  if (seen.frames > ScenarioCaps().frames) out << "cap frames " << seen.frames << "\n";
-  const std::uint64_t callsCap = seen.callsCap != 0 ? seen.callsCap : std::max(seen.busiestFrame, ScenarioCaps().callsPerFrame);
-  if (callsCap != ScenarioCaps().callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
+  const std::uint64_t framesCap = std::max(header.framesCap != 0 ? header.framesCap : usual.frames, seen.frames);
+  if (framesCap != usual.frames) out << "cap frames " << framesCap << "\n";
+  const std::uint64_t callsCap =
+      seen.callsCap != 0 ? seen.callsCap
+                         : std::max(seen.busiestFrame, header.callsPerFrame != 0 ? header.callsPerFrame : usual.callsPerFrame);
+  if (callsCap != usual.callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
+  // A session stopped as stuck stops again only after the same time.
+  if (header.stallMs != 0 && header.stallMs != usual.stallMs) out << "cap stall-ms " << header.stallMs << "\n";
   if (!seen.misuse) out << "strict\n";
   for (const auto& text : seen.texts)
-    if (!known(knownTextArguments(), text)) out << "text-arg " << hex(text.first, 16) << " " << text.second << "\n";
+    if (!known(knownTextArguments(), text) && !declaredAs(text, ValueKind::Text))
+      out << "text-arg " << nativeWord(text.first) << " " << text.second << "\n";
   for (const auto& outArg : seen.outs)
-    if (!known(knownOutArguments(), outArg)) out << "out-arg " << hex(outArg.first, 16) << " " << outArg.second << "\n";
+    if (!known(knownOutArguments(), outArg) && !declaredAs(outArg, ValueKind::Out))
+      out << "out-arg " << nativeWord(outArg.first) << " " << outArg.second << "\n";
   for (std::uint64_t frame : seen.reloads) out << "reload " << frame << "\n";
   for (const std::string& key : seen.keys) out << key << "\n";
   out << "\n# What the game answered.\n";
   for (const auto& [native, frames] : seen.calls) writeAnswers(out, native, frames);
-  out << "\n# How often each native was called.\n";
-  for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  if (countOnly) {
+    out << "\n# How often each native was called.\n";
+    for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  } else {
+    out << "\n# Every call of each frame, in order, with its arguments.\n";
+    writeSequences(out, events, seen.frames);
+  }
   // What is written must read; the checks above should see to it.
   std::istringstream written(out.str());
   try {

@@ -11,15 +11,6 @@ namespace standin {
 
 namespace {
 
-// 0x0000000000000001 as 0x1, zero as 0; &0x00000005 as &0x5.
-std::string shortSlot(const std::string& word) {
-  const std::size_t digits = word.rfind("0x", 0) == 0 ? 2 : word.rfind("&0x", 0) == 0 ? 3 : 0;
-  if (digits == 0) return word;
-  const std::size_t first = word.find_first_not_of('0', digits);
-  const std::string prefix = word.substr(0, digits - 2);
-  return first == std::string::npos ? prefix + "0" : prefix + "0x" + word.substr(first);
-}
-
 // The arguments, each as its declared kind reads best: a vector as (x, y, z).
 std::string callArguments(const HostEvent& call, const NativeSignature* signature) {
   std::string text;

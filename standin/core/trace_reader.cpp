@@ -103,14 +103,45 @@ HostEvent readLine(Words& words) {
   return event;
 }
 
+// "# KEY VALUE..." of the header; other comment lines are left alone.
+void readHeaderLine(const std::string& line, TraceHeader& header) {
+  Words words(tokenizeLine(std::string_view(line).substr(2)));
+  const std::string key = words.peek();
+  if (key == "fps") {
+    words.take("fps");
+    header.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), 1000, "fps"));
+  } else if (key == "cap") {
+    words.take("cap");
+    const std::string name = words.take("cap name").text;
+    const std::uint64_t value = parseUnsigned(words.take("cap"), ~0ull, "cap");
+    std::uint64_t* target = name == "calls-per-frame" ? &header.callsPerFrame
+                            : name == "frames"        ? &header.framesCap
+                            : name == "stall-ms"      ? &header.stallMs
+                                                      : nullptr;
+    if (!target) throw LineError("unknown cap " + shownWord(name));
+    *target = value;
+  } else if (key == "names") {
+    words.take("names");
+    header.namesFiles.push_back(takeQuoted(words, "names file"));
+  } else if (key == "allow") {
+    words.take("allow");
+    header.allowed.push_back(words.take("rule id").text);
+  } else {
+    return;
+  }
+  words.expectEnd();
+}
+
 }  // namespace
 
-std::vector<HostEvent> readTrace(std::istream& in, bool whole) {
+std::vector<HostEvent> readTrace(std::istream& in, bool whole, TraceHeader* header) {
   std::vector<HostEvent> events;
   std::string line;
   for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
     if (whole && in.eof()) throw TraceError("the trace ends inside this line, with no line feed: it was cut short", lineNumber);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     try {
+      if (header && line.rfind("# ", 0) == 0) readHeaderLine(line, *header);
       Words words(tokenizeLine(line));
       if (!words.done()) events.push_back(readLine(words));
     } catch (const LineError& error) {

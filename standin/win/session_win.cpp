@@ -236,14 +236,25 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   return code;
 }
 
+TraceHeader headerOf(const Scenario& scenario) {
+  TraceHeader header;
+  header.fps = scenario.fps;
+  header.callsPerFrame = scenario.caps.callsPerFrame;
+  header.framesCap = scenario.caps.frames;
+  header.stallMs = scenario.caps.stallMs;
+  header.namesFiles = scenario.namesFiles;
+  for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
+  return header;
+}
+
 void endStrictSession(Rule rule, const std::string& what, std::uint64_t native) {
   abandon("the plug-in broke a host rule (strict) in frame " + std::to_string(StandinHost::instance().frame()) + ": " +
               ruleId(rule) + ": " + withNativeName(what, native),
           kExitMisbehaved);
 }
 
-// --scenario-from-trace TRACE SCENARIO: writes a scenario that plays the session again.
-int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
+// --scenario-from-trace [--count-only] TRACE SCENARIO: writes a scenario that plays the session again.
+int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath, bool countOnly) {
   std::ifstream in(tracePath, std::ios::binary);
   if (!in) {
     report(std::string("cannot read the trace ") + tracePath);
@@ -251,7 +262,9 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
   }
   std::string scenario;
   try {
-    scenario = scenarioFromTrace(readTrace(in, true));
+    TraceHeader header;
+    const std::vector<HostEvent> events = readTrace(in, true, &header);
+    scenario = scenarioFromTrace(events, header, countOnly);
   } catch (const TraceError& error) {
     const std::string line = error.line() == 0 ? "" : ":" + std::to_string(error.line());
     report(std::string(tracePath) + line + ": " + error.reason());
@@ -328,10 +341,12 @@ void abandon(const std::string& message, ExitCode code) {
 }
 
 int runSession(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
+  const bool countOnly = argc == 5 && std::string(argv[2]) == "--count-only";
+  if ((argc == 4 || countOnly) && std::string(argv[1]) == "--scenario-from-trace")
+    return writeScenarioFromTrace(argv[argc - 2], argv[argc - 1], countOnly);
   if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace TRACE SCENARIO, "
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
            "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
     return kExitUsage;
   }
@@ -350,6 +365,9 @@ int runSession(int argc, char** argv) {
     report(error.what());
     return kExitUsage;
   }
+  // Names files stay found from the working folder, and from a scenario written from the trace.
+  for (std::string& names : scenario.namesFiles)
+    if (!isAbsolutePath(names)) names = fullPath(names.c_str());
   const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
   if (!SetCurrentDirectoryA(folder.c_str())) {
     report("cannot enter the working folder " + folder);
@@ -360,6 +378,7 @@ int runSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
+  writeTraceHeader(g_trace.file, headerOf(scenario));
   if (!openUsageLog()) {
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
@@ -379,6 +398,7 @@ int runSession(int argc, char** argv) {
                                    " native calls; trace in " + tracePath);
   // A session that ended early has told why already; what it expected comes second.
   if (code == kExitOk || code == kExitMisbehaved) {
+    g_trace.expectations->setFramesPlayed(g_trace.frames);
     const auto failures = g_trace.expectations->failures();
     for (const auto& failure : failures) report(failure);
     if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;

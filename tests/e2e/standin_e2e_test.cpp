@@ -252,6 +252,30 @@ TEST(Standin, EachProtocolRuleHasAnIdAWarningAndAStrictEnd) {
   }
 }
 
+// A trace cut short, or holding what no session makes, is refused by the
+// converter with exit 2 and the trace's file and line.
+TEST(Standin, TheConverterRefusesBadTracesNamingTheirLines) {
+  const std::string folder = ::testing::TempDir() + "/converter";
+  std::string output;
+  ASSERT_EQ(e2e::run({"/bin/mkdir", "-p", folder}, output), 0) << output;
+  const struct {
+    const char* file;
+    const char* trace;
+    const char* message;
+  } cases[] = {
+      {"cut.txt", "1 load \"P.asi\"\n1 call 0x0000000000000010 -> 0x0000000000000001", "cut.txt:2: the trace ends inside"},
+      {"loads.txt", "1 load \"P.asi\"\n1 load \"P.asi\"\n", "loads.txt:2: a second load with no unload before it"},
+      {"key.txt", "1 load \"P.asi\"\n1 key 0x00000041 repeats=70000 scan=0 extended=0 alt=0 was-down=0 up-now=0\n",
+       "key.txt:2: bad repeats= '70000'"},
+  };
+  for (const auto& c : cases) {
+    e2e::writeFile(folder + "/" + c.file, c.trace);
+    const int code = e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", c.file, "out.scn"}, output, folder);
+    EXPECT_EQ(code, 2) << c.file << "\n" << output;
+    EXPECT_TRUE(mentions(output, c.message)) << c.file << "\n" << output;
+  }
+}
+
 // A script whose entry returned has ended: the frames play on without it.
 TEST(Standin, AScriptThatReturnedRunsNoMore) {
   const auto played = e2e::play("frames 5\nexpect calls 0x1111 1\n", {}, testPlugin("fault_returns"));

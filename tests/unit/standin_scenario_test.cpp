@@ -180,6 +180,9 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"expect call 0x10 2", "scenario.txt:2: missing 'frame F'"},
       {"expect call 0x10 frame 2 &zz", "scenario.txt:2: bad argument 'zz'"},
       {"expect line Log.log", "scenario.txt:2: missing text of the line"},
+      {"expect frame 2 0x10; ; 0x11", "scenario.txt:2: a ';' with no call before it"},
+      {"expect frames 2-3", "scenario.txt:2: missing calls (or 'nothing') after the frames"},
+      {"expect frame 2 0x10;", "scenario.txt:2: a ';' with no call after it"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
       {std::string("answer 0x10 vector 1.5\0garbage 2 3", 34), "scenario.txt:2: a NUL byte in '1.5\\x00garbage'"},
       {"allow NO-SUCH-RULE", "scenario.txt:2: unknown rule 'NO-SUCH-RULE' (expected one of CALL-WITHOUT-INIT, "},
@@ -264,6 +267,27 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
       {"expect line expect-log.txt \"last line without an end\"", ""},
       {"expect line expect-log.txt settings", "s.scn:3: expected a line \"settings\" in expect-log.txt, but none of its 2 lines matches"},
       {"expect line no-such.txt x", "s.scn:3: expected a line \"x\" in no-such.txt, but there is no such file"},
+      // Ordered lists, as replays write them: every call of each frame.
+      {"expect frame 2 0x10 1 \"a b\" & &5; gore-shot", ""},
+      {"expect frames 5-8 nothing", ""},
+      {"expect frame 4 0x10 2 \"d\" & &6; 0x10",
+       "s.scn:3: frame 4, call 1 of 2, 0x0000000000000010: argument 1 expected \"d\", got \"c\""},
+      {"expect frame 2 gore-shot ; 0x10 1 \"a b\" & &5",
+       "s.scn:3: frame 2, call 1 of 2, expected gore shot (0x867654CBC7606F2C), got 0x0000000000000010 "
+       "0x0000000000000001 \"a b\" & &0x00000005"},
+      {"expect frame 4 0x10; 0x10",
+       "s.scn:3: frame 4, call 1 of 2, 0x0000000000000010: expected 0 arguments (), got 4 (0x0000000000000002 \"c\" & "
+       "&0x00000006)"},
+      {"expect frame 9 gore-shot; gore-shot",
+       "s.scn:3: frame 9, call 2: expected gore shot (0x867654CBC7606F2C), got no more calls (1 of 2)"},
+      {"expect frame 2 0x10 1 \"a b\" & &5",
+       "s.scn:3: frame 2, call 2 of 1: got one more, gore shot (0x867654CBC7606F2C)"},
+      {"expect frames 2-3 0x10 1 \"a b\" & &5; gore-shot",
+       "s.scn:3: frame 3, call 1: expected 0x0000000000000010 0x0000000000000001 \"a b\" & &0x00000005, got no call in "
+       "the frame"},
+      {"expect frames 3-9 nothing",
+       "s.scn:3: frame 4, call 1 of 0: got one more, 0x0000000000000010 0x0000000000000002 \"c\" & &0x00000006 (and 1 "
+       "more frames of the line differ)"},
   };
   for (const auto& c : cases) {
     const auto failures = failuresOf(std::string(c.expectation) + "\n", trace);

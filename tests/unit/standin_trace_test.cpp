@@ -197,7 +197,8 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
       "5 call 0x0000000000000010 0x0000000000000001 &0x00012345 -> 0x0000000000000007\n"
       "5 stop \"plug-in made more than 50 native calls without waiting\"\n";
   std::istringstream in(trace);
-  const std::string scenario = standin::scenarioFromTrace(standin::readTrace(in));
+  const auto events = standin::readTrace(in);
+  const std::string scenario = standin::scenarioFromTrace(events, {}, true);
   EXPECT_EQ(scenario,
             "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
             "frames 5\nfps 30\ncap calls-per-frame 50\n"
@@ -208,11 +209,21 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
             "answer 0x0000000000000010 frame 4 int 7 out 1 1\n"
             "answer 0x0000000000000020 vector 1.5 0 0x7FC00001\n"
             "answer 0x0000000000000020 frame 4 whole 0xFFFFFFFF00000001\n"
-            "answer 0xFD340785ADF8CFB7 frame 3 int 1\n"
+            "answer text-hash frame 3 int 1\n"
             "\n# How often each native was called.\n"
             "expect calls 0x0000000000000010 3 frames 1-3\nexpect calls 0x0000000000000010 2 frames 4-\n"
             "expect calls 0x0000000000000020 2 frames 1-\nexpect calls 0x0000000000000030 1 frames 1-\n"
-            "expect calls 0xFD340785ADF8CFB7 1 frames 1-2\nexpect calls 0xFD340785ADF8CFB7 1 frames 3-\n");
+            "expect calls text-hash 1 frames 1-2\nexpect calls text-hash 1 frames 3-\n");
+  // By default every frame's calls in order, with their arguments.
+  const std::string replay = standin::scenarioFromTrace(events);
+  EXPECT_EQ(replay.substr(replay.find("\n# Every call")),
+            "\n# Every call of each frame, in order, with its arguments.\n"
+            "expect frame 1 text-hash \"abc\"; 0x0000000000000010 0x1 &0x12345; 0x0000000000000010 0x1 &; "
+            "0x0000000000000010 0x1 &\n"
+            "expect frame 2 nothing\n"
+            "expect frame 3 0x0000000000000030; 0x0000000000000020; text-hash \"abc\"\n"
+            "expect frame 4 0x0000000000000020; 0x0000000000000010 0x1 &0x1\n"
+            "expect frame 5 0x0000000000000010 0x1 &0x12345\n");
   std::istringstream written(scenario);
   const auto played = standin::parseScenario(written, "replay.scn");
   EXPECT_EQ(played.answers.find(1, 0x10, 2)->outWrites.size(), 0u) << "the third call in frame 1 as the second";
@@ -256,11 +267,44 @@ TEST(ScenarioFromTrace, RefusesWhatNoSessionMakesNamingTheLine) {
   }
 }
 
+// The header carries what the session ran under into the replay, whose
+// lines then name natives by the names files it carried.
+TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
+  const std::string names = ::testing::TempDir() + "/header.names";
+  std::ofstream(names, std::ios::binary) << "0x6661 jump (float) -> bool\n";
+  standin::TraceHeader header;
+  header.fps = 30;
+  header.callsPerFrame = 10000;
+  header.framesCap = 100000;
+  header.stallMs = 3000;
+  header.namesFiles = {names};
+  header.allowed = {"ARG-KIND"};
+  std::ostringstream written;
+  standin::writeTraceHeader(written, header);
+  std::istringstream in(written.str() + "1 call 0x0000000000006661 0x000000003F800000 -> 0x0000000000000001\n1 wait 0\n");
+  standin::TraceHeader read;
+  const auto events = standin::readTrace(in, true, &read);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(read.fps, 30u);
+  EXPECT_EQ(read.stallMs, 3000u);
+  EXPECT_EQ(read.namesFiles, header.namesFiles);
+  EXPECT_EQ(read.allowed, header.allowed);
+  const std::string scenario = standin::scenarioFromTrace(events, read);
+  EXPECT_EQ(scenario.substr(0, scenario.find("\n# What")),
+            "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
+            "names " + standin::quoteText(names) + "\nallow ARG-KIND\nframes 1\nfps 30\ncap stall-ms 3000\nstrict\n");
+  EXPECT_NE(scenario.find("answer jump int 1\n"), std::string::npos) << scenario;
+  EXPECT_NE(scenario.find("expect frame 1 jump 0x3F800000\n"), std::string::npos) << scenario;
+
+  header.allowed = {"NO-SUCH-RULE"};
+  EXPECT_THROW(standin::scenarioFromTrace(events, header), standin::TraceError);
+}
+
 TEST(ScenarioFromTrace, ANativeCalledNowAndThenGetsAFewExpectationLines) {
   std::string trace;
   for (int frame = 1; frame <= 40; frame += 2) trace += std::to_string(frame) + " call 0x0000000000000010\n";
   std::istringstream in(trace);
-  std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in)));
+  std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in), {}, true));
   std::uint64_t lines = 0, calls = 0;
   for (const auto& expected : standin::parseScenario(scenario, "s").expectations) {
     ++lines;

@@ -1,6 +1,7 @@
 #include <fstream>
 
 #include "native_names.h"
+#include "protocol_rules.h"
 #include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_words.h"
@@ -38,6 +39,9 @@ NativeSignature readDeclaration(const std::string& text) {
     if (comma == std::string::npos) break;
     at = comma + 1;
   }
+  if (signature.slots.size() > kMostPushes)
+    throw LineError(std::to_string(signature.slots.size()) + " argument slots, more than a call holds (" +
+                    std::to_string(kMostPushes) + ")");
   const std::string rest = trimmed(text.substr(close + 1));
   if (!rest.empty()) {
     if (rest.rfind("->", 0) != 0) throw LineError("unexpected " + shownWord(rest) + " after the parameters (expected '-> KIND')");

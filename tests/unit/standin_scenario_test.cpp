@@ -319,6 +319,9 @@ TEST(NamesFile, NamesNativesForLaterLinesAndRefusesBadLines) {
       {"0x1234 name (int) -> text", "test.names:2: unknown result kind 'text'"},
       {"0x1234 name (int", "test.names:2: missing ')' after the parameters"},
       {"0x1234 name (int) bool", "test.names:2: unexpected 'bool' after the parameters (expected '-> KIND')"},
+      {"0x1234 name (vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, "
+       "vector, vector, vector, vector, vector, vector, vector, vector, vector, vector)",
+       "test.names:2: 66 argument slots, more than a call holds (64)"},
       {"0x1234 \"bell\\x07\"", "test.names:2: a name holds printable characters only, not 'bell\\x07'"},
   };
   for (const auto& c : cases) {

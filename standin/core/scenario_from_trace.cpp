@@ -303,18 +303,38 @@ std::string callWords(const HostEvent& call) {
   return words;
 }
 
-// Every frame's calls in order; frames in a row that made the same share a line.
+// Every frame's calls in order; frames in a row that made the same share a
+// line. Only frames with calls are held: a session may be long and quiet.
 void writeSequences(std::ostream& out, const std::vector<HostEvent>& events, std::uint64_t frames) {
-  std::vector<std::string> calls(frames + 1);
+  std::map<std::uint64_t, std::string> calls;
   for (const HostEvent& event : events)
-    if (event.kind == EventKind::Call && event.frame <= frames)
-      calls[event.frame] += (calls[event.frame].empty() ? "" : "; ") + callWords(event);
-  for (std::uint64_t first = 1, last = 1; first <= frames; first = last + 1) {
-    for (last = first; last < frames && calls[last + 1] == calls[first];) ++last;
-    out << "expect " << (first == last ? "frame " + std::to_string(first)
-                                       : "frames " + std::to_string(first) + "-" + std::to_string(last))
-        << " " << (calls[first].empty() ? "nothing" : calls[first]) << "\n";
+    if (event.kind == EventKind::Call && event.frame <= frames) {
+      std::string& frame = calls[event.frame];
+      frame += (frame.empty() ? "" : "; ") + callWords(event);
+    }
+  std::uint64_t first = 1, last = 0;
+  std::string run;
+  auto extend = [&](std::uint64_t from, std::uint64_t to, const std::string& text) {
+    if (last != 0 && text == run) {
+      last = to;
+      return;
+    }
+    if (last != 0)
+      out << "expect " << (first == last ? "frame " + std::to_string(first)
+                                         : "frames " + std::to_string(first) + "-" + std::to_string(last))
+          << " " << (run.empty() ? "nothing" : run) << "\n";
+    first = from;
+    last = to;
+    run = text;
+  };
+  std::uint64_t next = 1;
+  for (const auto& [frame, text] : calls) {
+    if (frame > next) extend(next, frame - 1, "");
+    extend(frame, frame, text);
+    next = frame + 1;
   }
+  if (next <= frames) extend(next, frames, "");
+  extend(0, 0, "\n");  // writes the last run
 }
 
 // The names files and allowed rules the session ran with, loaded so the lines that follow may name natives.

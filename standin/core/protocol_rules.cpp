@@ -6,8 +6,9 @@ namespace standin {
 
 namespace {
 
+// In the order of Rule; an id, once given, never changes.
 constexpr const char* kRuleIds[kRuleCount] = {
-    "CALL-WITHOUT-INIT", "INIT-WHILE-PENDING", "ARG-COUNT",        "ARG-KIND",          "PUSH-BOUND",
+    "CALL-WITHOUT-INIT",     "INIT-WHILE-PENDING",  "ARG-COUNT",      "ARG-KIND",        "PUSH-BOUND",
     "NATIVE-OUTSIDE-SCRIPT", "WAIT-OUTSIDE-SCRIPT", "REGISTER-TWICE", "SCRIPT-RETURNED", "UNLOAD-REGISTERED",
 };
 

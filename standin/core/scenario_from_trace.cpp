@@ -411,6 +411,17 @@ std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceH
   return out.str();
 }
 
+TraceHeader traceHeaderOf(const Scenario& scenario) {
+  TraceHeader header;
+  header.fps = scenario.fps;
+  header.callsPerFrame = scenario.caps.callsPerFrame;
+  header.framesCap = scenario.caps.frames;
+  header.stallMs = scenario.caps.stallMs;
+  header.namesFiles = scenario.namesFiles;
+  for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
+  return header;
+}
+
 std::string traceDifference(const std::string& a, const std::string& b, bool anyPluginName) {
   auto comparable = [&](std::string line) {
     const std::size_t load = line.find(" load \"");

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "scenario.h"
 #include "standin_host.h"
 #include "trace.h"
 
@@ -17,6 +18,10 @@ namespace standin {
 // same trace. Throws TraceError for a session no scenario can bring about.
 std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header = {},
                               bool countOnly = false);
+
+// The header a session of `scenario` writes at the head of its trace, which
+// scenarioFromTrace reads back.
+TraceHeader traceHeaderOf(const Scenario& scenario);
 
 // The first line in which two traces differ, as "line N: A | B", or empty when
 // they are the same; `anyPluginName` lets the file names of 'load' lines differ.

@@ -236,17 +236,6 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   return code;
 }
 
-TraceHeader headerOf(const Scenario& scenario) {
-  TraceHeader header;
-  header.fps = scenario.fps;
-  header.callsPerFrame = scenario.caps.callsPerFrame;
-  header.framesCap = scenario.caps.frames;
-  header.stallMs = scenario.caps.stallMs;
-  header.namesFiles = scenario.namesFiles;
-  for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
-  return header;
-}
-
 void endStrictSession(Rule rule, const std::string& what, std::uint64_t native) {
   abandon("the plug-in broke a host rule (strict) in frame " + std::to_string(StandinHost::instance().frame()) + ": " +
               ruleId(rule) + ": " + withNativeName(what, native),
@@ -378,7 +367,7 @@ int runSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
-  writeTraceHeader(g_trace.file, headerOf(scenario));
+  writeTraceHeader(g_trace.file, traceHeaderOf(scenario));
   if (!openUsageLog()) {
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;

@@ -86,6 +86,14 @@ TEST(Standin, PlaysTheKitsExamplePlugin) {
       e2e::play(e2e::scenarioFile(E2E_EXAMPLES_DIR "/tally/tally.scn"), {}, testPlugin("Tally"));
   EXPECT_EQ(played.exitCode, 0) << played.output;
   EXPECT_EQ(played.framesEnded(), 15u);
+  // The short view names the natives by the scenario's names files.
+  std::string view;
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--short-view", "scenario.txt", "trace.txt"}, view, played.folder),
+            0)
+      << view;
+  EXPECT_TRUE(mentions(view, "      3-4      33 ms  player character() -> 0xFFFFFFFE; character firing(0xFFFFFFFE) -> 0x1; "
+                             "wait 0 ms"))
+      << view;
 }
 
 // The waiter waits 50 ms before each call: at 60 fps it calls in every third

@@ -10,9 +10,16 @@ namespace standin {
 
 namespace {
 
+// An argument as a message quotes it: a long text is cut, so the message stays a line.
+std::string shortened(const std::string& argument) {
+  constexpr std::size_t kLongest = 80;
+  if (argument.size() <= kLongest) return argument;
+  return argument.substr(0, kLongest) + "...(" + std::to_string(argument.size()) + " bytes)";
+}
+
 std::string joined(const std::vector<std::string>& words) {
   std::string text;
-  for (const auto& word : words) text += (text.empty() ? "" : " ") + word;
+  for (const auto& word : words) text += (text.empty() ? "" : " ") + shortened(word);
   return text;
 }
 
@@ -29,8 +36,8 @@ std::string difference(const ExpectedCall& expected, std::uint64_t native, const
            joined(expected.arguments) + "), got " + std::to_string(got.size()) + " (" + joined(got) + ")";
   for (std::size_t i = 0; i < got.size(); ++i)
     if (got[i] != expected.arguments[i])
-      return nativeWords(native) + ": argument " + std::to_string(i) + " expected " + expected.arguments[i] + ", got " +
-             got[i];
+      return nativeWords(native) + ": argument " + std::to_string(i) + " expected " + shortened(expected.arguments[i]) +
+             ", got " + shortened(got[i]);
   return "";
 }
 

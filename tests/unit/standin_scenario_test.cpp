@@ -245,8 +245,8 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
   std::ofstream(::testing::TempDir() + "/expect-log.txt", std::ios::binary)
       << "[7/12/2026 10:0:0] settings file loaded\r\nlast line without an end";
   const struct {
-    const char* expectation;
-    const char* failure;  // empty: it holds
+    std::string expectation;
+    std::string failure;  // empty: it holds
   } cases[] = {
       {"expect calls 0x10 3", ""},
       {"expect calls 0x10 2 frames 3-", ""},
@@ -270,6 +270,9 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
       // Ordered lists, as replays write them: every call of each frame.
       {"expect frame 2 0x10 1 \"a b\" & &5; gore-shot", ""},
       {"expect frames 5-8 nothing", ""},
+      {"expect frame 2 0x10 1 \"" + std::string(100, 'x') + "\" & &5; gore-shot",
+       "s.scn:3: frame 2, call 1 of 2, 0x0000000000000010: argument 1 expected \"" + std::string(79, 'x') +
+           "...(102 bytes), got \"a b\""},
       {"expect frame 4 0x10 2 \"d\" & &6; 0x10",
        "s.scn:3: frame 4, call 1 of 2, 0x0000000000000010: argument 1 expected \"d\", got \"c\""},
       {"expect frame 2 gore-shot ; 0x10 1 \"a b\" & &5",
@@ -290,8 +293,9 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
        "more frames of the line differ)"},
   };
   for (const auto& c : cases) {
-    const auto failures = failuresOf(std::string(c.expectation) + "\n", trace);
-    EXPECT_EQ(failures, *c.failure ? std::vector<std::string>{c.failure} : std::vector<std::string>{}) << c.expectation;
+    const auto failures = failuresOf(c.expectation + "\n", trace);
+    EXPECT_EQ(failures, !c.failure.empty() ? std::vector<std::string>{c.failure} : std::vector<std::string>{})
+        << c.expectation;
   }
   EXPECT_EQ(errorOf("frames 5\nexpect call 0x10 frame 6\n"),
             "scenario.txt:2: expectation for frame 6, but the session has only 5 frames");

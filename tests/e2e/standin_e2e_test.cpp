@@ -284,6 +284,23 @@ TEST(Standin, TheConverterRefusesBadTracesNamingTheirLines) {
   }
 }
 
+// A session stopped as stuck under a lowered stall cap replays under the same
+// cap, which its trace's header keeps: the same stop line, the same trace.
+TEST(Standin, AStuckSessionReplaysUnderItsOwnCap) {
+  const auto original = e2e::play("frames 4\ncap stall-ms 1500\n", {}, testPlugin("fault_busy"));
+  ASSERT_EQ(original.exitCode, 5) << original.output;
+  std::string output;
+  ASSERT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", "trace.txt", "replay.scn"}, output,
+                              original.folder),
+            0)
+      << output;
+  const std::string replay = e2e::readFile(original.folder + "/replay.scn");
+  EXPECT_TRUE(mentions(replay, "cap stall-ms 1500\n")) << replay;
+  const auto played = e2e::play(replay, {}, testPlugin("fault_busy"));
+  EXPECT_EQ(played.exitCode, 5) << played.output;
+  EXPECT_EQ(played.traceText, original.traceText);
+}
+
 // A script whose entry returned has ended: the frames play on without it.
 TEST(Standin, AScriptThatReturnedRunsNoMore) {
   const auto played = e2e::play("frames 5\nexpect calls 0x1111 1\n", {}, testPlugin("fault_returns"));

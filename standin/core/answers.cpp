@@ -60,7 +60,13 @@ void AnswerBook::setForFrame(std::uint64_t frame, std::uint64_t hash, std::vecto
 
 void AnswerBook::setForFrames(std::uint64_t first, std::uint64_t last, std::uint64_t hash,
                               std::vector<Answer> perCall) {
-  ranges_[hash].push_back({first, last, std::move(perCall)});
+  NativeRanges& native = ranges_[hash];
+  // An empty sequence leaves its frames as they were: nothing to find.
+  if (perCall.empty()) return;
+  const std::size_t index = native.all.size();
+  if (first == last) native.singleFrames[first] = index;
+  else native.wide.push_back(index);
+  native.all.push_back({first, last, std::move(perCall)});
 }
 
 void AnswerBook::clear() {
@@ -72,9 +78,19 @@ const Answer* AnswerBook::find(std::uint64_t frame, std::uint64_t hash,
                                std::size_t callInFrame) const {
   auto ranges = ranges_.find(hash);
   if (ranges != ranges_.end()) {
-    for (auto range = ranges->second.rbegin(); range != ranges->second.rend(); ++range)
-      if (range->first <= frame && frame <= range->last && !range->perCall.empty())
-        return pick(range->perCall, callInFrame);
+    // Of the ranges that cover the frame, the one set last.
+    const NativeRanges& native = ranges->second;
+    const auto single = native.singleFrames.find(frame);
+    std::size_t best = single == native.singleFrames.end() ? native.all.size() : single->second;
+    for (auto index = native.wide.rbegin(); index != native.wide.rend(); ++index) {
+      if (best != native.all.size() && *index < best) break;
+      const FrameRange& range = native.all[*index];
+      if (range.first <= frame && frame <= range.last) {
+        best = *index;
+        break;
+      }
+    }
+    if (best != native.all.size()) return pick(native.all[best].perCall, callInFrame);
   }
   auto fallback = defaults_.find(hash);
   return fallback == defaults_.end() ? nullptr : pick(fallback->second, callInFrame);

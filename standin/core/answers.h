@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -43,8 +44,15 @@ class AnswerBook {
     std::uint64_t last;
     std::vector<Answer> perCall;
   };
+  // Per native: the ranges in the order set; those of one frame, which a
+  // scenario written from a trace holds by the thousand, also by frame.
+  struct NativeRanges {
+    std::vector<FrameRange> all;
+    std::unordered_map<std::uint64_t, std::size_t> singleFrames;  // frame, index in all
+    std::vector<std::size_t> wide;  // indexes in all, ascending
+  };
   std::map<std::uint64_t, std::vector<Answer>> defaults_;
-  std::map<std::uint64_t, std::vector<FrameRange>> ranges_;  // per native, in the order set
+  std::map<std::uint64_t, NativeRanges> ranges_;
 };
 
 }  // namespace standin

@@ -27,11 +27,37 @@ void parseOptionalFrames(Words& words, Expectation& expected) {
   if (words.done()) return;
   const Token& keyword = words.take("'frames'");
   if (keyword.quoted || (keyword.text != "frames" && keyword.text != "frame"))
-    throw LineError("unexpected '" + keyword.text + "' (expected 'frames F-L' or the end of the line)");
+    throw LineError("unexpected " + shownWord(keyword.text) + " (expected 'frames F-L' or the end of the line)");
   const FrameRange range = parseFrameRange(words.take("frame range"));
   expected.firstFrame = range.first;
   expected.lastFrame = range.last;
   words.expectEnd();
+}
+
+// "nothing", or "NATIVE ARG...; NATIVE ARG...", where ';' may stand alone or end a word.
+void parseSequence(Words& words, std::vector<ExpectedCall>& calls) {
+  if (words.peek() == "nothing") {
+    words.take("'nothing'");
+    words.expectEnd();
+    return;
+  }
+  bool callEnded = true;
+  while (!words.done()) {
+    Token word = words.take("call");
+    const bool endsCall = !word.quoted && !word.text.empty() && word.text.back() == ';';
+    if (endsCall) word.text.pop_back();
+    if (!word.text.empty() || word.quoted) {
+      if (callEnded) calls.push_back({parseNative(word), {}});
+      else calls.back().arguments.push_back(parseArgument(word));
+      callEnded = false;
+    }
+    if (endsCall) {
+      if (callEnded) throw LineError("a ';' with no call before it");
+      callEnded = true;
+    }
+  }
+  if (calls.empty()) throw LineError("missing calls (or 'nothing') after the frames");
+  if (callEnded) throw LineError("a ';' with no call after it");
 }
 
 std::string framesWords(const Expectation& expected) {
@@ -57,8 +83,8 @@ std::string joined(const std::vector<std::string>& words) {
 
 Expectation parseExpectation(Words& words) {
   Expectation expected;
-  const Token& kind = words.take("kind of expectation (calls, call, no-call, line or no-reload-loss)");
-  if (kind.quoted) throw LineError("unknown expectation '" + kind.text + "'");
+  const Token& kind = words.take("kind of expectation (calls, call, no-call, line, frame, frames or no-reload-loss)");
+  if (kind.quoted) throw LineError("unknown expectation " + shownWord(kind.text));
   if (kind.text == "line") {
     expected.kind = Expectation::Kind::Line;
     expected.file = words.take("file").text;
@@ -88,22 +114,37 @@ Expectation parseExpectation(Words& words) {
     expected.firstFrame = expected.lastFrame = parseFrame(words.take("frame"));
     expected.anyArguments = words.done();
     while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
+  } else if (kind.text == "frame" || kind.text == "frames") {
+    expected.kind = Expectation::Kind::Sequence;
+    const FrameRange range = parseFrameRange(words.take("frame or frame range"));
+    expected.firstFrame = range.first;
+    expected.lastFrame = range.last;
+    parseSequence(words, expected.sequence);
   } else {
-    throw LineError("unknown expectation '" + kind.text + "' (expected calls, call, no-call, line or no-reload-loss)");
+    throw LineError("unknown expectation " + shownWord(kind.text) +
+                    " (expected calls, call, no-call, line, frame, frames or no-reload-loss)");
   }
   return expected;
 }
 
 ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::string source)
-    : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {}
+    : expectations_(std::move(expectations)), seen_(expectations_.size()), source_(std::move(source)) {
+  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+    const Expectation& expected = expectations_[i];
+    if (expected.kind == Expectation::Kind::Sequence)
+      sequences_.add({expected.line, expected.firstFrame, expected.lastFrame, expected.sequence});
+    else if (expected.kind != Expectation::Kind::Line && expected.kind != Expectation::Kind::NoReloadLoss)
+      byNative_[expected.native].push_back(i);
+  }
+}
 
 void ExpectationCheck::see(const HostEvent& event) {
   if (event.kind != EventKind::Call) return;
-  for (std::size_t i = 0; i < expectations_.size(); ++i) {
+  sequences_.see(event);
+  const auto own = byNative_.find(event.hash);
+  if (own == byNative_.end()) return;
+  for (std::size_t i : own->second) {
     const Expectation& expected = expectations_[i];
-    if (expected.kind == Expectation::Kind::Line || expected.kind == Expectation::Kind::NoReloadLoss ||
-        expected.native != event.hash)
-      continue;
     Seen& seen = seen_[i];
     const bool inFrames = event.frame >= expected.firstFrame && event.frame <= expected.lastFrame;
     const bool listed = expected.kind == Expectation::Kind::Call || inFrames;
@@ -192,8 +233,10 @@ std::vector<std::string> ExpectationCheck::failures(const std::string& folder) c
         if (!failure.empty()) messages.push_back(where + "nothing lost across reloads; " + failure);
         break;
       }
+      case Expectation::Kind::Sequence: break;  // told below, by the check of ordered lists
     }
   }
+  for (std::string& failure : sequences_.failures(source_)) messages.push_back(std::move(failure));
   return messages;
 }
 

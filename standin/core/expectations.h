@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "answers.h"
 #include "reload_usage.h"
+#include "sequence_check.h"
 #include "standin_host.h"
 
 namespace standin {
@@ -14,7 +16,7 @@ class Words;
 
 // What a scenario says the session must show, checked when it ends.
 struct Expectation {
-  enum class Kind { Calls, Call, NoCall, Line, NoReloadLoss };
+  enum class Kind { Calls, Call, NoCall, Line, Sequence, NoReloadLoss };
   Kind kind = Kind::Calls;
   std::size_t line = 0;  // in the scenario file
   std::uint64_t native = 0;
@@ -25,11 +27,14 @@ struct Expectation {
   std::vector<std::string> arguments;  // Call: each as the trace writes it
   std::string file;  // Line: relative to the working folder
   std::string text;  // Line: '*' stands for any run of characters
+  std::vector<ExpectedCall> sequence;  // Sequence: every call of each frame, in order
 };
 
 // Reads what follows "expect" on a scenario line; throws LineError.
 //   calls NATIVE N [frames F-L] | call NATIVE frame F [ARG...]
 //   no-call NATIVE [frames F-L] | line FILE TEXT | no-reload-loss
+//   frame F CALL; CALL; ... | frames F-L CALL; ... | frames F-L nothing
+// where CALL is NATIVE ARG...
 Expectation parseExpectation(Words& words);
 
 // Watches a session's events as they pass, then tells which expectations failed.
@@ -60,9 +65,18 @@ class ExpectationCheck {
 
   std::string reloadLossFailure() const;
 
+ public:
+  // The frames played to their end: ordered lists are checked up to there.
+  void setFramesPlayed(std::uint64_t frames) { sequences_.setFramesPlayed(frames); }
+
+ private:
+  SequenceCheck sequences_;
+
   std::vector<Expectation> expectations_;
   std::vector<UsageSample> usage_;
   std::vector<Seen> seen_;
+  // Each native's expectations, so a call looks at its own alone.
+  std::map<std::uint64_t, std::vector<std::size_t>> byNative_;
   std::string source_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "game_text_hash.h"
 #include "quoted_text.h"
+#include "scenario_tokens.h"
 
 namespace standin {
 
@@ -27,33 +28,46 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments() {
 
 namespace {
 
-// The names loaded from names files, for the whole process.
-std::map<std::uint64_t, std::string>& nativeNames() {
-  static std::map<std::uint64_t, std::string> names;
-  return names;
+struct NameBook {
+  std::map<std::uint64_t, std::string> byHash;
+  // Names with '-' and '_' read as spaces, so "fire-now" and "fire now" are one name.
+  std::map<std::string, std::pair<std::uint64_t, std::string>> byName;  // hash, where given
+  std::map<std::uint64_t, NativeSignature> signatures;
+};
+
+std::string nameKey(std::string name) {
+  for (char& c : name)
+    if (c == '-' || c == '_') c = ' ';
+  return name;
 }
 
-// Names are written in scenarios with '-' or '_' for their spaces.
-bool sameName(const std::string& written, const std::string& name) {
-  if (written.size() != name.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    const bool space = name[i] == ' ' && (written[i] == '-' || written[i] == '_' || written[i] == ' ');
-    if (!space && written[i] != name[i]) return false;
-  }
-  return true;
+// The names the stand-in knows without any names file.
+NameBook builtInNames() {
+  NameBook built;
+  built.byHash[kTextHashNative] = kTextHashName;
+  built.byName[nameKey(kTextHashName)] = {kTextHashNative, "the stand-in's own name"};
+  NativeSignature& textHash = built.signatures[kTextHashNative];
+  textHash.parameters = textHash.slots = {ValueKind::Text};
+  textHash.result = ValueKind::Hash;
+  textHash.declaration = "(text) -> hash";
+  return built;
+}
+
+NameBook& book() {
+  static NameBook names = builtInNames();
+  return names;
 }
 
 }  // namespace
 
 std::string nativeName(std::uint64_t hash) {
-  const auto found = nativeNames().find(hash);
-  return found == nativeNames().end() ? std::string() : found->second;
+  const auto found = book().byHash.find(hash);
+  return found == book().byHash.end() ? std::string() : found->second;
 }
 
 std::uint64_t nativeHashByName(const std::string& name) {
-  for (const auto& [hash, known] : nativeNames())
-    if (sameName(name, known)) return hash;
-  return 0;
+  const auto found = book().byName.find(nameKey(name));
+  return found == book().byName.end() ? 0 : found->second.first;
 }
 
 std::string nativeWords(std::uint64_t hash) {
@@ -61,9 +75,45 @@ std::string nativeWords(std::uint64_t hash) {
   return name.empty() ? hex(hash, 16) : name + " (" + hex(hash, 16) + ")";
 }
 
-void addNativeName(std::uint64_t hash, const std::string& name) { nativeNames()[hash] = name; }
+void addNativeName(std::uint64_t hash, const std::string& name, const std::string& where) {
+  NameBook& names = book();
+  const auto taken = names.byName.find(nameKey(name));
+  if (taken != names.byName.end() && taken->second.first != hash)
+    throw LineError("the name " + shownWord(name) + " is given to " + hex(taken->second.first, 16) + " already (" +
+                    taken->second.second + ")");
+  const auto old = names.byHash.find(hash);
+  // The native's earlier name goes, unless it is the stand-in's own.
+  if (taken != names.byName.end()) return;  // the same name again: the first place stays the one told
+  if (old != names.byHash.end() && hash != kTextHashNative) names.byName.erase(nameKey(old->second));
+  names.byHash[hash] = name;
+  names.byName[nameKey(name)] = {hash, where};
+}
 
-void forgetNativeNames() { nativeNames().clear(); }
+void declareSignature(std::uint64_t hash, NativeSignature signature) {
+  book().signatures[hash] = std::move(signature);
+}
+
+const NativeSignature* nativeSignature(std::uint64_t hash) {
+  const auto found = book().signatures.find(hash);
+  return found == book().signatures.end() ? nullptr : &found->second;
+}
+
+void forgetNativeNames() { book() = builtInNames(); }
+
+namespace {
+constexpr const char* kKindNames[] = {"int", "handle", "hash", "bool", "float", "vector", "text", "out", "whole", "?"};
+}  // namespace
+
+const char* valueKindName(ValueKind kind) { return kKindNames[static_cast<int>(kind)]; }
+
+bool kindNamed(const std::string& word, ValueKind& kind) {
+  for (int i = 0; i < static_cast<int>(ValueKind::Unknown); ++i)
+    if (word == kKindNames[i]) {
+      kind = static_cast<ValueKind>(i);
+      return true;
+    }
+  return false;
+}
 
 std::string gameHashName(std::uint32_t hash) {
   static const std::map<std::uint32_t, std::string> names = [] {

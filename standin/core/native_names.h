@@ -31,9 +31,32 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownTextArguments();
 // that the game fills.
 const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments();
 
+// What a names file may declare of a native's parameters and its result.
+enum class ValueKind { Int, Handle, Hash, Bool, Float, Vector, Text, Out, Whole, Unknown };
+
+struct NativeSignature {
+  std::vector<ValueKind> parameters;  // as declared: a vector is one parameter
+  std::vector<ValueKind> slots;       // one per pushed slot: a vector takes three
+  ValueKind result = ValueKind::Unknown;
+  std::string declaration;            // as a names file writes it: "(handle, int) -> bool"
+};
+
+// The word that names a kind in names files; `kindNamed` reads it back.
+const char* valueKindName(ValueKind kind);
+bool kindNamed(const std::string& word, ValueKind& kind);
+
+// The name the stand-in gives the text hash itself, with no names file.
+constexpr const char* kTextHashName = "text hash";
+
 // Names of natives, from the names files that scenarios load (`names FILE`);
-// they hold for the rest of the process.
-void addNativeName(std::uint64_t hash, const std::string& name);
+// they hold for the rest of the process. A name already given to another
+// native is refused (a LineError naming where it was given); `where` is
+// "FILE:LINE", kept for that message.
+void addNativeName(std::uint64_t hash, const std::string& name, const std::string& where = "");
+void declareSignature(std::uint64_t hash, NativeSignature signature);
+// Null for a native whose parameters no names file declared.
+const NativeSignature* nativeSignature(std::uint64_t hash);
+// Back to the names the stand-in knows by itself.
 void forgetNativeNames();
 // The name of a native, or empty.
 std::string nativeName(std::uint64_t hash);

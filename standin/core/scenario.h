@@ -11,6 +11,7 @@
 #include "expectations.h"
 #include "game_clock.h"
 #include "host/host_interface.h"
+#include "protocol_rules.h"
 
 namespace standin {
 
@@ -30,6 +31,7 @@ struct KeyMessage {
 
 // Limits that keep a session finite whatever the plug-in does.
 struct ScenarioCaps {
+  static constexpr std::uint64_t kLargest = 100000000;  // for calls-per-frame and frames
   std::uint64_t callsPerFrame = 10000;  // native calls between two waits
   std::uint64_t frames = 100000;        // the most frames a scenario may ask for
   std::uint64_t stallMs = 10000;        // wall-clock time without any call to the host
@@ -48,6 +50,7 @@ struct Scenario {
   std::vector<Expectation> expectations;  // in the order written
   ScenarioCaps caps;
   bool strict = false;  // a broken host rule ends the session
+  std::vector<Rule> allowed;  // rules of the protocol that are not watched
   std::vector<std::string> namesFiles;  // as resolved, in the order loaded
 
   // Gives the host the answers and the declared arguments.
@@ -64,12 +67,15 @@ class ScenarioError : public std::runtime_error {
 Scenario parseScenario(std::istream& in, const std::string& sourceName);
 Scenario loadScenarioFile(const std::string& path);
 
-// Reads "0xHASH NAME" lines ('#' comments) into the names of natives;
-// throws ScenarioError "PATH:LINE: what is wrong" at the first bad line.
+// Reads "0xHASH NAME [(PARAMETERS) [-> RESULT]]" lines ('#' comments) into
+// the names and declarations of natives; throws ScenarioError "PATH:LINE:
+// what is wrong" at the first bad line, or LineError when it cannot be opened.
 void loadNamesFile(const std::string& path);
 
 // The working folder of a scenario: `folder` when absolute, otherwise taken
 // relative to the folder that holds the scenario file.
 std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder);
+// Whether a path starts at a root or a drive letter.
+bool isAbsolutePath(const std::string& path);
 
 }  // namespace standin

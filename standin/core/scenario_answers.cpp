@@ -44,7 +44,7 @@ Answer parseOneAnswer(Words& words) {
   while (!words.done() && words.peek() != "then") {
     const Token& kind = words.take("answer kind");
     if (kind.quoted || !parsePart(kind.text, words, answer, resultSet))
-      throw LineError("unknown answer kind '" + kind.text + "' (expected int, whole, vector, out or zero)");
+      throw LineError("unknown answer kind " + shownWord(kind.text) + " (expected int, whole, vector, out or zero)");
     any = true;
   }
   if (!any) throw LineError("missing answer (int, whole, vector, out or zero)");
@@ -58,7 +58,7 @@ std::vector<Answer> parseAnswerSequence(Words& words) {
   while (!words.done()) {
     const Token& separator = words.take("'then'");
     if (separator.quoted || separator.text != "then")
-      throw LineError("unexpected '" + separator.text + "' after 'zero' (expected 'then')");
+      throw LineError("unexpected " + shownWord(separator.text) + " after 'zero' (expected 'then')");
     sequence.push_back(parseOneAnswer(words));
   }
   return sequence;

@@ -1,6 +1,7 @@
 #include "scenario_from_trace.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -9,11 +10,13 @@
 #include <set>
 #include <sstream>
 
+#include "float_text.h"
 #include "game_clock.h"
 #include "game_text_hash.h"
 #include "native_names.h"
 #include "quoted_text.h"
 #include "scenario.h"
+#include "scenario_tokens.h"
 #include "trace.h"
 
 namespace standin {
@@ -29,23 +32,15 @@ constexpr const char* kCallsCapStop = "plug-in made more than ";
 
 std::string number(std::uint64_t value) { return value < 0x10000 ? std::to_string(value) : hex(value, 1); }
 
-// The shortest decimal that reads back as the same float; hex for the rest.
-std::string floatWord(std::uint64_t bits) {
-  float value;
-  const auto low = static_cast<std::uint32_t>(bits);
-  std::memcpy(&value, &low, sizeof value);
-  if (!std::isfinite(value)) return hex(low, 8);
-  // Without an exponent where one does (30, not 3e+01).
-  std::string shortest;
-  for (int digits = 1; digits <= 9; ++digits) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*g", digits, static_cast<double>(value));
-    const float back = std::strtof(text, nullptr);
-    if (back != value || std::signbit(back) != std::signbit(value)) continue;
-    if (!std::strchr(text, 'e')) return text;
-    if (shortest.empty()) shortest = text;
-  }
-  return shortest;
+// A native as a scenario line names it: by its name, '-' for its spaces, or
+// quoted when it holds more than letters, digits, spaces, '-' and '_'.
+std::string nativeWord(std::uint64_t hash) {
+  std::string name = nativeName(hash);
+  if (name.empty()) return hex(hash, 16);
+  for (char c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ' && c != '-' && c != '_') return quoteText(name);
+  std::replace(name.begin(), name.end(), ' ', '-');
+  return name;
 }
 
 // One call's answer as a scenario writes it.
@@ -54,9 +49,9 @@ std::string answerWords(const HostEvent& call) {
   std::string words;
   if (r[1] != 0 || r[2] != 0) {
     if ((r[0] | r[1] | r[2]) > 0xFFFFFFFFull)
-      throw TraceError("frame " + std::to_string(call.frame) + ": native " + hex(call.hash, 16) +
-                       " answered three slots with upper halves, which no scenario answers");
-    words = "vector " + floatWord(r[0]) + " " + floatWord(r[1]) + " " + floatWord(r[2]);
+      throw TraceError("native " + hex(call.hash, 16) + " answered three slots with upper halves, which no scenario answers",
+                       call.traceLine);
+    words = "vector " + floatText(r[0]) + " " + floatText(r[1]) + " " + floatText(r[2]);
   } else if (r[0] > 0xFFFFFFFFull) {
     words = "whole " + hex(r[0], 16);
   } else if (r[0] != 0) {
@@ -176,10 +171,37 @@ std::string keyWords(const HostEvent& key) {
   return words;
 }
 
-Recorded record(const std::vector<HostEvent>& events) {
+// Refuses what no session makes, so that the scenario written always reads.
+void refuseImpossible(const std::vector<HostEvent>& events) {
+  std::uint64_t frame = 1;
+  bool loaded = false, unloaded = false, stopped = false;
+  for (const HostEvent& event : events) {
+    const auto refuse = [&](const std::string& why) { throw TraceError(why, event.traceLine); };
+    if (event.frame < frame) refuse("frame " + std::to_string(event.frame) + " after frame " + std::to_string(frame) +
+                                    ": a session's frames never go back");
+    // The unload lines carry the frame after the last one played.
+    if (event.frame > ScenarioCaps::kLargest + 1)
+      refuse("frame " + std::to_string(event.frame) + " is beyond the most frames a session plays (" +
+             std::to_string(ScenarioCaps::kLargest) + ")");
+    frame = event.frame;
+    if ((event.kind == EventKind::Key || event.kind == EventKind::Load) && stopped)
+      refuse(std::string(traceKindName(event.kind)) + " after the session stopped");
+    if (event.kind == EventKind::Load && loaded && !unloaded) refuse("a second load with no unload before it");
+    if (event.kind == EventKind::Load && loaded && frame < 2) refuse("a reload before frame 2, which no session makes");
+    if (event.kind == EventKind::Call && event.args.size() > kMostPushes)
+      refuse("a call with " + std::to_string(event.args.size()) + " arguments, more than a session records (" +
+             std::to_string(kMostPushes) + ")");
+    if (event.kind == EventKind::Load) loaded = true;
+    if (event.kind == EventKind::Load || event.kind == EventKind::Unload) unloaded = event.kind == EventKind::Unload;
+    stopped = stopped || event.kind == EventKind::Stop;
+  }
+}
+
+Recorded record(const std::vector<HostEvent>& events, std::uint32_t fps) {
   Recorded seen;
   seen.frames = framesPlayed(events);
-  seen.fps = frameRate(events);
+  // A trace without a header was written before traces told their frame rate.
+  seen.fps = fps != 0 ? fps : frameRate(events);
   bool loaded = false;
   std::map<std::uint64_t, std::uint64_t> callsInFrame;
   for (const HostEvent& event : events) {
@@ -194,6 +216,7 @@ Recorded record(const std::vector<HostEvent>& events) {
         // A session stopped by the cap on calls stops again only under the same cap.
         if (event.detail.rfind(kCallsCapStop, 0) == 0)
           seen.callsCap = std::strtoull(event.detail.c_str() + std::strlen(kCallsCapStop), nullptr, 10);
+        if (seen.callsCap > ScenarioCaps::kLargest) throw TraceError("a cap on calls no scenario sets", event.traceLine);
         break;
       case EventKind::Call: {
         FrameCalls& frame = seen.calls[event.hash][event.frame];
@@ -219,7 +242,7 @@ void writeAnswers(std::ostream& out, std::uint64_t native, const std::map<std::u
   const auto common = std::max_element(usage.begin(), usage.end(),
                                        [](const auto& a, const auto& b) { return a.second < b.second; });
   const std::string fallback = common->first;
-  const std::string name = hex(native, 16);
+  const std::string name = nativeWord(native);
   if (!fallback.empty()) out << "answer " << name << " " << fallback << "\n";
   auto writeRange = [&](std::uint64_t first, std::uint64_t last, const std::string& sequence) {
     out << "answer " << name << (first == last ? " frame " + std::to_string(first)
@@ -267,10 +290,74 @@ void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<s
   }
   for (std::size_t i = 0; i < stretches.size(); ++i) {
     const std::uint64_t first = stretches[i].first;
-    out << "expect calls " << hex(native, 16) << " " << stretches[i].second << " frames " << first << "-";
+    out << "expect calls " << nativeWord(native) << " " << stretches[i].second << " frames " << first << "-";
     if (i + 1 < stretches.size()) out << stretches[i + 1].first - 1;
     out << "\n";
   }
+}
+
+// One call as an ordered list names it: the native and its arguments, numbers without leading zeros.
+std::string callWords(const HostEvent& call) {
+  std::string words = nativeWord(call.hash);
+  for (unsigned a = 0; a < call.args.size(); ++a) words += " " + shortSlot(traceArgument(call, a));
+  return words;
+}
+
+// Every frame's calls in order; frames in a row that made the same share a
+// line. Only frames with calls are held: a session may be long and quiet.
+void writeSequences(std::ostream& out, const std::vector<HostEvent>& events, std::uint64_t frames) {
+  std::map<std::uint64_t, std::string> calls;
+  for (const HostEvent& event : events)
+    if (event.kind == EventKind::Call && event.frame <= frames) {
+      std::string& frame = calls[event.frame];
+      frame += (frame.empty() ? "" : "; ") + callWords(event);
+    }
+  std::uint64_t first = 1, last = 0;
+  std::string run;
+  auto extend = [&](std::uint64_t from, std::uint64_t to, const std::string& text) {
+    if (last != 0 && text == run) {
+      last = to;
+      return;
+    }
+    if (last != 0)
+      out << "expect " << (first == last ? "frame " + std::to_string(first)
+                                         : "frames " + std::to_string(first) + "-" + std::to_string(last))
+          << " " << (run.empty() ? "nothing" : run) << "\n";
+    first = from;
+    last = to;
+    run = text;
+  };
+  std::uint64_t next = 1;
+  for (const auto& [frame, text] : calls) {
+    if (frame > next) extend(next, frame - 1, "");
+    extend(frame, frame, text);
+    next = frame + 1;
+  }
+  if (next <= frames) extend(next, frames, "");
+  extend(0, 0, "\n");  // writes the last run
+}
+
+// The names files and allowed rules the session ran with, loaded so the lines that follow may name natives.
+void writeHeaderDirectives(std::ostream& out, const TraceHeader& header) {
+  for (const std::string& names : header.namesFiles) {
+    try {
+      loadNamesFile(names);
+    } catch (const std::runtime_error& error) {  // a names file gone or changed since
+      throw TraceError(std::string("the names file of its header does not read: ") + error.what());
+    }
+    out << "names " << quoteText(names) << "\n";
+  }
+  for (const std::string& id : header.allowed) {
+    Rule rule;
+    if (!ruleNamed(id, rule)) throw TraceError("its header allows a rule no stand-in has: " + shownWord(id));
+    out << "allow " << id << "\n";
+  }
+}
+
+// A names file that declares the argument says it already.
+bool declaredAs(const std::pair<std::uint64_t, unsigned>& argument, ValueKind kind) {
+  const NativeSignature* signature = nativeSignature(argument.first);
+  return signature && argument.second < signature->slots.size() && signature->slots[argument.second] == kind;
 }
 
 bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const std::pair<std::uint64_t, unsigned>& item) {
@@ -279,27 +366,60 @@ bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const st
 
 }  // namespace
 
-std::string scenarioFromTrace(const std::vector<HostEvent>& events) {
-  const Recorded seen = record(events);
+std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header, bool countOnly) {
+  refuseImpossible(events);
+  const Recorded seen = record(events, header.fps);
+  const ScenarioCaps usual;
   std::ostringstream out;
   out << "# Plays a recorded session again (standin.exe --scenario-from-trace).\n";
+  writeHeaderDirectives(out, header);
   out << "frames " << seen.frames << "\n";
   if (seen.fps != GameClock::kDefaultFps) out << "fps " << seen.fps << "\n";
-  if (seen.frames > ScenarioCaps().frames) out << "cap frames " << seen.frames << "\n";
-  const std::uint64_t callsCap = seen.callsCap != 0 ? seen.callsCap : std::max(seen.busiestFrame, ScenarioCaps().callsPerFrame);
-  if (callsCap != ScenarioCaps().callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
+  const std::uint64_t framesCap = std::max(header.framesCap != 0 ? header.framesCap : usual.frames, seen.frames);
+  if (framesCap != usual.frames) out << "cap frames " << framesCap << "\n";
+  const std::uint64_t callsCap =
+      seen.callsCap != 0 ? seen.callsCap
+                         : std::max(seen.busiestFrame, header.callsPerFrame != 0 ? header.callsPerFrame : usual.callsPerFrame);
+  if (callsCap != usual.callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
+  // A session stopped as stuck stops again only after the same time.
+  if (header.stallMs != 0 && header.stallMs != usual.stallMs) out << "cap stall-ms " << header.stallMs << "\n";
   if (!seen.misuse) out << "strict\n";
   for (const auto& text : seen.texts)
-    if (!known(knownTextArguments(), text)) out << "text-arg " << hex(text.first, 16) << " " << text.second << "\n";
+    if (!known(knownTextArguments(), text) && !declaredAs(text, ValueKind::Text))
+      out << "text-arg " << nativeWord(text.first) << " " << text.second << "\n";
   for (const auto& outArg : seen.outs)
-    if (!known(knownOutArguments(), outArg)) out << "out-arg " << hex(outArg.first, 16) << " " << outArg.second << "\n";
+    if (!known(knownOutArguments(), outArg) && !declaredAs(outArg, ValueKind::Out))
+      out << "out-arg " << nativeWord(outArg.first) << " " << outArg.second << "\n";
   for (std::uint64_t frame : seen.reloads) out << "reload " << frame << "\n";
   for (const std::string& key : seen.keys) out << key << "\n";
   out << "\n# What the game answered.\n";
   for (const auto& [native, frames] : seen.calls) writeAnswers(out, native, frames);
-  out << "\n# How often each native was called.\n";
-  for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  if (countOnly) {
+    out << "\n# How often each native was called.\n";
+    for (const auto& [native, frames] : seen.calls) writeExpectations(out, native, frames, seen.frames);
+  } else {
+    out << "\n# Every call of each frame, in order, with its arguments.\n";
+    writeSequences(out, events, seen.frames);
+  }
+  // What is written must read; the checks above should see to it.
+  std::istringstream written(out.str());
+  try {
+    parseScenario(written, "the scenario written");
+  } catch (const ScenarioError& error) {
+    throw TraceError(std::string("the trace holds what no session makes: ") + error.what());
+  }
   return out.str();
+}
+
+TraceHeader traceHeaderOf(const Scenario& scenario) {
+  TraceHeader header;
+  header.fps = scenario.fps;
+  header.callsPerFrame = scenario.caps.callsPerFrame;
+  header.framesCap = scenario.caps.frames;
+  header.stallMs = scenario.caps.stallMs;
+  header.namesFiles = scenario.namesFiles;
+  for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
+  return header;
 }
 
 std::string traceDifference(const std::string& a, const std::string& b, bool anyPluginName) {

@@ -3,16 +3,25 @@
 #include <string>
 #include <vector>
 
+#include "scenario.h"
 #include "standin_host.h"
+#include "trace.h"
 
 namespace standin {
 
 // A scenario that plays a recorded session again: every native answered as the
-// trace shows it was, the same keys, reloads and frame rate, and for each
-// native the number of calls it got in each stretch of frames as expectations.
+// trace shows it was, the same keys, reloads, frame rate, caps, names files and
+// allowed rules (from the trace's header), natives by name, and as
+// expectations every call of each frame in order with its arguments, or with
+// `countOnly` the number of calls each native got in each stretch of frames.
 // Played with the same plug-in in a working folder as it was, it gives the
 // same trace. Throws TraceError for a session no scenario can bring about.
-std::string scenarioFromTrace(const std::vector<HostEvent>& events);
+std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header = {},
+                              bool countOnly = false);
+
+// The header a session of `scenario` writes at the head of its trace, which
+// scenarioFromTrace reads back.
+TraceHeader traceHeaderOf(const Scenario& scenario);
 
 // The first line in which two traces differ, as "line N: A | B", or empty when
 // they are the same; `anyPluginName` lets the file names of 'load' lines differ.

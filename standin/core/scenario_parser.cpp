@@ -13,7 +13,6 @@ namespace standin {
 
 namespace {
 
-constexpr std::uint64_t kLargestCap = 100000000;
 constexpr std::uint64_t kLargestStallMs = 600000;
 constexpr std::uint64_t kLargestArgumentIndex = 63;
 
@@ -45,8 +44,8 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   const std::string name = token.text.substr(0, equals);
   const Token value{equals == std::string::npos ? std::string() : token.text.substr(equals + 1), false};
   if (token.quoted || equals == std::string::npos) {
-    throw LineError("unknown key field '" + token.text +
-                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+    throw LineError("unknown key field " + shownWord(token.text) +
+                    " (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
   } else if (name == "repeats") {
     key.repeats = static_cast<HostWord>(parseUnsigned(value, 0xFFFF, "repeats"));
   } else if (name == "scan") {
@@ -60,8 +59,8 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   } else if (name == "up-now") {
     key.isUpNow = parseFlag(value, "up-now");
   } else {
-    throw LineError("unknown key field '" + name +
-                    "' (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
+    throw LineError("unknown key field " + shownWord(name) +
+                    " (expected down, up, repeats=, scan=, extended=, alt=, was-down= or up-now=)");
   }
 }
 
@@ -99,7 +98,7 @@ class ScenarioParser {
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
   if (seenOnLine != 0)
-    throw LineError("'" + directive + "' given twice (first on line " + std::to_string(seenOnLine) + ")");
+    throw LineError(shownWord(directive) + " given twice (first on line " + std::to_string(seenOnLine) + ")");
   seenOnLine = line_;
 }
 
@@ -137,6 +136,13 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
   } else if (directive.text == "strict") {
     scenario_.strict = true;
     words.expectEnd();
+  } else if (directive.text == "allow") {
+    Rule rule;
+    const Token& id = words.take("rule id");
+    if (id.quoted || !ruleNamed(id.text, rule))
+      throw LineError("unknown rule " + shownWord(id.text) + " (expected one of " + ruleIds() + ")");
+    words.expectEnd();
+    scenario_.allowed.push_back(rule);
   } else if (directive.text == "names") {
     // Loaded at once, so that later lines may name the natives.
     const std::string path = resolveWorkingFolder(source_, words.take("names file").text);
@@ -147,8 +153,8 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.expectations.push_back(parseExpectation(words));
     scenario_.expectations.back().line = line_;
   } else {
-    throw LineError("unknown directive '" + directive.text +
-                    "' (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict or expect)");
+    throw LineError("unknown directive " + shownWord(directive.text) +
+                    " (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict, allow or expect)");
   }
 }
 
@@ -175,11 +181,9 @@ void ScenarioParser::parseKey(Words& words) {
   key.frame = parseFrame(words.take("frame of the key message"));
   key.code = static_cast<HostDword>(parseWord(words.take("key code"), "key code"));
   while (!words.done()) parseKeyField(words.take("key field"), key);
-  // Stable by frame: messages of one frame keep the order they were written in.
-  auto at = scenario_.keys.begin();
-  while (at != scenario_.keys.end() && at->frame <= key.frame) ++at;
-  keyLines_.insert(keyLines_.begin() + (at - scenario_.keys.begin()), line_);
-  scenario_.keys.insert(at, key);
+  // In the order written; sorted by frame once all are read.
+  keyLines_.push_back(line_);
+  scenario_.keys.push_back(key);
 }
 
 // "reload F" before frame F; "reload every N" before frames N+1, 2N+1, ...
@@ -221,9 +225,9 @@ void ScenarioParser::parseCap(Words& words) {
                           : name.text == "stall-ms"        ? &caps.stallMs
                                                            : nullptr;
   if (!target || name.quoted)
-    throw LineError("unknown cap '" + name.text +
-                    "' (expected calls-per-frame, frames or stall-ms)");
-  *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : kLargestCap, "cap");
+    throw LineError("unknown cap " + shownWord(name.text) +
+                    " (expected calls-per-frame, frames or stall-ms)");
+  *target = parseUnsigned(value, target == &caps.stallMs ? kLargestStallMs : ScenarioCaps::kLargest, "cap");
   if (*target == 0) throw LineError("a cap must be at least 1");
   if (target == &caps.frames) capFramesLine_ = line_;
 }
@@ -237,6 +241,9 @@ void ScenarioParser::finish() {
       refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
                                  ", but the session has only " + std::to_string(scenario_.frames) +
                                  " frames");
+  // Stable: messages of one frame keep the order they were written in.
+  std::stable_sort(scenario_.keys.begin(), scenario_.keys.end(),
+                   [](const KeyMessage& a, const KeyMessage& b) { return a.frame < b.frame; });
   for (const Expectation& expected : scenario_.expectations)
     if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
       refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +
@@ -250,6 +257,7 @@ void Scenario::applyTo(StandinHost& host) const {
   host.answers() = answers;
   for (const auto& [native, index] : textArguments) host.declareTextArgument(native, index);
   for (const auto& [native, index] : outArguments) host.declareOutArgument(native, index);
+  for (Rule rule : allowed) host.allow(rule);
 }
 
 Scenario parseScenario(std::istream& in, const std::string& sourceName) {

@@ -15,7 +15,7 @@ namespace {
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v'; }
 
 [[noreturn]] void refuse(const Token& token, const char* what, const char* expected) {
-  throw LineError("bad " + std::string(what) + " '" + token.text + "': " + expected);
+  throw LineError("bad " + std::string(what) + " " + shownWord(token.text) + ": " + expected);
 }
 
 // strtoull alone would take "+1", " 1" and wrap "-1"; only plain digits pass here.
@@ -60,7 +60,22 @@ bool readSigned(std::string_view text, std::uint64_t largest, std::uint64_t larg
   return true;
 }
 
+// A raw NUL byte would end the word wherever it is read as a C string;
+// "\x00" in a quoted text says it on purpose.
+void refuseNul(std::string_view word) {
+  if (word.find('\0') != std::string_view::npos) throw LineError("a NUL byte in " + shownWord(word));
+}
+
+// Long enough for any hash, number or name a scenario holds.
+constexpr std::size_t kLongestShownWord = 80;
+
 }  // namespace
+
+std::string shownWord(std::string_view word) {
+  const bool cut = word.size() > kLongestShownWord;
+  const std::string shown = printableText(word.substr(0, kLongestShownWord));
+  return "'" + shown + (cut ? "...' (" + std::to_string(word.size()) + " bytes)" : "'");
+}
 
 std::vector<Token> tokenizeLine(std::string_view line) {
   std::vector<Token> tokens;
@@ -71,13 +86,16 @@ std::vector<Token> tokenizeLine(std::string_view line) {
     } else if (line[pos] == '#') {
       break;
     } else if (line[pos] == '"') {
+      const std::size_t start = pos;
       Token token{"", true};
       if (!unquoteText(line, pos, token.text))
         throw LineError("unterminated or badly escaped quoted text");
+      refuseNul(line.substr(start, pos - start));
       tokens.push_back(std::move(token));
     } else {
       const std::size_t start = pos;
       while (pos < line.size() && !isSpace(line[pos]) && line[pos] != '#') ++pos;
+      refuseNul(line.substr(start, pos - start));
       tokens.push_back({std::string(line.substr(start, pos - start)), false});
     }
   }
@@ -119,7 +137,8 @@ std::uint32_t parseFloatBits(const Token& token, const char* what) {
   const char* begin = token.text.c_str();
   char* end = nullptr;
   const float value = token.quoted ? 0.0f : std::strtof(begin, &end);
-  const bool whole = end && *end == '\0' && end != begin;
+  // The whole word: a NUL inside it ends no number.
+  const bool whole = end == begin + token.text.size() && end != begin;
   const bool hexadecimal = token.text.find_first_of("xX") != std::string::npos;
   if (token.quoted || !whole || hexadecimal || !std::isfinite(value))
     refuse(token, what, "expected a finite decimal number such as -2.5e-3, or a bit pattern such as 0x3F800000");

@@ -19,6 +19,11 @@ struct Token {
   bool quoted = false;
 };
 
+// A word of the input as a message quotes it: in single quotes, bytes outside
+// printable ASCII as \xHH (a NUL ends nothing), cut short when long, so a
+// message stays one readable line whatever the file holds.
+std::string shownWord(std::string_view word);
+
 // Splits a line into words and "quoted texts"; '#' outside quotes starts a comment.
 std::vector<Token> tokenizeLine(std::string_view line);
 

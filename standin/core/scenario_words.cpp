@@ -10,7 +10,7 @@ const Token& Words::take(const std::string& what) {
 }
 
 void Words::expectEnd() const {
-  if (!done()) throw LineError("unexpected '" + tokens_[next_].text + "' at the end of the line");
+  if (!done()) throw LineError("unexpected " + shownWord(tokens_[next_].text) + " at the end of the line");
 }
 
 std::uint64_t parseFrame(const Token& token) {
@@ -28,7 +28,7 @@ FrameRange parseFrameRange(const Token& token) {
   const FrameRange range{parseFrame({token.text.substr(0, dash), false}),
                          dash + 1 == token.text.size() ? kLastFrame
                                                        : parseFrame({token.text.substr(dash + 1), false})};
-  if (range.last < range.first) throw LineError("frame range '" + token.text + "' ends before it starts");
+  if (range.last < range.first) throw LineError("frame range " + shownWord(token.text) + " ends before it starts");
   return range;
 }
 
@@ -40,8 +40,8 @@ std::uint64_t parseNative(const Token& token) {
   if (!token.quoted && readsAsNumber(token.text)) return parseWhole(token, "native hash");
   const std::uint64_t hash = nativeHashByName(token.text);
   if (hash == 0)
-    throw LineError("unknown native '" + token.text +
-                    "' (expected a hash such as 0x867654CBC7606F2C, or a name from a 'names' file)");
+    throw LineError("unknown native " + shownWord(token.text) +
+                    " (expected a hash such as 0x867654CBC7606F2C, or a name from a 'names' file)");
   return hash;
 }
 

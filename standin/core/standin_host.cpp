@@ -4,6 +4,7 @@
 
 #include "game_text_hash.h"
 #include "native_names.h"
+#include "quoted_text.h"
 
 namespace standin {
 
@@ -30,15 +31,27 @@ void StandinHost::reset() {
   keyboardHandler_ = nullptr;
   pendingHash_ = 0;
   pendingArgs_.clear();
+  callBegun_ = pushesDropped_ = false;
+  allowed_.clear();
+  ruleTallies_.clear();
   onCall = nullptr;
+  onViolation = nullptr;
 }
 
 void StandinHost::declareTextArgument(std::uint64_t hash, unsigned argumentIndex) {
   textArguments_.insert({hash, argumentIndex});
 }
 
+namespace {
+// Whether a names file declared that argument slot of the native as `kind`.
+bool declaredAs(std::uint64_t hash, unsigned argumentIndex, ValueKind kind) {
+  const NativeSignature* signature = nativeSignature(hash);
+  return signature && argumentIndex < signature->slots.size() && signature->slots[argumentIndex] == kind;
+}
+}  // namespace
+
 bool StandinHost::isTextArgument(std::uint64_t hash, unsigned argumentIndex) const {
-  return textArguments_.count({hash, argumentIndex}) != 0;
+  return textArguments_.count({hash, argumentIndex}) != 0 || declaredAs(hash, argumentIndex, ValueKind::Text);
 }
 
 void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex) {
@@ -46,7 +59,7 @@ void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex)
 }
 
 bool StandinHost::isOutArgument(std::uint64_t hash, unsigned argumentIndex) const {
-  return outArguments_.count({hash, argumentIndex}) != 0;
+  return outArguments_.count({hash, argumentIndex}) != 0 || declaredAs(hash, argumentIndex, ValueKind::Out);
 }
 
 std::vector<HostEvent> StandinHost::takeEvents() {
@@ -93,7 +106,23 @@ void StandinHost::recordRegistration(EventKind kind, const void* pointer) {
   record(std::move(event));
 }
 
+void StandinHost::violate(Rule rule, const std::string& what, std::uint64_t native) {
+  if (allowed_.count(rule)) return;
+  RuleTally& tally = ruleTallies_[{rule, native}];
+  if (tally.times++ == 0) {
+    tally.firstFrame = frame_;
+    tally.first = what;
+  }
+  HostEvent event;
+  event.kind = EventKind::Misuse;
+  event.detail = std::string(ruleId(rule)) + ": " + what;
+  record(std::move(event));
+  if (onViolation) onViolation(rule, what, native);
+}
+
 void StandinHost::scriptRegister(const void* module, ScriptEntry entry) {
+  if (script_ && module == module_)
+    violate(Rule::RegisterTwice, "scriptRegister for a module whose script is registered already (scriptUnregister first)");
   module_ = module;
   script_ = entry;
   recordRegistration(EventKind::ScriptRegister, module);
@@ -105,6 +134,9 @@ void StandinHost::scriptUnregister(const void* module) {
 }
 
 void StandinHost::keyboardHandlerRegister(KeyboardHandler handler) {
+  if (keyboardHandler_)
+    violate(Rule::RegisterTwice,
+            "keyboardHandlerRegister while a handler is registered already (keyboardHandlerUnregister first)");
   keyboardHandler_ = handler;
   recordRegistration(EventKind::KeyboardRegister, reinterpret_cast<const void*>(handler));
 }
@@ -124,11 +156,37 @@ void StandinHost::scriptWait(std::uint32_t milliseconds) {
 }
 
 void StandinHost::nativeInit(std::uint64_t hash) {
+  if (callBegun_)
+    violate(Rule::InitWhilePending,
+            "nativeInit(" + hex(hash, 16) + ") while the call of " + hex(pendingHash_, 16) + " begun with " +
+                std::to_string(pendingArgs_.size()) + " pushes was never performed (nativeCall first)",
+            pendingHash_);
   pendingHash_ = hash;
   pendingArgs_.clear();
+  callBegun_ = true;
+  pushesDropped_ = false;
 }
 
-void StandinHost::nativePush64(std::uint64_t value) { pendingArgs_.push_back(value); }
+void StandinHost::nativePush64(std::uint64_t value) {
+  if (!callBegun_)
+    violate(Rule::CallWithoutInit, "nativePush64(" + hex(value, 16) + ") with no call begun (nativeInit first)");
+  if (pendingArgs_.size() < kMostPushes) {
+    pendingArgs_.push_back(value);
+  } else if (!pushesDropped_) {
+    pushesDropped_ = true;
+    violate(Rule::PushBound, "more than " + std::to_string(kMostPushes) + " pushes into a call of " +
+                                 hex(pendingHash_, 16) + ", more than any native takes (the rest are dropped)",
+            pendingHash_);
+  }
+}
+
+void StandinHost::checkPerformedCall(const HostEvent& event) {
+  if (!callBegun_) violate(Rule::CallWithoutInit, "nativeCall() with no call begun (nativeInit first)");
+  const NativeSignature* signature = callBegun_ && !pushesDropped_ ? nativeSignature(event.hash) : nullptr;
+  if (!signature) return;
+  const ArgumentFault fault = checkArguments(event.hash, pendingArgs_, *signature);
+  if (!fault.message.empty()) violate(fault.rule, fault.message, event.hash);
+}
 
 void StandinHost::answer(const Answer& scripted, HostEvent& event) {
   std::memcpy(resultSlots_, scripted.slots, sizeof scripted.slots);
@@ -166,6 +224,8 @@ std::uint64_t* StandinHost::nativeCall() {
   HostEvent event;
   event.kind = EventKind::Call;
   event.hash = pendingHash_;
+  checkPerformedCall(event);
+  callBegun_ = false;
   if (recording_) noteArguments(event);
   std::memset(resultSlots_, 0, sizeof resultSlots_);
   const std::size_t callInFrame = nextCallInFrame(pendingHash_);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "protocol_rules.h"
 #include "host/host_interface.h"
 
 namespace standin {
@@ -44,6 +45,7 @@ struct HostEvent {
   std::uint32_t waitMs = 0;          // Wait
   const void* pointer = nullptr;     // registrations: the module or the function
   std::string detail;                // Load, Stop, Misuse; Key: "no handler" when not delivered
+  std::size_t traceLine = 0;         // read back from a trace: its line there
 };
 
 // The game and its script host, as far as a plug-in can see them: answers
@@ -99,6 +101,15 @@ class StandinHost {
   // tests make the game misbehave here.
   std::function<void()> onCall;
 
+  // The plug-in broke a rule of the protocol: unless the scenario allows the
+  // rule, a misuse event "ID: WHAT" is recorded and counted, and
+  // onViolation is told (the runner ends a strict session there). `native`,
+  // when not 0, is the call's, whose hash WHAT holds.
+  void violate(Rule rule, const std::string& what, std::uint64_t native = 0);
+  void allow(Rule rule) { allowed_.insert(rule); }
+  const RuleTallies& ruleTallies() const { return ruleTallies_; }
+  std::function<void(Rule rule, const std::string& what, std::uint64_t native)> onViolation;
+
   // The eight host operations.
   void scriptRegister(const void* module, ScriptEntry entry);
   void scriptUnregister(const void* module);
@@ -136,8 +147,14 @@ class StandinHost {
   ScriptEntry script_ = nullptr;
   KeyboardHandler keyboardHandler_ = nullptr;
 
+  void checkPerformedCall(const HostEvent& event);
+
+  std::set<Rule> allowed_;
+  RuleTallies ruleTallies_;
   std::uint64_t pendingHash_ = 0;
   std::vector<std::uint64_t> pendingArgs_;
+  bool callBegun_ = false;      // from nativeInit to nativeCall
+  bool pushesDropped_ = false;  // past the bound, in the call begun
   // More than the three slots plug-ins rely on, and never moved.
   std::uint64_t resultSlots_[16] = {};
 };

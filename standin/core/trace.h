@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -35,15 +36,46 @@ class TraceWriter {
   const void* keyboardHandler_ = nullptr;
 };
 
-// A trace line that does not read; its message starts "line N: ".
+// What a session ran under, written as '#' lines at the head of its trace,
+// so that a scenario made from the trace alone plays it as it was:
+//   # standin trace
+//   # fps 60
+//   # cap calls-per-frame 10000     # cap frames 100000     # cap stall-ms 10000
+//   # names "PATH"                  # allow RULE-ID
+// Readers that know nothing of it take the lines for comments.
+struct TraceHeader {
+  std::uint32_t fps = 0;  // 0: the trace has no header
+  std::uint64_t callsPerFrame = 0, framesCap = 0, stallMs = 0;
+  std::vector<std::string> namesFiles;
+  std::vector<std::string> allowed;  // rule ids
+};
+void writeTraceHeader(std::ostream& out, const TraceHeader& header);
+
+// A trace that does not read, or holds what no session makes; its message
+// starts "line N: " when one line shows it.
 class TraceError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit TraceError(const std::string& reason, std::size_t line = 0)
+      : std::runtime_error(line == 0 ? reason : "line " + std::to_string(line) + ": " + reason),
+        line_(line), reason_(reason) {}
+  std::size_t line() const { return line_; }
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::size_t line_;
+  std::string reason_;
 };
 
-// Reads a trace back into events. Registrations carry self/other/registered
-// in `detail` instead of a pointer; blank lines and '#' comment lines are skipped.
-std::vector<HostEvent> readTrace(std::istream& in);
+// Reads a trace back into events, each with its line number. Registrations
+// carry self/other/registered in `detail` instead of a pointer; blank lines
+// and '#' comment lines are skipped. `whole` refuses a trace whose last line
+// has no line feed: one cut short, as by a full disk or a copy stopped early.
+// `header`, when given, gets the trace's header.
+std::vector<HostEvent> readTrace(std::istream& in, bool whole = false, TraceHeader* header = nullptr);
+
+// A slot, or an out-variable's value, as a trace line writes it, without the
+// leading zeros: 0x0000000000000001 as 0x1, zero as 0, &0x00000005 as &0x5.
+std::string shortSlot(const std::string& word);
 
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);

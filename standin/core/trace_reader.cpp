@@ -1,4 +1,5 @@
 #include <istream>
+#include <iterator>
 
 #include "quoted_text.h"
 #include "scenario_words.h"
@@ -15,7 +16,7 @@ EventKind kindNamed(const std::string& name) {
                          EventKind::KeyboardUnregister, EventKind::Wait, EventKind::Call, EventKind::Load,
                          EventKind::Unload, EventKind::Key, EventKind::Stop, EventKind::Misuse})
     if (name == traceKindName(kind)) return kind;
-  throw LineError("unknown event '" + name + "'");
+  throw LineError("unknown event " + shownWord(name));
 }
 
 std::string takeQuoted(Words& words, const char* what) {
@@ -28,7 +29,7 @@ std::string takeChoice(Words& words, std::initializer_list<const char*> choices)
   const std::string word = words.take("registration detail").text;
   for (const char* choice : choices)
     if (word == choice) return word;
-  throw LineError("unexpected '" + word + "'");
+  throw LineError("unexpected " + shownWord(word));
 }
 
 void readArgument(const Token& token, HostEvent& call) {
@@ -60,14 +61,17 @@ void readCall(Words& words, HostEvent& call) {
 
 void readKey(Words& words, HostEvent& key) {
   static const char* const names[] = {"repeats=", "scan=", "extended=", "alt=", "was-down=", "up-now="};
+  // What the handler's parameters hold: a 16-bit count, an 8-bit scan code, four 32-bit flags.
+  static const std::uint64_t largest[] = {0xFFFF, 0xFF, 0x80000000ull, 0x80000000ull, 0x80000000ull, 0x80000000ull};
   key.args.push_back(parseUnsigned(words.take("key code"), 0xFFFFFFFFull, "key code"));
-  for (const char* name : names) {
+  for (std::size_t i = 0; i < std::size(names); ++i) {
+    const char* name = names[i];
     const std::string field = words.take(name).text;
     const std::string prefix(name);
     if (field.compare(0, prefix.size(), prefix) != 0) throw LineError("expected " + prefix + "N");
     const std::string value = field.substr(prefix.size());
-    const bool negative = !value.empty() && value[0] == '-';
-    std::uint64_t number = parseUnsigned({negative ? value.substr(1) : value, false}, 0x80000000ull, name);
+    const bool negative = i >= 2 && !value.empty() && value[0] == '-';
+    std::uint64_t number = parseUnsigned({negative ? value.substr(1) : value, false}, largest[i], name);
     key.args.push_back(static_cast<std::uint32_t>(negative ? 0 - number : number));
   }
   if (!words.done()) {
@@ -99,18 +103,51 @@ HostEvent readLine(Words& words) {
   return event;
 }
 
+// "# KEY VALUE..." of the header; other comment lines are left alone.
+void readHeaderLine(const std::string& line, TraceHeader& header) {
+  Words words(tokenizeLine(std::string_view(line).substr(2)));
+  const std::string key = words.peek();
+  if (key == "fps") {
+    words.take("fps");
+    header.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), 1000, "fps"));
+  } else if (key == "cap") {
+    words.take("cap");
+    const std::string name = words.take("cap name").text;
+    const std::uint64_t value = parseUnsigned(words.take("cap"), ~0ull, "cap");
+    std::uint64_t* target = name == "calls-per-frame" ? &header.callsPerFrame
+                            : name == "frames"        ? &header.framesCap
+                            : name == "stall-ms"      ? &header.stallMs
+                                                      : nullptr;
+    if (!target) throw LineError("unknown cap " + shownWord(name));
+    *target = value;
+  } else if (key == "names") {
+    words.take("names");
+    header.namesFiles.push_back(takeQuoted(words, "names file"));
+  } else if (key == "allow") {
+    words.take("allow");
+    header.allowed.push_back(words.take("rule id").text);
+  } else {
+    return;
+  }
+  words.expectEnd();
+}
+
 }  // namespace
 
-std::vector<HostEvent> readTrace(std::istream& in) {
+std::vector<HostEvent> readTrace(std::istream& in, bool whole, TraceHeader* header) {
   std::vector<HostEvent> events;
   std::string line;
   for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (whole && in.eof()) throw TraceError("the trace ends inside this line, with no line feed: it was cut short", lineNumber);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
     try {
+      if (header && line.rfind("# ", 0) == 0) readHeaderLine(line, *header);
       Words words(tokenizeLine(line));
       if (!words.done()) events.push_back(readLine(words));
     } catch (const LineError& error) {
-      throw TraceError("line " + std::to_string(lineNumber) + ": " + printableText(error.what()));
+      throw TraceError(printableText(error.what()), lineNumber);
     }
+    if (!events.empty() && events.back().traceLine == 0) events.back().traceLine = lineNumber;
   }
   return events;
 }

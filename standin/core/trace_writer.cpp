@@ -84,6 +84,21 @@ std::string TraceWriter::describe(const HostEvent& event) {
   return "";
 }
 
+void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
+  out << "# standin trace\n# fps " << header.fps << "\n# cap calls-per-frame " << header.callsPerFrame
+      << "\n# cap frames " << header.framesCap << "\n# cap stall-ms " << header.stallMs << "\n";
+  for (const std::string& names : header.namesFiles) out << "# names " << quoteText(names) << "\n";
+  for (const std::string& rule : header.allowed) out << "# allow " << rule << "\n";
+}
+
+std::string shortSlot(const std::string& word) {
+  const std::size_t digits = word.rfind("0x", 0) == 0 ? 2 : word.rfind("&0x", 0) == 0 ? 3 : 0;
+  if (digits == 0) return word;
+  const std::size_t first = word.find_first_not_of('0', digits);
+  const std::string prefix = word.substr(0, digits - 2);
+  return first == std::string::npos ? prefix + "0" : prefix + "0x" + word.substr(first);
+}
+
 void TraceWriter::write(const HostEvent& event) {
   const std::string details = describe(event);
   out_ << event.frame << ' ' << traceKindName(event.kind);

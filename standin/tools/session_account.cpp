@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   standin::GameClock clock;
   try {
     if (!options.namesFile.empty()) standin::loadNamesFile(options.namesFile);
-  } catch (const standin::ScenarioError& error) {
+  } catch (const std::runtime_error& error) {  // a file that does not read, or cannot be opened
     return fail(error.what());
   }
   if (!options.scenario.empty()) {

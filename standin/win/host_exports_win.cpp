@@ -18,8 +18,16 @@ bool inScript() {
   return scheduler && scheduler->inScript();
 }
 
-void noteOutsideScript(const std::string& what, std::uint64_t native = 0) {
-  standin::win::noteMisuse(what + " outside the script, while " + standin::win::progress().phase, native);
+// Where the plug-in is when it calls from outside its script.
+std::string whereOutsideScript() {
+  const auto& progress = standin::win::progress();
+  const DWORD thread = GetCurrentThreadId();
+  if (thread != progress.runnerThread && thread != progress.keyThread) return "on a thread of its own";
+  return std::string("while ") + progress.phase;
+}
+
+void noteOutsideScript(standin::Rule rule, const std::string& what, std::uint64_t native = 0) {
+  StandinHost::instance().violate(rule, what + " outside the script, " + whereOutsideScript(), native);
 }
 }  // namespace
 
@@ -38,7 +46,7 @@ extern "C" void standinScriptWait(HostDword milliseconds) {
   // Only the script's fiber can be switched away from; anywhere else the
   // wait would return into the wrong code.
   if (!inScript()) {
-    noteOutsideScript("scriptWait(" + std::to_string(milliseconds) + ")");
+    noteOutsideScript(standin::Rule::WaitOutsideScript, "scriptWait(" + std::to_string(milliseconds) + ")");
     return;
   }
   StandinHost::instance().scriptWait(milliseconds);
@@ -69,7 +77,7 @@ extern "C" std::uint64_t* standinNativeCall() {
   heartbeat();
   const bool fromScript = inScript();
   const std::uint64_t native = StandinHost::instance().pendingNative();
-  if (!fromScript) noteOutsideScript("native " + standin::hex(native, 16) + " called", native);
+  if (!fromScript) noteOutsideScript(standin::Rule::NativeOutsideScript, "native " + standin::hex(native, 16) + " called", native);
   std::uint64_t* slots = StandinHost::instance().nativeCall();
   if (fromScript) activeScheduler()->afterCall();
   return slots;

@@ -8,6 +8,7 @@ KeyCourier::KeyCourier(StandinHost& host) : host_(host) {
   request_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (request_ && done_) thread_ = CreateThread(nullptr, 0, &KeyCourier::threadMain, this, 0, nullptr);
+  if (thread_) progress().keyThread = GetThreadId(thread_);
 }
 
 KeyCourier::~KeyCourier() {
@@ -23,8 +24,8 @@ KeyCourier::~KeyCourier() {
 
 DWORD WINAPI KeyCourier::threadMain(void* self) {
   auto* courier = static_cast<KeyCourier*>(self);
+  WaitForSingleObject(courier->request_, INFINITE);
   for (;;) {
-    WaitForSingleObject(courier->request_, INFINITE);
     if (courier->quit_) return 0;
     for (const KeyMessage& key : *courier->batch_) {
       heartbeat();
@@ -32,7 +33,9 @@ DWORD WINAPI KeyCourier::threadMain(void* self) {
                                 key.wasDownBefore, key.isUpNow);
       heartbeat();
     }
-    SetEvent(courier->done_);
+    // One call to the system for both, as for the runner's side: under Wine
+    // each is a trip to its server, and a session may have keys in every frame.
+    SignalObjectAndWait(courier->done_, courier->request_, INFINITE, FALSE);
   }
 }
 
@@ -40,8 +43,7 @@ DWORD WINAPI KeyCourier::threadMain(void* self) {
 void KeyCourier::deliver(const std::vector<KeyMessage>& batch) {
   if (batch.empty() || !thread_) return;
   batch_ = &batch;
-  SetEvent(request_);
-  WaitForSingleObject(done_, INFINITE);
+  SignalObjectAndWait(request_, done_, INFINITE, FALSE);
   batch_ = nullptr;
 }
 

@@ -42,11 +42,15 @@ void ScriptScheduler::stopFromScript(const std::string& why) {
 void __stdcall ScriptScheduler::fiberMain(void* self) {
   auto* scheduler = static_cast<ScriptScheduler*>(self);
   scheduler->entry_();
-  scheduler->stopFromScript("the script entry returned; the host expects it to run for ever");
+  // The host expects its scripts to run for ever; one that returned has ended.
+  scheduler->host_.violate(Rule::ScriptReturned, "the script entry returned; the host expects it to run for ever");
+  scheduler->ended_ = true;
+  for (;;) SwitchToFiber(scheduler->runner_);
 }
 
 ScriptScheduler::Outcome ScriptScheduler::resume() {
   if (stopped_) return Outcome::Stopped;
+  if (ended_) return Outcome::Ended;
   if (!script_) {
     entry_ = host_.registeredScript();
     script_ = CreateFiberEx(0, kScriptStackReserve, 0, &ScriptScheduler::fiberMain, this);
@@ -59,7 +63,7 @@ ScriptScheduler::Outcome ScriptScheduler::resume() {
   scriptRunning_ = true;
   SwitchToFiber(script_);
   scriptRunning_ = false;
-  return stopped_ ? Outcome::Stopped : Outcome::Waited;
+  return stopped_ ? Outcome::Stopped : ended_ ? Outcome::Ended : Outcome::Waited;
 }
 
 void ScriptScheduler::afterCall() {

@@ -13,7 +13,7 @@ namespace standin::win {
 // runner decides from its length in which frame to resume it again.
 class ScriptScheduler {
  public:
-  enum class Outcome { Waited, Stopped };
+  enum class Outcome { Waited, Stopped, Ended };  // Ended: its entry returned
 
   ScriptScheduler(StandinHost& host, const ScenarioCaps& caps);
   ~ScriptScheduler();
@@ -45,6 +45,7 @@ class ScriptScheduler {
   std::uint64_t callsSinceWait_ = 0;
   std::uint32_t lastWaitMs_ = 0;
   bool stopped_ = false;
+  bool ended_ = false;
   bool scriptRunning_ = false;
   unsigned long runnerThread_ = 0;
 };

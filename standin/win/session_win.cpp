@@ -1,5 +1,6 @@
 #include "session_win.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "scenario.h"
 #include "scenario_from_trace.h"
 #include "script_scheduler_win.h"
+#include "short_view.h"
 #include "standin_host.h"
 #include "trace.h"
 #include "watchdog_win.h"
@@ -22,7 +24,6 @@ namespace {
 
 Progress g_progress;
 ScriptScheduler* g_scheduler = nullptr;
-bool g_strict = false;
 
 // The trace file and what has passed through it; shared with the watchdog
 // and the crash filter, which write out the rest when the session ends early.
@@ -110,11 +111,14 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
           kExitCrashed);
 }
 
+// The scenario's keys are sorted by frame: a frame finds its own without looking at the rest.
 void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
-  std::vector<KeyMessage> batch;
-  for (const KeyMessage& key : keys)
-    if (key.frame == frame) batch.push_back(key);
-  if (batch.empty()) return;
+  const auto byFrame = [](const KeyMessage& key, std::uint64_t f) { return key.frame < f; };
+  const auto first = std::lower_bound(keys.begin(), keys.end(), frame, byFrame);
+  auto last = first;
+  while (last != keys.end() && last->frame == frame) ++last;
+  if (first == last) return;
+  const std::vector<KeyMessage> batch(first, last);
   g_progress.phase = "in its keyboard handler";
   courier.deliver(batch);
   heartbeat();
@@ -148,7 +152,8 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
         code = kExitMisbehaved;
         break;
       }
-      wake = clock.wakeFrame(frame, scheduler.lastWaitMs());
+      // A script that ended runs no more; the frames play on without it.
+      wake = outcome == ScriptScheduler::Outcome::Ended ? 0 : clock.wakeFrame(frame, scheduler.lastWaitMs());
     }
     flushTrace();
     ++g_trace.frames;
@@ -189,7 +194,7 @@ void checkUnregistered(StandinHost& host) {
   if (host.registeredKeyboardHandler()) left += (left.empty() ? "" : " and ") + std::string("keyboardHandlerUnregister");
   if (left.empty()) return;
   host.forgetRegistrations();
-  noteMisuse("unloaded without " + left);
+  host.violate(Rule::UnloadRegistered, "unloaded without " + left);
 }
 
 void unloadForSession(HMODULE plugin) {
@@ -227,11 +232,18 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
   if (g_trace.misuses != 0)
     report("warning: the plug-in broke the host's rules " + std::to_string(g_trace.misuses) +
            " times (the 'misuse' lines of the trace)");
+  for (const std::string& warning : ruleWarnings(host.ruleTallies())) report("warning: " + warning);
   return code;
 }
 
-// --scenario-from-trace TRACE SCENARIO: writes a scenario that plays the session again.
-int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
+void endStrictSession(Rule rule, const std::string& what, std::uint64_t native) {
+  abandon("the plug-in broke a host rule (strict) in frame " + std::to_string(StandinHost::instance().frame()) + ": " +
+              ruleId(rule) + ": " + withNativeName(what, native),
+          kExitMisbehaved);
+}
+
+// --scenario-from-trace [--count-only] TRACE SCENARIO: writes a scenario that plays the session again.
+int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath, bool countOnly) {
   std::ifstream in(tracePath, std::ios::binary);
   if (!in) {
     report(std::string("cannot read the trace ") + tracePath);
@@ -239,9 +251,12 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
   }
   std::string scenario;
   try {
-    scenario = scenarioFromTrace(readTrace(in));
+    TraceHeader header;
+    const std::vector<HostEvent> events = readTrace(in, true, &header);
+    scenario = scenarioFromTrace(events, header, countOnly);
   } catch (const TraceError& error) {
-    report(std::string(tracePath) + ": " + error.what());
+    const std::string line = error.line() == 0 ? "" : ":" + std::to_string(error.line());
+    report(std::string(tracePath) + line + ": " + error.reason());
     return kExitUsage;
   }
   std::ofstream out(scenarioPath, std::ios::binary | std::ios::trunc);
@@ -252,6 +267,26 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
     return kExitTraceFailed;
   }
   writeLine(STD_OUTPUT_HANDLE, std::string("scenario in ") + scenarioPath);
+  return kExitOk;
+}
+
+// --short-view SCENARIO TRACE: the trace in short, natives named by the scenario's names files.
+int printShortView(const char* scenarioPath, const char* tracePath) {
+  std::ifstream in(tracePath, std::ios::binary);
+  if (!in) {
+    report(std::string("cannot read the trace ") + tracePath);
+    return kExitUsage;
+  }
+  std::string text;
+  try {
+    const GameClock clock(loadScenarioFile(scenarioPath).fps);
+    for (const std::string& line : shortView(readTrace(in), clock)) text += line + "\n";
+  } catch (const std::runtime_error& error) {  // a scenario or a trace that does not read
+    report(error.what());
+    return kExitUsage;
+  }
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   return kExitOk;
 }
 
@@ -267,15 +302,6 @@ std::string fullPath(const char* path) {
 
 ScriptScheduler* activeScheduler() { return g_scheduler; }
 
-void noteMisuse(const std::string& what, std::uint64_t native) {
-  note(EventKind::Misuse, what);
-  if (!g_strict) return;
-  // The trace keeps the hash alone; the message names the native too.
-  std::string message = what;
-  const std::size_t at = native != 0 ? message.find(hex(native, 16)) : std::string::npos;
-  if (at != std::string::npos) message.replace(at, 18, nativeWords(native));
-  abandon("the plug-in broke a host rule (strict): " + message, kExitMisbehaved);
-}
 
 void flushTrace() {
   EnterCriticalSection(&g_trace.lock);
@@ -304,13 +330,17 @@ void abandon(const std::string& message, ExitCode code) {
 }
 
 int runSession(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
+  const bool countOnly = argc == 5 && std::string(argv[2]) == "--count-only";
+  if ((argc == 4 || countOnly) && std::string(argv[1]) == "--scenario-from-trace")
+    return writeScenarioFromTrace(argv[argc - 2], argv[argc - 1], countOnly);
+  if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, or standin.exe --scenario-from-trace TRACE SCENARIO "
-           "(see standin/README.md)");
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
+           "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);
+  g_progress.runnerThread = GetCurrentThreadId();
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
@@ -324,6 +354,9 @@ int runSession(int argc, char** argv) {
     report(error.what());
     return kExitUsage;
   }
+  // Names files stay found from the working folder, and from a scenario written from the trace.
+  for (std::string& names : scenario.namesFiles)
+    if (!isAbsolutePath(names)) names = fullPath(names.c_str());
   const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
   if (!SetCurrentDirectoryA(folder.c_str())) {
     report("cannot enter the working folder " + folder);
@@ -334,13 +367,14 @@ int runSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
+  writeTraceHeader(g_trace.file, traceHeaderOf(scenario));
   if (!openUsageLog()) {
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
   }
   StandinHost::instance().reset();
   scenario.applyTo(StandinHost::instance());
-  g_strict = scenario.strict;
+  if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
   g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
   if (g_trace.expectations->watchesUsage()) watchUsage();
   Watchdog watchdog(scenario.caps.stallMs);
@@ -357,6 +391,7 @@ int runSession(int argc, char** argv) {
   g_trace.expectations->seeUsage(usageAfterUnloads());
   // A session that ended early has told why already; what it expected comes second.
   if (code == kExitOk || code == kExitMisbehaved) {
+    g_trace.expectations->setFramesPlayed(g_trace.frames);
     const auto failures = g_trace.expectations->failures();
     for (const auto& failure : failures) report(failure);
     if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;

@@ -28,6 +28,9 @@ enum ExitCode : int {
 struct Progress {
   volatile LONG heartbeat = 0;
   const char* volatile phase = "starting";
+  // The threads the host runs the plug-in's code on; any other is the plug-in's own.
+  volatile DWORD runnerThread = 0;
+  volatile DWORD keyThread = 0;
 };
 
 Progress& progress();
@@ -35,11 +38,6 @@ inline void heartbeat() { InterlockedIncrement(&progress().heartbeat); }
 
 // The scheduler while frames are played, null before and after.
 ScriptScheduler* activeScheduler();
-
-// Records that the plug-in broke one of the host's rules; in strict mode
-// that ends the session.
-// `native`, when not 0, is named in the message.
-void noteMisuse(const std::string& what, std::uint64_t native = 0);
 
 // Writes out what the host has recorded so far.
 void flushTrace();

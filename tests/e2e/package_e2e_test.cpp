@@ -143,6 +143,20 @@ TEST(PackageE2e, DefaultSessionPlaysBackFromItsTrace) {
   EXPECT_EQ(played.exitCode, 0) << played.output << replay;
   EXPECT_TRUE(played.traceText == original.traceText)
       << standin::traceDifference(original.traceText, played.traceText, false);
+
+  // Another character answered: the plug-in pushes another handle, and the
+  // replay names where first.
+  std::string edited = replay;
+  const std::string answer = "answer player-character int 1001";
+  ASSERT_NE(edited.find(answer), std::string::npos) << replay;
+  edited.replace(edited.find(answer), answer.size(), "answer player-character int 1002");
+  const auto changed = e2e::play(edited, files);
+  EXPECT_EQ(changed.exitCode, 9) << changed.output;
+  EXPECT_NE(changed.output.find(": frame 31, call 478 of 481, current weapon (0x3A87E44BB9A01D54): argument 0 expected "
+                                "0x00000000000003E9, got 0x00000000000003EA"),
+            std::string::npos)
+      << changed.output;
+  EXPECT_NE(changed.output.find("more lines of ordered calls differ"), std::string::npos) << "kept short: " << changed.output;
 }
 
 std::vector<std::string> linesOf(const std::string& text) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "e2e_support.h"
 
@@ -85,6 +86,14 @@ TEST(Standin, PlaysTheKitsExamplePlugin) {
       e2e::play(e2e::scenarioFile(E2E_EXAMPLES_DIR "/tally/tally.scn"), {}, testPlugin("Tally"));
   EXPECT_EQ(played.exitCode, 0) << played.output;
   EXPECT_EQ(played.framesEnded(), 15u);
+  // The short view names the natives by the scenario's names files.
+  std::string view;
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--short-view", "scenario.txt", "trace.txt"}, view, played.folder),
+            0)
+      << view;
+  EXPECT_TRUE(mentions(view, "      3-4      33 ms  player character() -> 0xFFFFFFFE; character firing(0xFFFFFFFE) -> 0x1; "
+                             "wait 0 ms"))
+      << view;
 }
 
 // The waiter waits 50 ms before each call: at 60 fps it calls in every third
@@ -130,7 +139,6 @@ TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
     const char* message;
   } cases[] = {
       {"fault_spin", 6, "plug-in made more than 50 native calls without waiting"},
-      {"fault_returns", 6, "the script entry returned"},
       {"fault_no_script", 6, "the plug-in registered no script"},
       {"fault_busy", 5, "the plug-in is stuck: no call to the host for 1500 ms while running its script"},
       {"fault_crash", 7,
@@ -184,9 +192,12 @@ TEST(Standin, ReportsNativesAndWaitsOutsideTheScript) {
     if (e.kind == EventKind::Misuse) misuses.push_back(e.detail);
   EXPECT_EQ(misuses,
             (std::vector<std::string>{
-                "native 0x0000000000001111 called outside the script, while loading it (its DllMain)",
-                "scriptWait(5) outside the script, while loading it (its DllMain)",
-                "native 0x0000000000001111 called outside the script, while in its keyboard handler"}));
+                "NATIVE-OUTSIDE-SCRIPT: native 0x0000000000001111 called outside the script, while loading it (its DllMain)",
+                "WAIT-OUTSIDE-SCRIPT: scriptWait(5) outside the script, while loading it (its DllMain)",
+                "NATIVE-OUTSIDE-SCRIPT: native 0x0000000000001111 called outside the script, while in its keyboard handler"}));
+  // One warning per rule and native, after the count.
+  EXPECT_TRUE(mentions(played.output, "warning: NATIVE-OUTSIDE-SCRIPT: 2 times, first in frame 1: native 0x0000000000001111"))
+      << played.output;
   EXPECT_TRUE(mentions(played.output, "broke the host's rules 3 times")) << played.output;
   EXPECT_EQ(played.framesEnded(), 2u) << "a wait outside the script ends no frame";
   // One writer, lines ending in LF: the warning on stderr comes before the summary on stdout.
@@ -194,27 +205,107 @@ TEST(Standin, ReportsNativesAndWaitsOutsideTheScript) {
   EXPECT_EQ(played.output.find('\r'), std::string::npos);
 }
 
-TEST(Standin, StrictModeEndsTheSessionAtTheFirstBrokenRule) {
+// One plug-in per rule of the host's protocol: under 'strict' the rule ends
+// the session with exit 6 and its id; without, the session plays on and the
+// summary warns once per rule and native; 'allow' silences it.
+TEST(Standin, EachProtocolRuleHasAnIdAWarningAndAStrictEnd) {
+  const std::string declared = "names game/rules.names\n";
   const struct {
     const char* plugin;
-    const char* misuse;
+    const char* rule;
+    const char* misuse;  // the start of the trace's misuse line after the id
+    std::string scenario;
+    bool tryAllowing = false;  // a few, so the test stays short
   } cases[] = {
-      {"fault_misuse", "native 0x0000000000001111 called outside the script, while loading it (its DllMain)"},
-      {"fault_key_misuse", "native 0x0000000000001111 called outside the script, while in its keyboard handler"},
-      {"fault_keeps_registered", "unloaded without scriptUnregister and keyboardHandlerUnregister"},
+      {"fault_misuse", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, while loading it (its DllMain)", ""},
+      {"fault_key_misuse", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, while in its keyboard handler", ""},
+      {"breaks_thread", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, on a thread of its own", ""},
+      {"breaks_wait_in_handler", "WAIT-OUTSIDE-SCRIPT", "scriptWait(0) outside the script, while in its keyboard handler", ""},
+      {"fault_keeps_registered", "UNLOAD-REGISTERED", "unloaded without scriptUnregister and keyboardHandlerUnregister", ""},
+      {"fault_returns", "SCRIPT-RETURNED", "the script entry returned", "", true},
+      {"breaks_push_without_init", "CALL-WITHOUT-INIT", "nativePush64(0x0000000000000007) with no call begun", ""},
+      {"breaks_init_while_pending", "INIT-WHILE-PENDING",
+       "nativeInit(0x0000000000001111) while the call of 0x0000000000002222 begun with 1 pushes was never performed", ""},
+      {"breaks_arg_count", "ARG-COUNT", "0x0000000000003333 takes 2 argument slots (int, int) -> bool, got 1 pushes", declared},
+      {"breaks_arg_kind", "ARG-KIND",
+       "argument 0 of 0x0000000000003333 is declared int, pushed 0xFFFFFFFFFFFFFFFE: upper 32 bits set", declared, true},
+      {"breaks_push_bound", "PUSH-BOUND", "more than 64 pushes into a call of 0x0000000000004444", ""},
+      {"breaks_register_twice", "REGISTER-TWICE", "scriptRegister for a module whose script is registered already", ""},
+      {"breaks_handler_twice", "REGISTER-TWICE", "keyboardHandlerRegister while a handler is registered already", "", true},
   };
+  const std::map<std::string, std::string> files = {{"rules.names", "0x3333 pair test (int, int) -> bool\n"}};
   for (const auto& c : cases) {
-    const std::string scenario = "frames 3\nkey 2 0x20\n";
-    const auto lenient = e2e::play(scenario, {}, testPlugin(c.plugin));
+    const std::string scenario = "frames 3\nkey 2 0x20\n" + c.scenario;
+    const std::string misuse = std::string(c.rule) + ": " + c.misuse;
+    const auto lenient = e2e::play(scenario, files, testPlugin(c.plugin));
     EXPECT_EQ(lenient.exitCode, 0) << c.plugin << "\n" << lenient.output;
-    EXPECT_TRUE(mentions(lenient.traceText, std::string("misuse \"") + c.misuse)) << c.plugin << "\n" << lenient.traceText;
+    EXPECT_TRUE(mentions(lenient.traceText, "misuse \"" + misuse)) << c.plugin << "\n" << lenient.traceText;
+    EXPECT_TRUE(mentions(lenient.output, std::string("standin: warning: ") + c.rule + ": "))
+        << c.plugin << "\n" << lenient.output;
 
-    const auto strict = e2e::play("strict\n" + scenario, {}, testPlugin(c.plugin));
+    const auto strict = e2e::play("strict\n" + scenario, files, testPlugin(c.plugin));
     EXPECT_EQ(strict.exitCode, 6) << c.plugin << "\n" << strict.output;
-    EXPECT_TRUE(mentions(strict.output, std::string("broke a host rule (strict): ") + c.misuse)) << strict.output;
+    EXPECT_TRUE(mentions(strict.output, "broke a host rule (strict) in frame ")) << strict.output;
+    // The message names a declared native by its name as well.
+    std::string named = misuse;
+    const std::size_t hash = named.find("0x0000000000003333");
+    if (!c.scenario.empty()) named.replace(hash, 18, "pair test (0x0000000000003333)");
+    EXPECT_TRUE(mentions(strict.output, named)) << c.plugin << "\n" << strict.output;
     ASSERT_FALSE(strict.trace.empty());
     EXPECT_EQ(strict.trace.back().kind, EventKind::Stop) << c.plugin;
+
+    if (!c.tryAllowing) continue;
+    const auto allowed = e2e::play("strict\nallow " + std::string(c.rule) + "\n" + scenario, files, testPlugin(c.plugin));
+    EXPECT_FALSE(mentions(allowed.traceText, "misuse \"" + std::string(c.rule))) << c.plugin << "\n" << allowed.traceText;
   }
+}
+
+// A trace cut short, or holding what no session makes, is refused by the
+// converter with exit 2 and the trace's file and line.
+TEST(Standin, TheConverterRefusesBadTracesNamingTheirLines) {
+  const std::string folder = ::testing::TempDir() + "/converter";
+  std::string output;
+  ASSERT_EQ(e2e::run({"/bin/mkdir", "-p", folder}, output), 0) << output;
+  const struct {
+    const char* file;
+    const char* trace;
+    const char* message;
+  } cases[] = {
+      {"cut.txt", "1 load \"P.asi\"\n1 call 0x0000000000000010 -> 0x0000000000000001", "cut.txt:2: the trace ends inside"},
+      {"loads.txt", "1 load \"P.asi\"\n1 load \"P.asi\"\n", "loads.txt:2: a second load with no unload before it"},
+      {"key.txt", "1 load \"P.asi\"\n1 key 0x00000041 repeats=70000 scan=0 extended=0 alt=0 was-down=0 up-now=0\n",
+       "key.txt:2: bad repeats= '70000'"},
+  };
+  for (const auto& c : cases) {
+    e2e::writeFile(folder + "/" + c.file, c.trace);
+    const int code = e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", c.file, "out.scn"}, output, folder);
+    EXPECT_EQ(code, 2) << c.file << "\n" << output;
+    EXPECT_TRUE(mentions(output, c.message)) << c.file << "\n" << output;
+  }
+}
+
+// A session stopped as stuck under a lowered stall cap replays under the same
+// cap, which its trace's header keeps: the same stop line, the same trace.
+TEST(Standin, AStuckSessionReplaysUnderItsOwnCap) {
+  const auto original = e2e::play("frames 4\ncap stall-ms 1500\n", {}, testPlugin("fault_busy"));
+  ASSERT_EQ(original.exitCode, 5) << original.output;
+  std::string output;
+  ASSERT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--scenario-from-trace", "trace.txt", "replay.scn"}, output,
+                              original.folder),
+            0)
+      << output;
+  const std::string replay = e2e::readFile(original.folder + "/replay.scn");
+  EXPECT_TRUE(mentions(replay, "cap stall-ms 1500\n")) << replay;
+  const auto played = e2e::play(replay, {}, testPlugin("fault_busy"));
+  EXPECT_EQ(played.exitCode, 5) << played.output;
+  EXPECT_EQ(played.traceText, original.traceText);
+}
+
+// A script whose entry returned has ended: the frames play on without it.
+TEST(Standin, AScriptThatReturnedRunsNoMore) {
+  const auto played = e2e::play("frames 5\nexpect calls 0x1111 1\n", {}, testPlugin("fault_returns"));
+  EXPECT_EQ(played.exitCode, 0) << played.output;
+  EXPECT_TRUE(mentions(played.output, "5 frames played")) << played.output;
 }
 
 }  // namespace

@@ -8,10 +8,14 @@ namespace {
 std::atomic<std::size_t> allocations{0};
 std::atomic<std::size_t> bytes{0};
 
-void* allocate(std::size_t size) {
+void* allocateOrNull(std::size_t size) noexcept {
   allocations.fetch_add(1, std::memory_order_relaxed);
   bytes.fetch_add(size, std::memory_order_relaxed);
-  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  return std::malloc(size == 0 ? 1 : size);
+}
+
+void* allocate(std::size_t size) {
+  if (void* memory = allocateOrNull(size)) return memory;
   throw std::bad_alloc();
 }
 }  // namespace
@@ -25,3 +29,10 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+// The nothrow forms too (std::stable_sort takes its buffer with one): a
+// memory block is always freed by the pair that allocated it.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
+void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "host_test_support.h"
+#include "native_names.h"
 #include "standin_host.h"
 
 namespace {
@@ -78,6 +81,88 @@ TEST_F(StandinHostTest, FrameRangesOverrideTheDefaultLaterRangesWin) {
   EXPECT_EQ(book.find(5, 0x30, 0)->slots[0], 50u);
   EXPECT_EQ(book.find(~0ull, 0x30, 0)->slots[0], 50u);
   EXPECT_EQ(book.find(1, 0x31, 0), nullptr);
+}
+
+// Each way of breaking the protocol that the host sees for itself, as the
+// misuse it records; a scenario's 'allow' silences a rule.
+TEST_F(StandinHostTest, EachBrokenProtocolRuleIsRecordedWithItsId) {
+  standin::NativeSignature pair;
+  pair.parameters = pair.slots = {standin::ValueKind::Int, standin::ValueKind::Bool};
+  pair.declaration = "(int, bool)";
+  standin::declareSignature(0x3333, pair);
+  auto call = [](std::uint64_t native, std::vector<std::uint64_t> slots) {
+    host().nativeInit(native);
+    for (std::uint64_t slot : slots) host().nativePush64(slot);
+    host().nativeCall();
+  };
+  const struct {
+    const char* what;
+    std::function<void()> act;
+    const char* misuse;  // empty: no rule broken
+  } cases[] = {
+      {"a declared call", [&] { call(0x3333, {0xFFFFFFFF, 1}); }, ""},
+      {"push with no call begun", [] { host().nativePush64(7); host().nativeCall(); },
+       "CALL-WITHOUT-INIT: nativePush64(0x0000000000000007) with no call begun (nativeInit first)"},
+      {"call with no call begun", [] { host().nativeCall(); }, "CALL-WITHOUT-INIT: nativeCall() with no call begun"},
+      {"a call left pending", [&] { host().nativeInit(0x2222); call(0x1111, {}); },
+       "INIT-WHILE-PENDING: nativeInit(0x0000000000001111) while the call of 0x0000000000002222 begun with 0 pushes"},
+      {"one push too few", [&] { call(0x3333, {1}); },
+       "ARG-COUNT: 0x0000000000003333 takes 2 argument slots (int, bool), got 1 pushes"},
+      {"a sign-extended int", [&] { call(0x3333, {~std::uint64_t{1}, 0}); },
+       "ARG-KIND: argument 0 of 0x0000000000003333 is declared int, pushed 0xFFFFFFFFFFFFFFFE: upper 32 bits set"},
+      {"a bool of 2", [&] { call(0x3333, {0, 2}); }, "ARG-KIND: argument 1 of 0x0000000000003333 is declared bool"},
+      {"a null text to the text hash", [&] { call(standin::kTextHashNative, {0}); },
+       "ARG-KIND: argument 0 of 0xFD340785ADF8CFB7 is declared text, pushed 0x0000000000000000: a null address"},
+      {"65 pushes", [&] { call(0x4444, std::vector<std::uint64_t>(65, 1)); },
+       "PUSH-BOUND: more than 64 pushes into a call of 0x0000000000004444"},
+      {"registered again after unregistering", [] {
+         host().scriptRegister(&host(), [] {});
+         host().scriptUnregister(&host());
+         host().scriptRegister(&host(), [] {});
+       }, ""},
+      {"the script twice", [] {
+         host().scriptRegister(&host(), [] {});
+         host().scriptRegister(&host(), [] {});
+       }, "REGISTER-TWICE: scriptRegister for a module whose script is registered already"},
+      {"a handler twice", [] {
+         host().keyboardHandlerRegister(&KeySeen::handler);
+         host().keyboardHandlerRegister(&KeySeen::handler);
+       }, "REGISTER-TWICE: keyboardHandlerRegister while a handler is registered already"},
+  };
+  for (const auto& c : cases) {
+    host().reset();
+    c.act();
+    std::string misuses;
+    for (const auto& e : host().events())
+      if (e.kind == EventKind::Misuse) misuses += e.detail;
+    if (*c.misuse) {
+      EXPECT_EQ(misuses.rfind(c.misuse, 0), 0u) << c.what << ": " << misuses;
+    } else {
+      EXPECT_EQ(misuses, "") << c.what;
+    }
+  }
+  host().reset();
+  host().allow(standin::Rule::ArgumentKind);
+  call(0x3333, {0, 2});
+  EXPECT_TRUE(host().events().size() == 1 && host().ruleTallies().empty()) << "allowed";
+}
+
+// The summary's warnings: one per rule and native, named.
+TEST_F(StandinHostTest, WarnsOncePerRuleAndNative) {
+  std::vector<std::string> told;
+  host().onViolation = [&](standin::Rule rule, const std::string&, std::uint64_t) { told.push_back(standin::ruleId(rule)); };
+  host().enterFrame(7, 0);
+  for (int i = 0; i < 3; ++i) {
+    host().nativeInit(standin::kTextHashNative);
+    host().nativeCall();
+  }
+  host().nativeCall();
+  EXPECT_EQ(told.size(), 4u);
+  EXPECT_EQ(standin::ruleWarnings(host().ruleTallies()),
+            (std::vector<std::string>{
+                "CALL-WITHOUT-INIT: 1 time, first in frame 7: nativeCall() with no call begun (nativeInit first)",
+                "ARG-COUNT: 3 times, first in frame 7: text hash (0xFD340785ADF8CFB7) takes 1 argument slots (text) -> "
+                "hash, got 0 pushes"}));
 }
 
 }  // namespace

@@ -130,7 +130,7 @@ TEST(ScenarioParser, DefaultsKeepASessionShortAndCapped) {
 // Each bad line stands on line 2, after a comment line.
 TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
   const struct {
-    const char* line;
+    std::string line;  // may hold a NUL byte
     const char* message;
   } cases[] = {
       {"answer 0x10 foo 1", "scenario.txt:2: unknown answer kind 'foo'"},
@@ -181,7 +181,13 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"expect call 0x10 frame 2 &zz", "scenario.txt:2: bad argument 'zz'"},
       {"expect line Log.log", "scenario.txt:2: missing text of the line"},
       {"expect no-reload-loss soon", "scenario.txt:2: unexpected 'soon'"},
+      {"expect frame 2 0x10; ; 0x11", "scenario.txt:2: a ';' with no call before it"},
+      {"expect frames 2-3", "scenario.txt:2: missing calls (or 'nothing') after the frames"},
+      {"expect frame 2 0x10;", "scenario.txt:2: a ';' with no call after it"},
       {"b\x1B[2Jx\xFF 1", "scenario.txt:2: unknown directive 'b\\x1B[2Jx\\xFF'"},
+      {std::string("answer 0x10 vector 1.5\0garbage 2 3", 34), "scenario.txt:2: a NUL byte in '1.5\\x00garbage'"},
+      {"allow NO-SUCH-RULE", "scenario.txt:2: unknown rule 'NO-SUCH-RULE' (expected one of CALL-WITHOUT-INIT, "},
+      {"expect calls text-hash x", "scenario.txt:2: bad number of calls 'x'"},
   };
   for (const auto& c : cases) {
     const std::string error = errorOf(std::string("# comment\n") + c.line + "\n");
@@ -240,8 +246,8 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
   std::ofstream(::testing::TempDir() + "/expect-log.txt", std::ios::binary)
       << "[7/12/2026 10:0:0] settings file loaded\r\nlast line without an end";
   const struct {
-    const char* expectation;
-    const char* failure;  // empty: it holds
+    std::string expectation;
+    std::string failure;  // empty: it holds
   } cases[] = {
       {"expect calls 0x10 3", ""},
       {"expect calls 0x10 2 frames 3-", ""},
@@ -262,10 +268,35 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
       {"expect line expect-log.txt \"last line without an end\"", ""},
       {"expect line expect-log.txt settings", "s.scn:3: expected a line \"settings\" in expect-log.txt, but none of its 2 lines matches"},
       {"expect line no-such.txt x", "s.scn:3: expected a line \"x\" in no-such.txt, but there is no such file"},
+      // Ordered lists, as replays write them: every call of each frame.
+      {"expect frame 2 0x10 1 \"a b\" & &5; gore-shot", ""},
+      {"expect frames 5-8 nothing", ""},
+      {"expect frame 2 0x10 1 \"" + std::string(100, 'x') + "\" & &5; gore-shot",
+       "s.scn:3: frame 2, call 1 of 2, 0x0000000000000010: argument 1 expected \"" + std::string(79, 'x') +
+           "...(102 bytes), got \"a b\""},
+      {"expect frame 4 0x10 2 \"d\" & &6; 0x10",
+       "s.scn:3: frame 4, call 1 of 2, 0x0000000000000010: argument 1 expected \"d\", got \"c\""},
+      {"expect frame 2 gore-shot ; 0x10 1 \"a b\" & &5",
+       "s.scn:3: frame 2, call 1 of 2, expected gore shot (0x867654CBC7606F2C), got 0x0000000000000010 "
+       "0x0000000000000001 \"a b\" & &0x00000005"},
+      {"expect frame 4 0x10; 0x10",
+       "s.scn:3: frame 4, call 1 of 2, 0x0000000000000010: expected 0 arguments (), got 4 (0x0000000000000002 \"c\" & "
+       "&0x00000006)"},
+      {"expect frame 9 gore-shot; gore-shot",
+       "s.scn:3: frame 9, call 2: expected gore shot (0x867654CBC7606F2C), got no more calls (1 of 2)"},
+      {"expect frame 2 0x10 1 \"a b\" & &5",
+       "s.scn:3: frame 2, call 2 of 1: got one more, gore shot (0x867654CBC7606F2C)"},
+      {"expect frames 2-3 0x10 1 \"a b\" & &5; gore-shot",
+       "s.scn:3: frame 3, call 1: expected 0x0000000000000010 0x0000000000000001 \"a b\" & &0x00000005, got no call in "
+       "the frame"},
+      {"expect frames 3-9 nothing",
+       "s.scn:3: frame 4, call 1 of 0: got one more, 0x0000000000000010 0x0000000000000002 \"c\" & &0x00000006 (and 1 "
+       "more frames of the line differ)"},
   };
   for (const auto& c : cases) {
-    const auto failures = failuresOf(std::string(c.expectation) + "\n", trace);
-    EXPECT_EQ(failures, *c.failure ? std::vector<std::string>{c.failure} : std::vector<std::string>{}) << c.expectation;
+    const auto failures = failuresOf(c.expectation + "\n", trace);
+    EXPECT_EQ(failures, !c.failure.empty() ? std::vector<std::string>{c.failure} : std::vector<std::string>{})
+        << c.expectation;
   }
   EXPECT_EQ(errorOf("frames 5\nexpect call 0x10 frame 6\n"),
             "scenario.txt:2: expectation for frame 6, but the session has only 5 frames");
@@ -287,13 +318,47 @@ TEST(NamesFile, NamesNativesForLaterLinesAndRefusesBadLines) {
       {"0x1234", "test.names:2: missing name after 0x1234"},
       {"0xZZ name", "test.names:2: bad native hash '0xZZ'"},
       {"0x1234 2nd native", "test.names:2: a name must not start like a number: '2nd native'"},
+      {"0x0 nothing", "test.names:2: no native has the hash 0x0"},
+      {"0x9999 text-hash", "test.names:2: the name 'text-hash' is given to 0xFD340785ADF8CFB7 already (the stand-in's own name)"},
+      {"0x1234 name (int, string)", "test.names:2: unknown parameter kind 'string'"},
+      {"0x1234 name (int) -> text", "test.names:2: unknown result kind 'text'"},
+      {"0x1234 name (int", "test.names:2: missing ')' after the parameters"},
+      {"0x1234 name (int) bool", "test.names:2: unexpected 'bool' after the parameters (expected '-> KIND')"},
+      {"0x1234 name (vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, vector, "
+       "vector, vector, vector, vector, vector, vector, vector, vector, vector, vector)",
+       "test.names:2: 66 argument slots, more than a call holds (64)"},
+      {"0x1234 \"bell\\x07\"", "test.names:2: a name holds printable characters only, not 'bell\\x07'"},
   };
   for (const auto& c : cases) {
     std::ofstream(path, std::ios::binary) << "# line 1\n" << c.line << "\n";
     const std::string error = errorOf("names \"" + path + "\"\n");
     EXPECT_EQ(error.substr(error.find("test.names")).rfind(c.message, 0), 0u) << c.line << "\n  gave: " << error;
   }
-  EXPECT_EQ(errorOf("names no-such.names\n"), "no-such.names: cannot open the names file");
+  EXPECT_EQ(errorOf("frames 2\nnames no-such.names\n"), "scenario.txt:2: cannot open the names file 'no-such.names'");
+}
+
+// One name for two natives is refused wherever the two lines are, naming
+// both; parameters declared are kept by slot; the text hash needs no file.
+TEST(NamesFile, NamesAreUniqueAndDeclarationsKeptBySlot) {
+  const std::string first = ::testing::TempDir() + "/first.names", second = ::testing::TempDir() + "/second.names";
+  std::ofstream(first, std::ios::binary) << "0x1111 shoot (handle, vector, text, out) -> bool\n0x1112 fire now\n";
+  std::ofstream(second, std::ios::binary) << "# the other file\n0x2222 shoot\n";
+  EXPECT_EQ(errorOf("names \"" + first + "\"\nnames \"" + second + "\"\n"),
+            second + ":2: the name 'shoot' is given to 0x0000000000001111 already (" + first + ":1)");
+  std::ofstream(second, std::ios::binary) << "0x2222 fire-now\n";
+  EXPECT_EQ(errorOf("names \"" + second + "\"\n"),
+            second + ":1: the name 'fire-now' is given to 0x0000000000001112 already (" + first + ":2)");
+  const auto* shoot = standin::nativeSignature(0x1111);
+  ASSERT_NE(shoot, nullptr);
+  using K = standin::ValueKind;
+  EXPECT_EQ(shoot->slots, (std::vector<K>{K::Handle, K::Vector, K::Vector, K::Vector, K::Text, K::Out}));
+  EXPECT_EQ(shoot->result, K::Bool);
+  EXPECT_EQ(shoot->declaration, "(handle, vector, text, out) -> bool");
+  EXPECT_EQ(parse("expect calls text-hash 1\n").expectations.at(0).native, standin::kTextHashNative);
+  // A long word is cut in the message, which stays one short line.
+  const std::string error = errorOf("frames " + std::string(100000, '7') + "\n");
+  EXPECT_LT(error.size(), 300u) << error;
+  EXPECT_NE(error.find("(100000 bytes)"), std::string::npos) << error;
 }
 
 TEST(Expectations, StarsInALineStandForAnyText) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "game_text_hash.h"
 #include "quoted_text.h"
 #include "scenario.h"
+#include "native_names.h"
 #include "scenario_from_trace.h"
+#include "short_view.h"
 #include "trace.h"
 
 namespace {
@@ -154,6 +157,8 @@ TEST(TraceReader, RefusesBadLinesNamingTheLine) {
       {"1 key 0x41 repeats=1", "line 2: missing scan="},
       {"1 key 0x41 repeats=1 scan=0 extended=0 alt=0 was-down=0 down=0", "line 2: expected up-now=N"},
       {"1 load Vantomere.asi", "line 2: expected a quoted text"},
+      {"1 key 0x41 repeats=70000 scan=0 extended=0 alt=0 was-down=0 up-now=0", "line 2: bad repeats= '70000'"},
+      {"1 key 0x41 repeats=1 scan=300 extended=0 alt=0 was-down=0 up-now=0", "line 2: bad scan= '300'"},
   };
   for (const auto& c : cases) {
     try {
@@ -192,7 +197,8 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
       "5 call 0x0000000000000010 0x0000000000000001 &0x00012345 -> 0x0000000000000007\n"
       "5 stop \"plug-in made more than 50 native calls without waiting\"\n";
   std::istringstream in(trace);
-  const std::string scenario = standin::scenarioFromTrace(standin::readTrace(in));
+  const auto events = standin::readTrace(in);
+  const std::string scenario = standin::scenarioFromTrace(events, {}, true);
   EXPECT_EQ(scenario,
             "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
             "frames 5\nfps 30\ncap calls-per-frame 50\n"
@@ -203,25 +209,102 @@ TEST(ScenarioFromTrace, AnswersExpectsAndPlaysAsTheTraceShows) {
             "answer 0x0000000000000010 frame 4 int 7 out 1 1\n"
             "answer 0x0000000000000020 vector 1.5 0 0x7FC00001\n"
             "answer 0x0000000000000020 frame 4 whole 0xFFFFFFFF00000001\n"
-            "answer 0xFD340785ADF8CFB7 frame 3 int 1\n"
+            "answer text-hash frame 3 int 1\n"
             "\n# How often each native was called.\n"
             "expect calls 0x0000000000000010 3 frames 1-3\nexpect calls 0x0000000000000010 2 frames 4-\n"
             "expect calls 0x0000000000000020 2 frames 1-\nexpect calls 0x0000000000000030 1 frames 1-\n"
-            "expect calls 0xFD340785ADF8CFB7 1 frames 1-2\nexpect calls 0xFD340785ADF8CFB7 1 frames 3-\n");
+            "expect calls text-hash 1 frames 1-2\nexpect calls text-hash 1 frames 3-\n");
+  // By default every frame's calls in order, with their arguments.
+  const std::string replay = standin::scenarioFromTrace(events);
+  EXPECT_EQ(replay.substr(replay.find("\n# Every call")),
+            "\n# Every call of each frame, in order, with its arguments.\n"
+            "expect frame 1 text-hash \"abc\"; 0x0000000000000010 0x1 &0x12345; 0x0000000000000010 0x1 &; "
+            "0x0000000000000010 0x1 &\n"
+            "expect frame 2 nothing\n"
+            "expect frame 3 0x0000000000000030; 0x0000000000000020; text-hash \"abc\"\n"
+            "expect frame 4 0x0000000000000020; 0x0000000000000010 0x1 &0x1\n"
+            "expect frame 5 0x0000000000000010 0x1 &0x12345\n");
   std::istringstream written(scenario);
   const auto played = standin::parseScenario(written, "replay.scn");
   EXPECT_EQ(played.answers.find(1, 0x10, 2)->outWrites.size(), 0u) << "the third call in frame 1 as the second";
   EXPECT_EQ(played.answers.find(4, 0xFD340785ADF8CFB7, 0), nullptr) << "the game's own hash needs no answer";
 
-  std::istringstream broken("1 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n");
-  EXPECT_THROW(standin::scenarioFromTrace(standin::readTrace(broken)), standin::TraceError);
+}
+
+// Traces no session makes, and one cut short, are refused naming the line
+// that shows it: a scenario written from a trace always reads.
+TEST(ScenarioFromTrace, RefusesWhatNoSessionMakesNamingTheLine) {
+  const std::string start = "1 load \"P.asi\"\n1 scriptRegister self\n";
+  const struct {
+    std::string trace;
+    std::size_t line;
+    const char* reason;
+  } cases[] = {
+      {start + "1 wait 0\n2 call 0x0000000000000010 -> 0x0000000000000001", 4, "the trace ends inside this line"},
+      {start + "200000000 wait 0\n", 3, "frame 200000000 is beyond the most frames a session plays (100000000)"},
+      {start + "1 load \"P.asi\"\n", 3, "a second load with no unload before it"},
+      {start + "1 unload\n1 load \"P.asi\"\n", 4, "a reload before frame 2, which no session makes"},
+      {start + "3 wait 0\n2 wait 0\n", 4, "frame 2 after frame 3: a session's frames never go back"},
+      {start + "2 stop \"stuck\"\n2 key 0x00000041 repeats=1 scan=0 extended=0 alt=0 was-down=0 up-now=0\n", 4,
+       "key after the session stopped"},
+      {start + "2 call 0x0000000000000010" + [] {
+         std::string slots;
+         for (int i = 0; i < 64; ++i) slots += " 0x0000000000000000";
+         return slots + " &0x00000001\n";
+       }(), 3, "a call with 65 arguments, more than a session records (64)"},
+      {start + "2 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n", 3,
+       "native 0x0000000000000020 answered three slots with upper halves"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in(c.trace);
+    try {
+      standin::scenarioFromTrace(standin::readTrace(in, true));
+      ADD_FAILURE() << c.trace << "\nwas accepted";
+    } catch (const standin::TraceError& error) {
+      EXPECT_EQ(error.line(), c.line) << c.trace << "\n  gave: " << error.what();
+      EXPECT_EQ(error.reason().rfind(c.reason, 0), 0u) << c.trace << "\n  gave: " << error.what();
+    }
+  }
+}
+
+// The header carries what the session ran under into the replay, whose
+// lines then name natives by the names files it carried.
+TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
+  const std::string names = ::testing::TempDir() + "/header.names";
+  std::ofstream(names, std::ios::binary) << "0x6661 jump (float) -> bool\n";
+  standin::TraceHeader header;
+  header.fps = 30;
+  header.callsPerFrame = 10000;
+  header.framesCap = 100000;
+  header.stallMs = 3000;
+  header.namesFiles = {names};
+  header.allowed = {"ARG-KIND"};
+  std::ostringstream written;
+  standin::writeTraceHeader(written, header);
+  std::istringstream in(written.str() + "1 call 0x0000000000006661 0x000000003F800000 -> 0x0000000000000001\n1 wait 0\n");
+  standin::TraceHeader read;
+  const auto events = standin::readTrace(in, true, &read);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(read.fps, 30u);
+  EXPECT_EQ(read.stallMs, 3000u);
+  EXPECT_EQ(read.namesFiles, header.namesFiles);
+  EXPECT_EQ(read.allowed, header.allowed);
+  const std::string scenario = standin::scenarioFromTrace(events, read);
+  EXPECT_EQ(scenario.substr(0, scenario.find("\n# What")),
+            "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
+            "names " + standin::quoteText(names) + "\nallow ARG-KIND\nframes 1\nfps 30\ncap stall-ms 3000\nstrict\n");
+  EXPECT_NE(scenario.find("answer jump int 1\n"), std::string::npos) << scenario;
+  EXPECT_NE(scenario.find("expect frame 1 jump 0x3F800000\n"), std::string::npos) << scenario;
+
+  header.allowed = {"NO-SUCH-RULE"};
+  EXPECT_THROW(standin::scenarioFromTrace(events, header), standin::TraceError);
 }
 
 TEST(ScenarioFromTrace, ANativeCalledNowAndThenGetsAFewExpectationLines) {
   std::string trace;
   for (int frame = 1; frame <= 40; frame += 2) trace += std::to_string(frame) + " call 0x0000000000000010\n";
   std::istringstream in(trace);
-  std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in)));
+  std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in), {}, true));
   std::uint64_t lines = 0, calls = 0;
   for (const auto& expected : standin::parseScenario(scenario, "s").expectations) {
     ++lines;
@@ -236,6 +319,35 @@ TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
   EXPECT_EQ(standin::traceDifference(a, b, false), "line 1: 1 load \"A.asi\" | 1 load \"B.asi\"");
   EXPECT_EQ(standin::traceDifference(a, b, true), "");
   EXPECT_EQ(standin::traceDifference(a, a + "2 wait 0\n", true), "line 3: (end) | 2 wait 0");
+}
+
+// The short view names natives, shows declared floats and vectors as numbers,
+// gathers repeats and alike frames, and tells the frames the script slept.
+TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
+  std::ofstream(::testing::TempDir() + "/view.names", std::ios::binary)
+      << "0x5551 entity coords (handle, int) -> vector\n0x5552 set speed (float, vector)\n";
+  standin::loadNamesFile(::testing::TempDir() + "/view.names");
+  std::istringstream trace(
+      "1 load \"P.asi\"\n1 scriptRegister self\n1 wait 50\n"
+      "4 call 0x0000000000005551 0x00000000FFFFFFFE 0x0000000000000001 -> 0x000000003F800000 0x0000000040000000 "
+      "0x0000000040400000\n"
+      "4 call 0x0000000000005552 0x000000003FC00000 0x0000000000000000 0x00000000BF800000 0x0000000000000000\n"
+      "4 call 0xFD340785ADF8CFB7 \"a\" -> 0x00000000CA2E9442\n4 call 0xFD340785ADF8CFB7 \"b\" -> 0x0000000000000001\n"
+      "4 call 0x0000000000000009 &0x00000005\n4 call 0x0000000000000009 &0x00000005\n4 wait 0\n"
+      "5 key 0x00000020 repeats=1 scan=0 extended=0 alt=0 was-down=1 up-now=1 no-handler\n"
+      "5 call 0x0000000000000009 &0x00000005\n5 wait 0\n6 call 0x0000000000000009 &0x00000005\n6 wait 0\n"
+      "7 unload\n");
+  EXPECT_EQ(standin::shortView(standin::readTrace(trace), standin::GameClock(60)),
+            (std::vector<std::string>{
+                "    frame  game time  what happened (natives by name; 0x1 for 0x0000000000000001)",
+                "        1       0 ms  load \"P.asi\"; scriptRegister self; wait 50 ms",
+                "      2-3      16 ms  (script asleep)",
+                "        4      50 ms  entity coords(0xFFFFFFFE, 0x1) -> 1, 2, 3; set speed(1.5, (0, -1, 0)); text hash x2 "
+                "(text hash(\"a\") -> 0xCA2E9442 ... text hash(\"b\") -> 0x1); 0x9(&0x5) x2; wait 0 ms",
+                "        5      66 ms  key 0x00000020 up (no handler); 0x9(&0x5); wait 0 ms",
+                "        6      83 ms  0x9(&0x5); wait 0 ms",
+                "        7     100 ms  unload",
+            }));
 }
 
 }  // namespace

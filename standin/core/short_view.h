@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "game_clock.h"
+#include "standin_host.h"
+
+namespace standin {
+
+// A trace in short, whatever the plug-in, for people: one line per frame with
+// the game time it began at, each call with its arguments and answer, natives
+// by the names of the names files loaded, declared floats and vectors as
+// numbers, other slots without leading zeros (0x1); frames in a row that did
+// the same share a line, a native's calls in a row show as xN, and the frames
+// the script waited through as "(script asleep)". The first line is a header.
+std::vector<std::string> shortView(const std::vector<HostEvent>& events, const GameClock& clock);
+
+}  // namespace standin

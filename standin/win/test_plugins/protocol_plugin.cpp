@@ -1,0 +1,82 @@
+// Plug-ins that break one rule of the host's protocol each (BREAKS selects
+// which), and otherwise call native 0x1111 once a frame.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "host/host_interface.h"
+
+#define BREAKS_PUSH_WITHOUT_INIT 1  // a push and a call with no nativeInit
+#define BREAKS_INIT_WHILE_PENDING 2 // a begun call left for another nativeInit
+#define BREAKS_ARG_COUNT 3          // one push into 0x3333, declared (int, int)
+#define BREAKS_ARG_KIND 4           // -2 pushed sign-extended into 0x3333
+#define BREAKS_PUSH_BOUND 5         // 100,000 pushes into one call
+#define BREAKS_THREAD 6             // a native from a thread of its own
+#define BREAKS_WAIT_IN_HANDLER 7    // scriptWait from the keyboard handler
+#define BREAKS_REGISTER_TWICE 8     // its script registered twice
+#define BREAKS_HANDLER_TWICE 9      // its keyboard handler registered twice
+
+namespace {
+
+void tick() {
+  nativeInit(0x1111);
+  nativeCall();
+}
+
+DWORD WINAPI threadMain(void*) {
+  tick();
+  return 0;
+}
+
+void breakTheRule() {
+  if (BREAKS == BREAKS_PUSH_WITHOUT_INIT) {
+    nativePush64(7);
+    nativeCall();
+  } else if (BREAKS == BREAKS_INIT_WHILE_PENDING) {
+    nativeInit(0x2222);
+    nativePush64(1);
+    tick();
+  } else if (BREAKS == BREAKS_ARG_COUNT || BREAKS == BREAKS_ARG_KIND) {
+    nativeInit(0x3333);
+    nativePush64(BREAKS == BREAKS_ARG_KIND ? static_cast<std::uint64_t>(std::int64_t{-2}) : 1);
+    if (BREAKS == BREAKS_ARG_KIND) nativePush64(1);
+    nativeCall();
+  } else if (BREAKS == BREAKS_PUSH_BOUND) {
+    nativeInit(0x4444);
+    for (int i = 0; i < 100000; ++i) nativePush64(static_cast<std::uint64_t>(i));
+    nativeCall();
+  } else if (BREAKS == BREAKS_THREAD) {
+    const HANDLE thread = CreateThread(nullptr, 0, &threadMain, nullptr, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+}
+
+void onKey(HostDword, HostWord, HostByte, HostBool, HostBool, HostBool, HostBool) {
+  if (BREAKS == BREAKS_WAIT_IN_HANDLER) scriptWait(0);
+}
+
+void script() {
+  tick();
+  scriptWait(0);
+  breakTheRule();
+  for (;;) {
+    tick();
+    scriptWait(0);
+  }
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    scriptRegister(module, script);
+    if (BREAKS == BREAKS_REGISTER_TWICE) scriptRegister(module, script);
+    keyboardHandlerRegister(onKey);
+    if (BREAKS == BREAKS_HANDLER_TWICE) keyboardHandlerRegister(onKey);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    scriptUnregister(module);
+    keyboardHandlerUnregister(onKey);
+  }
+  return TRUE;
+}

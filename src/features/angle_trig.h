@@ -13,3 +13,6 @@ struct SineCosine {
 
 SineCosine sineCosineOfDegrees(float degrees);
 
+
+// The same with the quick road left out, for checks of the roads behind it.
+SineCosine accurateSineCosineOfDegrees(float degrees);

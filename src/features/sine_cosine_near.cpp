@@ -1,5 +1,6 @@
 #include "features/sine_cosine_near.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,41 @@ namespace {
 // relative. With e = 1 + 2^-8, hi + lo * e == hi holds only when
 // |lo| + 2^-63 |hi| stays below half an ulp of hi: hi is then the nearest double.
 constexpr double kRoundingTest = 1.0 + 0x1p-8;
-constexpr int kAccurateSeriesTerms = 10;  // |t| <= 1/128: the next term is below 2^-130
+// The accurate road's error, relative: the remainder's 2^-103 becomes at
+// most 2^-102.3 in sin r (sin r >= 2r/pi); the table, the two series and the
+// four products and sums add about 2^-104 each, times at most 3 where
+// sin p cos t and cos p sin t partly cancel (p = 1/64, t = -1/128): 2^-99.7
+// in all, taken as 2^-97. The test vouches for hi when |lo| plus that error
+// stays below half an ulp (a test constant of 1 + 2^54 * 2^-97 would do).
+constexpr double kAccurateRoundingTest = 1.0 + 0x1p-40;
+
+// (-1)^k / (2k + first)!, k = 0 to 6: with |t| <= 1/128 the next term is
+// below 2^-134 of the first.
+constexpr int kAccurateSeriesTerms = 7;
+using SeriesCoefficients = std::array<DoubleDouble, kAccurateSeriesTerms>;
+
+constexpr SeriesCoefficients seriesCoefficients(int first) {
+  SeriesCoefficients coefficients{};
+  DoubleDouble reciprocal = {1.0, 0.0};
+  for (int n = 1; n <= first; ++n) reciprocal = divide(reciprocal, n);
+  for (std::size_t k = 0; k < coefficients.size(); ++k) {
+    coefficients[k] = k % 2 == 0 ? reciprocal : DoubleDouble{-reciprocal.hi, -reciprocal.lo};
+    const auto n = static_cast<double>(2 * k + static_cast<std::size_t>(first));
+    reciprocal = divide(divide(reciprocal, n + 1.0), n + 2.0);
+  }
+  return coefficients;
+}
+
+constexpr SeriesCoefficients kCosineSeries = seriesCoefficients(0);
+constexpr SeriesCoefficients kSineOverTSeries = seriesCoefficients(1);
+
+// The series in z = t^2 by Horner's rule: every term is below 2^-14 of the
+// one before, so no step cancels and each adds at most 2^-104 or so.
+DoubleDouble seriesAt(const SeriesCoefficients& coefficients, DoubleDouble z) {
+  DoubleDouble sum = coefficients.back();
+  for (std::size_t k = coefficients.size() - 1; k-- > 0;) sum = plus(multiply(sum, z), coefficients[k]);
+  return sum;
+}
 
 // r >= 0 as its nearest table point j/64 and t = r - j/64 exactly, |t| <= 1/128.
 struct NearPoint {
@@ -46,7 +81,7 @@ DoubleDouble quickAroundPoint(DoubleDouble a, DoubleDouble b, DoubleDouble bSpli
   return fastTwoSum(head.hi, low);
 }
 
-bool vouchedFor(DoubleDouble value) { return value.hi + value.lo * kRoundingTest == value.hi; }
+bool vouchedFor(DoubleDouble value, double test) { return value.hi + value.lo * test == value.hi; }
 
 SineCosine withSignOf(DoubleDouble r, SineCosine ofMagnitude) {
   if (r.hi < 0.0) ofMagnitude.sine = -ofMagnitude.sine;
@@ -69,18 +104,21 @@ bool quickSineCosineNear(DoubleDouble r, SineCosine& result) {
   const DoubleDouble sine = quickAroundPoint(p.sine, p.cosine, p.cosineSplit, near.t, tSplit, u, v);
   const DoubleDouble cosine =
       quickAroundPoint(p.cosine, negated(p.sine), negated(p.sineSplit), near.t, tSplit, u, v);
-  if (!vouchedFor(sine) || !vouchedFor(cosine)) return false;
+  if (!vouchedFor(sine, kRoundingTest) || !vouchedFor(cosine, kRoundingTest)) return false;
   result = withSignOf(r, {sine.hi, cosine.hi});
   return true;
 }
 
-SineCosine accurateSineCosineNear(DoubleDouble r) {
+bool accurateSineCosineNear(DoubleDouble r, SineCosine& result) {
   const NearPoint near = nearPoint(magnitudeOf(r));
   const DoubleDouble t = twoSum(near.t.hi, near.t.lo);
-  const DoubleDouble cosT = alternatingSeries(t, 0, kAccurateSeriesTerms);
-  const DoubleDouble sinT = alternatingSeries(t, 1, kAccurateSeriesTerms);
+  const DoubleDouble z = multiply(t, t);
+  const DoubleDouble cosT = seriesAt(kCosineSeries, z);
+  const DoubleDouble sinT = multiply(t, seriesAt(kSineOverTSeries, z));
   const SineCosinePoint& p = *near.point;
   const DoubleDouble sine = plus(multiply(p.sine, cosT), multiply(p.cosine, sinT));
   const DoubleDouble cosine = plus(multiply(p.cosine, cosT), negated(multiply(p.sine, sinT)));
-  return withSignOf(r, {sine.hi, cosine.hi});
+  if (!vouchedFor(sine, kAccurateRoundingTest) || !vouchedFor(cosine, kAccurateRoundingTest)) return false;
+  result = withSignOf(r, {sine.hi, cosine.hi});
+  return true;
 }

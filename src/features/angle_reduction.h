@@ -15,7 +15,8 @@ struct ReducedAngle {
 // Where the ordinary reduction stops being exact enough.
 constexpr double kOrdinaryAngleLimit = 524288.0;  // 2^19
 
-// For pi/4 <= magnitude <= kOrdinaryAngleLimit: pi/2 in four parts (Cody and
+// For magnitude <= kOrdinaryAngleLimit (left as it is below pi/4, the
+// multiple being 0 there and every step exact): pi/2 in four parts (Cody and
 // Waite), every step exact but the last two, whose errors stay near
 // 2^-150 * magnitude, so the remainder keeps its precision even beside a
 // multiple of pi/2.

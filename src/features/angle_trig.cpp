@@ -12,9 +12,9 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kBelowQuarterPi = 0.78539816339744828;  // the double just below pi/4
 
 // Enough for the quick road, whose error is far above the ordinary
-// reduction's n * 2^-86.
+// reduction's n * 2^-86. Below pi/4 that reduction leaves the magnitude as it
+// is, without a branch for random angles to mislead.
 ReducedAngle reduceQuickly(double magnitude) {
-  if (magnitude <= kBelowQuarterPi) return {0, {magnitude, 0.0}};
   if (magnitude <= kOrdinaryAngleLimit) return reduceOrdinaryAngle(magnitude);
   return reduceByHalfPi(magnitude);
 }
@@ -52,7 +52,7 @@ SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
     return {notANumber, notANumber};
   }
   const SineCosine result = ofMagnitude(std::fabs(radians));
-  return {std::signbit(radians) ? -result.sine : result.sine, result.cosine};
+  return {result.sine * signOf(radians), result.cosine};
 }
 
 }  // namespace

@@ -71,29 +71,28 @@ DoubleDouble negated(DoubleDouble a) { return {-a.hi, -a.lo}; }
 // A * cos(t) + B * sin(t), with cos(t) = 1 + u and sin(t) = t + tLow + v:
 // the sine or the cosine of point + t. Only B * t and its sum with A need
 // more than double precision; every other term is below 2^-14 of the result.
-// A is 0 or larger than B * t, and the result larger than `low`.
+// B * t is the halves' product B' * t' (26 by 26 bits, exact) and the rest,
+// B' * (t - t') (26 by 27 bits, exact too) plus (B - B') * t, whose rounding
+// lies below 2^-79 of B * t. A is 0 or larger than B * t, and the result
+// larger than `low`.
 DoubleDouble quickAroundPoint(DoubleDouble a, DoubleDouble b, DoubleDouble bSplit, DoubleDouble t,
                               DoubleDouble tSplit, double u, double v) {
-  const DoubleDouble bt = twoProductOfSplits(b.hi, bSplit, t.hi, tSplit);
-  const DoubleDouble head = fastTwoSum(a.hi, bt.hi);
+  const DoubleDouble head = fastTwoSum(a.hi, bSplit.hi * tSplit.hi);
+  const double rest = bSplit.hi * tSplit.lo + bSplit.lo * t.hi;
   const double small = a.hi * u + (b.lo * t.hi + b.hi * (t.lo + v));
-  const double low = ((head.lo + bt.lo) + a.lo) + small;
+  const double low = ((head.lo + rest) + a.lo) + small;
   return fastTwoSum(head.hi, low);
 }
 
 bool vouchedFor(DoubleDouble value, double test) { return value.hi + value.lo * test == value.hi; }
 
-SineCosine withSignOf(DoubleDouble r, SineCosine ofMagnitude) {
-  if (r.hi < 0.0) ofMagnitude.sine = -ofMagnitude.sine;
-  return ofMagnitude;
-}
-
-DoubleDouble magnitudeOf(DoubleDouble r) { return r.hi < 0.0 ? negated(r) : r; }
+DoubleDouble times(DoubleDouble a, double sign) { return {a.hi * sign, a.lo * sign}; }
 
 }  // namespace
 
 bool quickSineCosineNear(DoubleDouble r, SineCosine& result) {
-  const NearPoint near = nearPoint(magnitudeOf(r));
+  const double sign = signOf(r.hi);
+  const NearPoint near = nearPoint(times(r, sign));
   const double t = near.t.hi;
   const double z = t * t;
   const double zz = z * z;
@@ -105,12 +104,13 @@ bool quickSineCosineNear(DoubleDouble r, SineCosine& result) {
   const DoubleDouble cosine =
       quickAroundPoint(p.cosine, negated(p.sine), negated(p.sineSplit), near.t, tSplit, u, v);
   if (!vouchedFor(sine, kRoundingTest) || !vouchedFor(cosine, kRoundingTest)) return false;
-  result = withSignOf(r, {sine.hi, cosine.hi});
+  result = {sine.hi * sign, cosine.hi};
   return true;
 }
 
 bool accurateSineCosineNear(DoubleDouble r, SineCosine& result) {
-  const NearPoint near = nearPoint(magnitudeOf(r));
+  const double sign = signOf(r.hi);
+  const NearPoint near = nearPoint(times(r, sign));
   const DoubleDouble t = twoSum(near.t.hi, near.t.lo);
   const DoubleDouble z = multiply(t, t);
   const DoubleDouble cosT = seriesAt(kCosineSeries, z);
@@ -119,6 +119,6 @@ bool accurateSineCosineNear(DoubleDouble r, SineCosine& result) {
   const DoubleDouble sine = plus(multiply(p.sine, cosT), multiply(p.cosine, sinT));
   const DoubleDouble cosine = plus(multiply(p.cosine, cosT), negated(multiply(p.sine, sinT)));
   if (!vouchedFor(sine, kAccurateRoundingTest) || !vouchedFor(cosine, kAccurateRoundingTest)) return false;
-  result = withSignOf(r, {sine.hi, cosine.hi});
+  result = {sine.hi * sign, cosine.hi};
   return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "features/angle_trig.h"
 #include "features/double_double.h"
 
@@ -14,3 +16,16 @@
 // nearest lie 2^-31.7 of an ulp away).
 bool quickSineCosineNear(DoubleDouble r, SineCosine& result);
 bool accurateSineCosineNear(DoubleDouble r, SineCosine& result);
+
+// 1 or -1 by the sign of x, without a branch for random angles to mislead.
+inline double signOf(double x) {
+  constexpr double kSigns[2] = {1.0, -1.0};
+  return kSigns[std::signbit(x) ? 1 : 0];
+}
+
+// The sine and cosine of quadrant * pi/2 + r from those of r.
+inline SineCosine turnedByQuadrants(unsigned quadrant, SineCosine ofRemainder) {
+  const double sines[4] = {ofRemainder.sine, ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine};
+  const double cosines[4] = {ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine, ofRemainder.sine};
+  return {sines[quadrant], cosines[quadrant]};
+}

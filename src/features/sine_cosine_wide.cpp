@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "features/angle_reduction.h"
+#include "features/sine_cosine_near.h"
 #include "features/wide_fixed.h"
 
 namespace {
@@ -82,10 +83,4 @@ bool wideSineCosineOfMagnitude(double magnitude, SineCosine& result) {
   if (r.negative) near.sine = -near.sine;
   result = turnedByQuadrants(r.quadrant, near);
   return sure;
-}
-
-SineCosine turnedByQuadrants(unsigned quadrant, SineCosine ofRemainder) {
-  const double sines[4] = {ofRemainder.sine, ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine};
-  const double cosines[4] = {ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine, ofRemainder.sine};
-  return {sines[quadrant], cosines[quadrant]};
 }

@@ -10,6 +10,3 @@
 // doubles (2^-77 of an ulp even for the smallest remainder of a float angle).
 // Otherwise the result is the double nearest its estimate.
 bool wideSineCosineOfMagnitude(double magnitude, SineCosine& result);
-
-// The sine and cosine of quadrant * pi/2 + r from those of r.
-SineCosine turnedByQuadrants(unsigned quadrant, SineCosine ofRemainder);

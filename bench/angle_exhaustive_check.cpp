@@ -85,8 +85,8 @@ class Checker {
     if (mpfrOnly_) reference_.exactlyOf(expected_.x, expected_.sine, expected_.cosine);
     else reference_.of(expected_.x, expected_.sine, expected_.cosine);
     for (const float signedDegrees : {degrees, -degrees}) {
-      compare(kPublic, sineCosineOfDegrees(signedDegrees), signedDegrees < 0.0f);
-      compare(kAccurate, accurateSineCosineOfDegrees(signedDegrees), signedDegrees < 0.0f);
+      compare(kPublic, sineCosineOfDegrees(signedDegrees), std::signbit(signedDegrees));
+      compare(kAccurate, accurateSineCosineOfDegrees(signedDegrees), std::signbit(signedDegrees));
     }
     if (!accurateRoadVouches(std::fabs(expected_.x))) ++tally_.accurateDeclines;
     ++tally_.checked;

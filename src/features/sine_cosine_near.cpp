@@ -43,10 +43,16 @@ constexpr SeriesCoefficients kCosineSeries = seriesCoefficients(0);
 constexpr SeriesCoefficients kSineOverTSeries = seriesCoefficients(1);
 
 // The series in z = t^2 by Horner's rule: every term is below 2^-14 of the
-// one before, so no step cancels and each adds at most 2^-104 or so.
+// one before, so no step cancels. The terms from z^3 on, below 2^-51 of the
+// first, need only double precision (their error stays below 2^-103.5); the
+// three steps before them add about 2^-104 each.
+constexpr std::size_t kDoublePrecisionTerms = 3;
+
 DoubleDouble seriesAt(const SeriesCoefficients& coefficients, DoubleDouble z) {
-  DoubleDouble sum = coefficients.back();
-  for (std::size_t k = coefficients.size() - 1; k-- > 0;) sum = plus(multiply(sum, z), coefficients[k]);
+  double tail = coefficients.back().hi;
+  for (std::size_t k = coefficients.size() - 1; k-- > kDoublePrecisionTerms;) tail = tail * z.hi + coefficients[k].hi;
+  DoubleDouble sum = {tail, 0.0};
+  for (std::size_t k = kDoublePrecisionTerms; k-- > 0;) sum = plus(multiply(sum, z), coefficients[k]);
   return sum;
 }
 
@@ -68,20 +74,30 @@ NearPoint nearPoint(DoubleDouble r) {
 
 DoubleDouble negated(DoubleDouble a) { return {-a.hi, -a.lo}; }
 
-// A * cos(t) + B * sin(t), with cos(t) = 1 + u and sin(t) = t + tLow + v:
-// the sine or the cosine of point + t. Only B * t and its sum with A need
-// more than double precision; every other term is below 2^-14 of the result.
-// B * t is the halves' product B' * t' (26 by 26 bits, exact) and the rest,
-// B' * (t - t') (26 by 27 bits, exact too) plus (B - B') * t, whose rounding
-// lies below 2^-79 of B * t. A is 0 or larger than B * t, and the result
-// larger than `low`.
-DoubleDouble quickAroundPoint(DoubleDouble a, DoubleDouble b, DoubleDouble bSplit, DoubleDouble t,
-                              DoubleDouble tSplit, double u, double v) {
-  const DoubleDouble head = fastTwoSum(a.hi, bSplit.hi * tSplit.hi);
-  const double rest = bSplit.hi * tSplit.lo + bSplit.lo * t.hi;
-  const double small = a.hi * u + (b.lo * t.hi + b.hi * (t.lo + v));
-  const double low = ((head.lo + rest) + a.lo) + small;
-  return fastTwoSum(head.hi, low);
+// A * cos(t) + B * sin(t), with cos(t) = 1 + u and sin(t) = t + tLow + v,
+// for both lanes of the point: its sine and cosine at point + t. Only B * t
+// and its sum with A need more than double precision; every other term is
+// below 2^-14 of the result. B * t is the halves' product B' * t' (26 by 26
+// bits, exact) and the rest, B' * (t - t') (26 by 27 bits, exact too) plus
+// (B - B') * t, whose rounding lies below 2^-79 of B * t. A is 0 or larger
+// than B * t, and the result larger than `low`.
+struct Lanes {
+  double hi[2];
+  double lo[2];
+};
+
+Lanes quickAroundPoint(const SineCosinePoint& p, DoubleDouble t, DoubleDouble tSplit, double u, double v) {
+  Lanes result{};
+  for (std::size_t i = 0; i < 2; ++i) {
+    const DoubleDouble head = fastTwoSum(p.a[i], p.bHigh[i] * tSplit.hi);
+    const double rest = p.bHigh[i] * tSplit.lo + p.bRest[i] * t.hi;
+    const double small = p.a[i] * u + (p.bLow[i] * t.hi + p.b[i] * (t.lo + v));
+    const double low = ((head.lo + rest) + p.aLow[i]) + small;
+    const DoubleDouble sum = fastTwoSum(head.hi, low);
+    result.hi[i] = sum.hi;
+    result.lo[i] = sum.lo;
+  }
+  return result;
 }
 
 bool vouchedFor(DoubleDouble value, double test) { return value.hi + value.lo * test == value.hi; }
@@ -98,13 +114,10 @@ bool quickSineCosineNear(DoubleDouble r, SineCosine& result) {
   const double zz = z * z;
   const double u = (z * -0.5 + zz * (1.0 / 24.0 + z * (-1.0 / 720.0))) - t * near.t.lo;
   const double v = t * (z * (-1.0 / 6.0) + zz * (1.0 / 120.0 + z * (-1.0 / 5040.0)));
-  const SineCosinePoint& p = *near.point;
-  const DoubleDouble tSplit = splitForProduct(t);
-  const DoubleDouble sine = quickAroundPoint(p.sine, p.cosine, p.cosineSplit, near.t, tSplit, u, v);
-  const DoubleDouble cosine =
-      quickAroundPoint(p.cosine, negated(p.sine), negated(p.sineSplit), near.t, tSplit, u, v);
-  if (!vouchedFor(sine, kRoundingTest) || !vouchedFor(cosine, kRoundingTest)) return false;
-  result = {sine.hi * sign, cosine.hi};
+  const Lanes lanes = quickAroundPoint(*near.point, near.t, splitForProduct(t), u, v);
+  if (!(vouchedFor({lanes.hi[0], lanes.lo[0]}, kRoundingTest) & vouchedFor({lanes.hi[1], lanes.lo[1]}, kRoundingTest)))
+    return false;
+  result = {lanes.hi[0] * sign, lanes.hi[1]};
   return true;
 }
 
@@ -116,8 +129,9 @@ bool accurateSineCosineNear(DoubleDouble r, SineCosine& result) {
   const DoubleDouble cosT = seriesAt(kCosineSeries, z);
   const DoubleDouble sinT = multiply(t, seriesAt(kSineOverTSeries, z));
   const SineCosinePoint& p = *near.point;
-  const DoubleDouble sine = plus(multiply(p.sine, cosT), multiply(p.cosine, sinT));
-  const DoubleDouble cosine = plus(multiply(p.cosine, cosT), negated(multiply(p.sine, sinT)));
+  const DoubleDouble pointSine = {p.a[0], p.aLow[0]}, pointCosine = {p.a[1], p.aLow[1]};
+  const DoubleDouble sine = plus(multiply(pointSine, cosT), multiply(pointCosine, sinT));
+  const DoubleDouble cosine = plus(multiply(pointCosine, cosT), negated(multiply(pointSine, sinT)));
   if (!vouchedFor(sine, kAccurateRoundingTest) || !vouchedFor(cosine, kAccurateRoundingTest)) return false;
   result = {sine.hi * sign, cosine.hi};
   return true;

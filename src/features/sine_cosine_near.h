@@ -23,9 +23,10 @@ inline double signOf(double x) {
   return kSigns[std::signbit(x) ? 1 : 0];
 }
 
-// The sine and cosine of quadrant * pi/2 + r from those of r.
+// The sine and cosine of quadrant * pi/2 + r from those of r: quadrants 1
+// and 3 swap them, the signs follow the quadrant, and no branch is taken.
 inline SineCosine turnedByQuadrants(unsigned quadrant, SineCosine ofRemainder) {
-  const double sines[4] = {ofRemainder.sine, ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine};
-  const double cosines[4] = {ofRemainder.cosine, -ofRemainder.sine, -ofRemainder.cosine, ofRemainder.sine};
-  return {sines[quadrant], cosines[quadrant]};
+  constexpr double kSigns[2] = {1.0, -1.0};
+  const double parts[2] = {ofRemainder.sine, ofRemainder.cosine};
+  return {parts[quadrant & 1u] * kSigns[quadrant >> 1], parts[(quadrant & 1u) ^ 1u] * kSigns[((quadrant + 1) >> 1) & 1u]};
 }

@@ -115,8 +115,9 @@ bool quickSineCosineNear(DoubleDouble r, SineCosine& result) {
   const double u = (z * -0.5 + zz * (1.0 / 24.0 + z * (-1.0 / 720.0))) - t * near.t.lo;
   const double v = t * (z * (-1.0 / 6.0) + zz * (1.0 / 120.0 + z * (-1.0 / 5040.0)));
   const Lanes lanes = quickAroundPoint(*near.point, near.t, splitForProduct(t), u, v);
-  if (!(vouchedFor({lanes.hi[0], lanes.lo[0]}, kRoundingTest) & vouchedFor({lanes.hi[1], lanes.lo[1]}, kRoundingTest)))
-    return false;
+  const bool sineVouched = vouchedFor({lanes.hi[0], lanes.lo[0]}, kRoundingTest);
+  const bool cosineVouched = vouchedFor({lanes.hi[1], lanes.lo[1]}, kRoundingTest);
+  if (!(sineVouched && cosineVouched)) return false;
   result = {lanes.hi[0] * sign, lanes.hi[1]};
   return true;
 }

@@ -78,9 +78,9 @@ bool wideSineCosineOfMagnitude(double magnitude, SineCosine& result) {
   const WideRemainder r = wideRemainder(magnitude);
   const SeriesParts parts = seriesParts(r.magnitude);
   SineCosine near{};
-  const bool sure = roundsSurely(minus(parts.sinePlus, parts.sineMinus), near.sine) &
-                    roundsSurely(minus(parts.cosinePlus, parts.cosineMinus), near.cosine);
+  const bool sureSine = roundsSurely(minus(parts.sinePlus, parts.sineMinus), near.sine);
+  const bool sureCosine = roundsSurely(minus(parts.cosinePlus, parts.cosineMinus), near.cosine);
   if (r.negative) near.sine = -near.sine;
   result = turnedByQuadrants(r.quadrant, near);
-  return sure;
+  return sureSine && sureCosine;
 }

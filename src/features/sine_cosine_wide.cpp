@@ -10,8 +10,9 @@
 namespace {
 
 constexpr double kBelowQuarterPi = 0.78539816339744828;  // the double just below pi/4
-// Below it, sin r lies within r^3/6 < 2^-53.6 r of r and cos r within
-// r^2/2 < 2^-55 of 1: nearer to them than to any midpoint beside them.
+// Below it, sin r lies below r by r^3/6 < 2^-56.5 r, short of the midpoint
+// below r (2^-55 r away at least), and cos r below 1 by r^2/2 < 2^-55, short
+// of the midpoint below 1 (2^-54 away): they round to r and 1.
 constexpr double kTiny = 0x1p-27;
 constexpr int kSeriesTerms = 60;  // r <= pi/4: the 60th term is below 2^-270
 

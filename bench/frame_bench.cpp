@@ -9,7 +9,6 @@
 #include "config/settings_store.h"
 #include "core/script_entry.h"
 #include "fault_free_frames.h"
-#include "features/angle_trig.h"
 #include "floor_script.h"
 #include "null_host.h"
 
@@ -86,15 +85,6 @@ void SwitchLookups(benchmark::State& state) {
   });
 }
 
-// One call, over angles as the game gives them: headings and pitches in
-// whole turns either way, off the multiples of 90 degrees.
-void SineCosineOfDegrees(benchmark::State& state) {
-  float angles[64];
-  for (int i = 0; i < 64; ++i) angles[i] = -359.0f + 11.37f * static_cast<float>(i);
-  unsigned i = 0;
-  timeCountingAllocations(state, [&] { benchmark::DoNotOptimize(sineCosineOfDegrees(angles[i++ % 64])); });
-}
-
 }  // namespace
 
 BENCHMARK(IdleFrame);
@@ -102,4 +92,3 @@ BENCHMARK(IdleFloor);
 BENCHMARK(BusyFrame);
 BENCHMARK(BusyFloor);
 BENCHMARK(SwitchLookups);
-BENCHMARK(SineCosineOfDegrees);

@@ -15,8 +15,9 @@ constexpr int kTwoOverPiBits = 320;
 constexpr int kMantissaBits = 53;
 constexpr DoubleDouble kHalfPi = {1.5707963267948966, 6.123233995736766e-17};
 
-// Little-endian 32-bit limbs of a 53-bit integer times the 320-bit table.
-using WideProduct = std::array<std::uint32_t, 12>;
+// Little-endian 32-bit limbs of a 53-bit integer times the 320-bit table,
+// with two limbs of zeros above so that any 64 bits up to the top can be read.
+using WideProduct = std::array<std::uint32_t, 14>;
 
 WideProduct timesTwoOverPi(std::uint64_t mantissa) {
   WideProduct product{};
@@ -34,24 +35,39 @@ WideProduct timesTwoOverPi(std::uint64_t mantissa) {
   return product;
 }
 
-// `count` (at most 64) bits of the product starting at bit `position`.
-std::uint64_t bitsAt(const WideProduct& product, int position, int count) {
-  std::uint64_t bits = 0;
-  for (int bit = position + count - 1; bit >= position; --bit)
-    bits = (bits << 1) | ((product[static_cast<std::size_t>(bit / 32)] >> (bit % 32)) & 1u);
-  return bits;
+// The 64 bits of the product starting at bit `position` (0 to 383).
+std::uint64_t wordAt(const WideProduct& product, int position) {
+  const auto limb = static_cast<std::size_t>(position / 32);
+  const int shift = position % 32;
+  const std::uint64_t low = product[limb] | (std::uint64_t{product[limb + 1]} << 32);
+  if (shift == 0) return low;
+  return (low >> shift) | (std::uint64_t{product[limb + 2]} << (64 - shift));
 }
 
-// A 128-bit fraction high:low (value (high * 2^64 + low) / 2^128) as a double-double.
-DoubleDouble fractionToDoubleDouble(std::uint64_t high, std::uint64_t low) {
-  if ((high | low) == 0) return {0.0, 0.0};
-  int shift = 0;
-  for (; (high >> 63) == 0; ++shift) {
-    high = (high << 1) | (low >> 63);
-    low <<= 1;
+int leadingZeros(std::uint64_t word) {
+  int zeros = 0;
+  for (int step = 32; step > 0; step /= 2) {
+    if ((word >> (64 - step)) == 0) {
+      zeros += step;
+      word <<= step;
+    }
   }
-  const auto top = static_cast<double>(high >> 11);
-  const auto next = static_cast<double>(((high & 0x7FFu) << 42) | (low >> 22));
+  return zeros;
+}
+
+// f * 2^192 (words most significant first) as a double-double, to 106 bits.
+DoubleDouble fractionToDoubleDouble(std::array<std::uint64_t, 3> words) {
+  int shift = 0;
+  for (int i = 0; i < 3 && words[0] == 0; ++i, shift += 64) words = {words[1], words[2], 0};
+  if (words[0] == 0) return {0.0, 0.0};
+  const int zeros = leadingZeros(words[0]);
+  if (zeros > 0) {
+    words[0] = (words[0] << zeros) | (words[1] >> (64 - zeros));
+    words[1] = (words[1] << zeros) | (words[2] >> (64 - zeros));
+  }
+  shift += zeros;
+  const auto top = static_cast<double>(words[0] >> 11);
+  const auto next = static_cast<double>(((words[0] & 0x7FFu) << 42) | (words[1] >> 22));
   return {std::ldexp(top, -53 - shift), std::ldexp(next, -106 - shift)};
 }
 
@@ -83,7 +99,7 @@ ReducedAngle reduceOrdinaryAngle(double magnitude) {
   return {quadrant, twoSum(third.hi, low)};
 }
 
-ReducedAngle reduceByHalfPi(double magnitude) {
+HalfPiFraction fractionOfHalfPi(double magnitude) {
   int exponent = 0;
   const double fraction = std::frexp(magnitude, &exponent);
   const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, kMantissaBits));
@@ -91,16 +107,23 @@ ReducedAngle reduceByHalfPi(double magnitude) {
   // the multiple of pi/2, of which only the last two matter.
   const int point = kTwoOverPiBits - (exponent - kMantissaBits);
   const WideProduct product = timesTwoOverPi(mantissa);
-  auto quadrant = static_cast<unsigned>(bitsAt(product, point, 2));
-  std::uint64_t high = bitsAt(product, point - 64, 64);
-  std::uint64_t low = bitsAt(product, point - 128, 64);
-  const bool roundUp = (high >> 63) != 0;
-  if (roundUp) {  // fraction f >= 1/2: take the next multiple, remainder f - 1
-    ++quadrant;
-    low = ~low + 1;
-    high = ~high + (low == 0 ? 1 : 0);
+  HalfPiFraction result{static_cast<unsigned>(wordAt(product, point) & 3u), false,
+                        {wordAt(product, point - 64), wordAt(product, point - 128), wordAt(product, point - 192)}};
+  if ((result.words[0] >> 63) != 0) {  // f >= 1/2: the next multiple, and f - 1
+    result.quadrant = (result.quadrant + 1) & 3u;
+    result.negative = true;
+    std::uint64_t carry = 1;
+    for (std::size_t i = 3; i-- > 0;) {
+      result.words[i] = ~result.words[i] + carry;
+      carry = (carry != 0 && result.words[i] == 0) ? 1 : 0;
+    }
   }
-  DoubleDouble remainder = multiply(fractionToDoubleDouble(high, low), kHalfPi);
-  if (roundUp) remainder = {-remainder.hi, -remainder.lo};
-  return {quadrant & 3u, remainder};
+  return result;
+}
+
+ReducedAngle reduceByHalfPi(double magnitude) {
+  const HalfPiFraction fraction = fractionOfHalfPi(magnitude);
+  const DoubleDouble remainder = multiply(fractionToDoubleDouble(fraction.words), kHalfPi);
+  if (fraction.negative) return {fraction.quadrant, {-remainder.hi, -remainder.lo}};
+  return {fraction.quadrant, remainder};
 }

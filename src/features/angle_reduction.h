@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 #include "features/double_double.h"
 
 // magnitude = quadrant * pi/2 + remainder (modulo 2 pi), |remainder| <= pi/4
@@ -12,13 +15,29 @@ struct ReducedAngle {
 // Where the ordinary reduction stops being exact enough.
 constexpr double kOrdinaryAngleLimit = 524288.0;  // 2^19
 
-// For pi/4 <= magnitude <= kOrdinaryAngleLimit: pi/2 in four parts (Cody and
+// For magnitude <= kOrdinaryAngleLimit (left as it is below pi/4, the
+// multiple being 0 there and every step exact): pi/2 in four parts (Cody and
 // Waite), every step exact but the last two, whose errors stay near
 // 2^-150 * magnitude, so the remainder keeps its precision even beside a
 // multiple of pi/2.
 ReducedAngle reduceOrdinaryAngle(double magnitude);
 
-// For pi/4 <= magnitude < 2^124. The multiple of pi/2 comes from 320 bits of
-// 2/pi, so the remainder keeps its precision even for the doubles that lie
-// closest to a multiple of pi/2, where a shorter pi leaves only noise.
+// magnitude * 2/pi = k + f with k whole and |f| <= 1/2, f to 192 bits after
+// the point (|f| * 2^192, most significant word first). The 320 bits of 2/pi
+// leave f within 2^-197 of the exact value for every double below 2^124.
+struct HalfPiFraction {
+  unsigned quadrant;  // k mod 4
+  bool negative;      // f < 0
+  std::array<std::uint64_t, 3> words;
+};
+
+// For pi/4 <= magnitude < 2^124.
+HalfPiFraction fractionOfHalfPi(double magnitude);
+
+// For pi/4 <= magnitude < 2^124. No double that a float angle in degrees
+// makes lies nearer a multiple of pi/2 than 2^-60.49 (2610 degrees, found by
+// trying every float), so |f| >= 2^-61.14 and its 192 bits hold at least 130
+// significant ones: the remainder comes out within 2^-103 of the exact one,
+// relative, the error of its last two roundings (the double-double of f and
+// the product by pi/2).
 ReducedAngle reduceByHalfPi(double magnitude);

@@ -4,6 +4,7 @@
 
 #include "features/angle_reduction.h"
 #include "features/sine_cosine_near.h"
+#include "features/sine_cosine_wide.h"
 
 namespace {
 
@@ -11,9 +12,9 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kBelowQuarterPi = 0.78539816339744828;  // the double just below pi/4
 
 // Enough for the quick road, whose error is far above the ordinary
-// reduction's n * 2^-86.
+// reduction's n * 2^-86. Below pi/4 that reduction leaves the magnitude as it
+// is, without a branch for random angles to mislead.
 ReducedAngle reduceQuickly(double magnitude) {
-  if (magnitude <= kBelowQuarterPi) return {0, {magnitude, 0.0}};
   if (magnitude <= kOrdinaryAngleLimit) return reduceOrdinaryAngle(magnitude);
   return reduceByHalfPi(magnitude);
 }
@@ -25,23 +26,37 @@ ReducedAngle reduceAccurately(double magnitude) {
   return reduceByHalfPi(magnitude);
 }
 
-}  // namespace
+// The accurate road, and the wide one where even it cannot vouch for the
+// last bit: no float angle is known to need it.
+SineCosine accuratelyOfMagnitude(double magnitude) {
+  const ReducedAngle reduced = reduceAccurately(magnitude);
+  SineCosine near{};
+  if (accurateSineCosineNear(reduced.remainder, near)) return turnedByQuadrants(reduced.quadrant, near);
+  SineCosine wide{};
+  wideSineCosineOfMagnitude(magnitude, wide);  // its nearest, sure or not
+  return wide;
+}
 
-SineCosine sineCosineOfDegrees(float degrees) {
+SineCosine quicklyOfMagnitude(double magnitude) {
+  const ReducedAngle reduced = reduceQuickly(magnitude);
+  SineCosine near{};
+  if (quickSineCosineNear(reduced.remainder, near)) return turnedByQuadrants(reduced.quadrant, near);
+  return accuratelyOfMagnitude(magnitude);
+}
+
+template <typename OfMagnitude>
+SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
   const double radians = static_cast<double>(degrees) * kRadiansPerDegree;
   if (!std::isfinite(radians)) {
     const double notANumber = radians - radians;
     return {notANumber, notANumber};
   }
-  const double magnitude = std::fabs(radians);
-  ReducedAngle reduced = reduceQuickly(magnitude);
-  SineCosine near{};
-  if (!quickSineCosineNear(reduced.remainder, near)) {
-    reduced = reduceAccurately(magnitude);
-    near = accurateSineCosineNear(reduced.remainder);
-  }
-  const double quadrantSine[4] = {near.sine, near.cosine, -near.sine, -near.cosine};
-  const double quadrantCosine[4] = {near.cosine, -near.sine, -near.cosine, near.sine};
-  const double sine = quadrantSine[reduced.quadrant];
-  return {std::signbit(radians) ? -sine : sine, quadrantCosine[reduced.quadrant]};
+  const SineCosine result = ofMagnitude(std::fabs(radians));
+  return {result.sine * signOf(radians), result.cosine};
 }
+
+}  // namespace
+
+SineCosine sineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
+
+SineCosine accurateSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, accuratelyOfMagnitude); }

@@ -7,12 +7,17 @@
 // sin and cos of the points j/64, j = 0 to 51 (just past pi/4), to about
 // 104 bits each, worked out by the compiler from their Taylor series. The
 // points are exact doubles, so an angle's distance to its nearest point is
-// found without rounding.
+// found without rounding. With S and C those of a point, sin(point + t) =
+// S cos t + C sin t and cos(point + t) = C cos t - S sin t: lane 0 of each
+// pair holds what the sine needs, lane 1 what the cosine needs, so that the
+// two are worked out side by side in the very same steps.
 struct SineCosinePoint {
-  DoubleDouble sine;
-  DoubleDouble cosine;
-  DoubleDouble sineSplit;    // sine.hi split for exact products
-  DoubleDouble cosineSplit;  // cosine.hi split for exact products
+  double a[2];      // S and C, high parts
+  double aLow[2];   // and low parts
+  double b[2];      // C and -S, high parts
+  double bLow[2];   // and low parts
+  double bHigh[2];  // b split for exact products: 26 bits
+  double bRest[2];  // and the rest
 };
 
 constexpr int kPointsPerRadian = 64;
@@ -40,7 +45,10 @@ constexpr std::array<SineCosinePoint, kPointCount> makeSineCosinePoints() {
     const double x = static_cast<double>(j) / kPointsPerRadian;
     const DoubleDouble sine = alternatingSeries({x, 0.0}, 1, kTableSeriesTerms);
     const DoubleDouble cosine = alternatingSeries({x, 0.0}, 0, kTableSeriesTerms);
-    points[static_cast<std::size_t>(j)] = {sine, cosine, splitForProduct(sine.hi), splitForProduct(cosine.hi)};
+    const DoubleDouble sineSplit = splitForProduct(sine.hi), cosineSplit = splitForProduct(cosine.hi);
+    points[static_cast<std::size_t>(j)] = {{sine.hi, cosine.hi},         {sine.lo, cosine.lo},
+                                           {cosine.hi, -sine.hi},        {cosine.lo, -sine.lo},
+                                           {cosineSplit.hi, -sineSplit.hi}, {cosineSplit.lo, -sineSplit.lo}};
   }
   return points;
 }

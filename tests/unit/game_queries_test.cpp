@@ -9,6 +9,7 @@
 
 #include "features/angle_trig.h"
 #include "features/sine_cosine_near.h"
+#include "features/sine_cosine_wide.h"
 #include "features/game_queries.h"
 #include "features/offset_direction.h"
 #include "features_test_support.h"
@@ -110,7 +111,9 @@ TEST_F(GameQueriesTest, ThreeFloatsGoIntoTheCallTheCallerBegan) {
 // nearest the exact value, worked out with 1000-bit arithmetic (the last
 // rows with 400 bits): beside the multiples of 90 degrees, exact values that
 // lie within a few thousandths of an ulp of a midpoint between two doubles,
-// the denormals, both sides of the end of the ordinary reduction.
+// the denormals, both sides of the end of the ordinary reduction; 2610
+// degrees, of all floats the nearest a multiple of pi/2 (2^-60.49), and the
+// two whose sines lie nearest a midpoint (2^-30.86 and 2^-31.66 of an ulp).
 struct PinnedAngle {
   float degrees;
   std::uint64_t sine;
@@ -145,14 +148,27 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {30000002.0f, 0x3feb2335c2d047c7ull, 0xbfe0f5193ea8ac21ull},
       {30100000.0f, 0x3fe491b752353024ull, 0x3fe8836fa2d51a0dull},
       {1.401298464324817e-45f, 0x3641df46a2529d39ull, 0x3ff0000000000000ull},
+      {2610.0f, 0x3ff0000000000000ull, 0xbc26d61b58c99c43ull},
+      {3.5799527168273926f, 0x3faff84edbe899c3ull, 0x3feff003b2103eb4ull},
+      {-34410753687552.0f, 0x3fe7c7dc6b2a4fc5ull, 0x3fe5697f4d152830ull},
   };
-  for (const auto& c : cases) {
-    const SineCosine got = sineCosineOfDegrees(c.degrees);
-    EXPECT_EQ(bitsOfDouble(got.sine), c.sine) << c.degrees;
-    EXPECT_EQ(bitsOfDouble(got.cosine), c.cosine) << c.degrees;
-    const SineCosine mirrored = sineCosineOfDegrees(-c.degrees);
-    EXPECT_EQ(mirrored.sine, -got.sine) << c.degrees;
-    EXPECT_EQ(mirrored.cosine, got.cosine) << c.degrees;
+  // The public function, the accurate road forced on, and the wide road
+  // behind it, which must be sure of its answer.
+  const std::function<SineCosine(float)> roads[] = {sineCosineOfDegrees, accurateSineCosineOfDegrees, [](float degrees) {
+    const double radians = static_cast<double>(degrees) * 0.017453292519943295;
+    SineCosine result{};
+    EXPECT_TRUE(wideSineCosineOfMagnitude(std::fabs(radians), result)) << degrees;
+    return SineCosine{std::signbit(radians) ? -result.sine : result.sine, result.cosine};
+  }};
+  for (const auto& road : roads) {
+    for (const auto& c : cases) {
+      const SineCosine got = road(c.degrees);
+      EXPECT_EQ(bitsOfDouble(got.sine), c.sine) << c.degrees;
+      EXPECT_EQ(bitsOfDouble(got.cosine), c.cosine) << c.degrees;
+      const SineCosine mirrored = road(-c.degrees);
+      EXPECT_EQ(mirrored.sine, -got.sine) << c.degrees;
+      EXPECT_EQ(mirrored.cosine, got.cosine) << c.degrees;
+    }
   }
 }
 
@@ -185,11 +201,27 @@ TEST(AngleTrig, QuickRoadAgreesWithTheAccurateRoadAndRarelyDeclines) {
       ++declined;
       continue;
     }
-    const SineCosine accurate = accurateSineCosineNear(remainder);
+    SineCosine accurate{};
+    ASSERT_TRUE(accurateSineCosineNear(remainder, accurate)) << r;
     ASSERT_EQ(bitsOfDouble(quick.sine), bitsOfDouble(accurate.sine)) << r;
     ASSERT_EQ(bitsOfDouble(quick.cosine), bitsOfDouble(accurate.cosine)) << r;
   }
   EXPECT_LT(declined * 50, tried);
+}
+
+// Float angles of every size, drawn from their bit patterns: the quick road,
+// with its own reductions, answers as the accurate road does.
+TEST(AngleTrig, PublicFunctionAgreesWithTheAccurateRoadAtEverySize) {
+  std::uint32_t bits = 19;
+  for (int i = 0; i < 100000; ++i) {
+    bits = bits * 1664525u + 1013904223u;
+    float degrees = 0.0f;
+    std::memcpy(&degrees, &bits, sizeof degrees);
+    if (!std::isfinite(degrees)) continue;
+    const SineCosine got = sineCosineOfDegrees(degrees), accurate = accurateSineCosineOfDegrees(degrees);
+    ASSERT_EQ(bitsOfDouble(got.sine), bitsOfDouble(accurate.sine)) << degrees;
+    ASSERT_EQ(bitsOfDouble(got.cosine), bitsOfDouble(accurate.cosine)) << degrees;
+  }
 }
 
 TEST(AngleTrig, ZeroKeepsItsSignAndNonFiniteAnglesGiveNotANumber) {

@@ -1,9 +1,11 @@
 #include "session_win.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
 #include "crash_report_win.h"
+#include "entry_guard_win.h"
 #include "key_courier_win.h"
 #include "native_names.h"
 #include "plugin_library_win.h"
@@ -11,6 +13,7 @@
 #include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_from_trace.h"
+#include "session_parent_win.h"
 #include "script_scheduler_win.h"
 #include "standin_host.h"
 #include "trace.h"
@@ -55,36 +58,19 @@ std::string fileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Ends the process should abandon() itself block, on a lock that a crashed
-// or parked thread holds (the heap's, say): the run ends in any case.
-struct Fuse {
-  HANDLE lit = nullptr;
-  volatile LONG code = 0;
-} g_fuse;
-
-constexpr DWORD kFuseMs = 3000;
-
-DWORD WINAPI fuseMain(void*) {
-  WaitForSingleObject(g_fuse.lit, INFINITE);
-  Sleep(kFuseMs);
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(g_fuse.code));
-  return 0;
-}
-
-void startFuse() {
-  g_fuse.lit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (g_fuse.lit) CloseHandle(CreateThread(nullptr, 64 * 1024, &fuseMain, nullptr, 0, nullptr));
-}
-
-void lightFuse(ExitCode code) {
-  if (InterlockedCompareExchange(&g_fuse.code, code, 0) == 0 && g_fuse.lit) SetEvent(g_fuse.lit);
-}
-
 void note(EventKind kind, const std::string& detail) {
   HostEvent event;
   event.kind = kind;
   event.detail = detail;
   StandinHost::instance().note(std::move(event));
+}
+
+// What the watching runner needs for a stop line and a summary of its own.
+void tellCounts() {
+  SessionChannel& block = channel();
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
+  block.framesPlayed = static_cast<LONG64>(g_trace.frames);
+  block.calls = static_cast<LONG64>(g_trace.calls);
 }
 
 void writeEvents(const std::vector<HostEvent>& events) {
@@ -97,17 +83,19 @@ void writeEvents(const std::vector<HostEvent>& events) {
   }
 }
 
-// GCC's C++ runtime raises its exceptions to find a handler; one that finds
-// none is handed back to the runtime, which calls std::terminate (reported
-// as an abort), as the C runtime's own filter would.
-constexpr DWORD kGccCxxException = 0x20474343;
+// With the trace's lock held: what the host recorded goes to the file.
+void writeOutEvents() {
+  if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
+  g_trace.file.flush();
+  tellCounts();
+}
 
-LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
-  const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE))
-    return EXCEPTION_CONTINUE_EXECUTION;
-  abandon("the plug-in crashed with " + describeException(*info->ExceptionRecord) + " while " + g_progress.phase,
-          kExitCrashed);
+// Ends the session for a recorded fault that still stands, or for any when
+// it `escaped` the plug-in.
+void abandonForFault(bool escaped = false) {
+  const SessionChannel& block = channel();
+  if (block.fault != 0 && (escaped || faultStands(block)))
+    abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
 }
 
 void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
@@ -115,7 +103,7 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   for (const KeyMessage& key : keys)
     if (key.frame == frame) batch.push_back(key);
   if (batch.empty()) return;
-  g_progress.phase = "in its keyboard handler";
+  setPhase("in its keyboard handler");
   courier.deliver(batch);
   heartbeat();
 }
@@ -141,7 +129,7 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
         if (!scheduler.started()) code = kExitMisbehaved;
         break;
       }
-      g_progress.phase = "running its script";
+      setPhase("running its script");
       const auto outcome = scheduler.resume();
       heartbeat();
       if (outcome == ScriptScheduler::Outcome::Stopped) {
@@ -161,11 +149,18 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
 
 // Loads the plug-in (its DllMain runs); null, noted and reported, when it cannot be.
 HMODULE loadForSession(const std::string& pluginPath) {
-  g_progress.phase = "loading it (its DllMain)";
+  setPhase("loading it (its DllMain)");
   note(EventKind::Load, fileName(pluginPath));
   std::string cause;
   g_trace.loading = true;
+  watchDllMain(true);
   const HMODULE plugin = loadPlugin(pluginPath, cause);
+  watchDllMain(false);
+  // The loader swallows what left DllMain and fails the load with its code
+  // (after calling DllMain once more to detach); a DllMain that returned,
+  // TRUE or FALSE, caught whatever it raised.
+  if (!plugin && GetLastError() != ERROR_DLL_INIT_FAILED) abandonForFault(true);
+  if (plugin) forgetFault();
   g_trace.loading = false;
   // The writer tells the plug-in's registrations by its module, which a
   // reload may place elsewhere; what the last module did is written already.
@@ -193,9 +188,13 @@ void checkUnregistered(StandinHost& host) {
 }
 
 void unloadForSession(HMODULE plugin) {
-  g_progress.phase = "unloading it (its DllMain)";
+  setPhase("unloading it (its DllMain)");
   note(EventKind::Unload, "");
+  guardEntryPoint(plugin);
+  watchDllMain(true);
   FreeLibrary(plugin);
+  watchDllMain(false);
+  abandonForFault();
   checkUnregistered(StandinHost::instance());
   noteUsageAtUnload(StandinHost::instance().frame());
   heartbeat();
@@ -255,9 +254,81 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath) {
   return kExitOk;
 }
 
+// When the plug-in ends the process, what it did last is written out.
+void flushAtExit() {
+  if (channel().ended || !TryEnterCriticalSection(&g_trace.lock)) return;
+  writeOutEvents();
+  LeaveCriticalSection(&g_trace.lock);
+}
+
+int playSession(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
+  if (!takeUsageOption(argc, argv) || argc != 4) {
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, or standin.exe --scenario-from-trace TRACE SCENARIO "
+           "(see standin/README.md)");
+    return kExitUsage;
+  }
+  InitializeCriticalSection(&g_trace.lock);
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  SetUnhandledExceptionFilter(&crashFilter);
+  watchFatalFaults();
+  const std::string pluginPath = fullPath(argv[2]);
+  const std::string tracePath = fullPath(argv[3]);
+  Scenario scenario;
+  try {
+    scenario = loadScenarioFile(argv[1]);
+  } catch (const ScenarioError& error) {
+    report(error.what());
+    return kExitUsage;
+  }
+  const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    report("cannot enter the working folder " + folder);
+    return kExitUsage;
+  }
+  g_trace.file.open(tracePath, std::ios::binary | std::ios::trunc);
+  if (!g_trace.file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  copyText(channel().tracePath, tracePath.c_str());
+  channel().traceOpen = 1;
+  std::atexit(&flushAtExit);
+  if (!openUsageLog()) {
+    report("cannot write the usage figures " + usageLogPath());
+    return kExitTraceFailed;
+  }
+  StandinHost::instance().reset();
+  scenario.applyTo(StandinHost::instance());
+  g_strict = scenario.strict;
+  channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);
+  g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
+  Watchdog watchdog(scenario.caps.stallMs);
+  int code = playLoaded(scenario, pluginPath);
+  g_trace.file.close();
+  if (!g_trace.file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
+                                   " native calls; trace in " + tracePath);
+  // A session that ended early has told why already; what it expected comes second.
+  if (code == kExitOk || code == kExitMisbehaved) {
+    const auto failures = g_trace.expectations->failures();
+    for (const auto& failure : failures) report(failure);
+    if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;
+  }
+  return code;
+}
+
 }  // namespace
 
 Progress& progress() { return g_progress; }
+
+void setPhase(const char* phase) {
+  g_progress.phase = phase;
+  copyText(channel().phase, phase);
+}
 
 std::string fullPath(const char* path) {
   char full[MAX_PATH * 4];
@@ -279,22 +350,23 @@ void noteMisuse(const std::string& what, std::uint64_t native) {
 
 void flushTrace() {
   EnterCriticalSection(&g_trace.lock);
-  if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
-  g_trace.file.flush();
+  writeOutEvents();
   LeaveCriticalSection(&g_trace.lock);
 }
 
 void abandon(const std::string& message, ExitCode code) {
-  lightFuse(code);
-  report(message);
-  note(EventKind::Stop, message);
+  SessionChannel& block = channel();
+  if (InterlockedCompareExchange(&block.verdict, code, 0) != 0) {
+    for (;;) Sleep(INFINITE);  // another thread's verdict came first
+  }
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
+  copyText(block.message, message.c_str());
   // The runner may hold the trace; then what it has written must do.
   for (int tries = 0; tries < 50; ++tries) {
     if (TryEnterCriticalSection(&g_trace.lock)) {
       if (g_trace.loading)
         g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, StandinHost::instance().registeredModule());
-      if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
-      g_trace.file.flush();
+      writeOutEvents();
       break;
     }
     Sleep(10);
@@ -304,62 +376,18 @@ void abandon(const std::string& message, ExitCode code) {
 }
 
 int runSession(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "--scenario-from-trace") return writeScenarioFromTrace(argv[2], argv[3]);
-  if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, or standin.exe --scenario-from-trace TRACE SCENARIO "
-           "(see standin/README.md)");
-    return kExitUsage;
-  }
-  InitializeCriticalSection(&g_trace.lock);
-  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
-  SetUnhandledExceptionFilter(&crashFilter);
-  watchFatalFaults();
-  startFuse();
-  const std::string pluginPath = fullPath(argv[2]);
-  const std::string tracePath = fullPath(argv[3]);
-  Scenario scenario;
-  try {
-    scenario = loadScenarioFile(argv[1]);
-  } catch (const ScenarioError& error) {
-    report(error.what());
-    return kExitUsage;
-  }
-  const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
-  if (!SetCurrentDirectoryA(folder.c_str())) {
-    report("cannot enter the working folder " + folder);
-    return kExitUsage;
-  }
-  g_trace.file.open(tracePath, std::ios::binary | std::ios::trunc);
-  if (!g_trace.file) {
-    report("cannot write the trace " + tracePath);
-    return kExitTraceFailed;
-  }
-  if (!openUsageLog()) {
-    report("cannot write the usage figures " + usageLogPath());
-    return kExitTraceFailed;
-  }
-  StandinHost::instance().reset();
-  scenario.applyTo(StandinHost::instance());
-  g_strict = scenario.strict;
-  g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
-  Watchdog watchdog(scenario.caps.stallMs);
-  int code = playLoaded(scenario, pluginPath);
-  g_trace.file.close();
-  if (!g_trace.file) {
-    report("cannot write the trace " + tracePath);
-    return kExitTraceFailed;
-  }
-  writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
-                                   " native calls; trace in " + tracePath);
-  // A session that ended early has told why already; what it expected comes second.
-  if (code == kExitOk || code == kExitMisbehaved) {
-    const auto failures = g_trace.expectations->failures();
-    for (const auto& failure : failures) report(failure);
-    if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;
-  }
+  const int code = playSession(argc, argv);
+  channel().ended = 1;
   return code;
 }
 
 }  // namespace standin::win
 
-extern "C" int standinRun(int argc, char** argv) { return standin::win::runSession(argc, argv); }
+// The runner the user starts watches a process of its own that plays the
+// session; that process gets the same command line and the runner's channel.
+extern "C" int standinRun(int argc, char** argv) {
+  using namespace standin::win;
+  const bool fromTrace = argc == 4 && std::string(argv[1]) == "--scenario-from-trace";
+  if (fromTrace || attachRunnersChannel()) return runSession(argc, argv);
+  return watchSession();
+}

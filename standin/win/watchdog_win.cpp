@@ -27,17 +27,18 @@ Watchdog::~Watchdog() {
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
   auto* watchdog = static_cast<Watchdog*>(self);
-  LONG lastSeen = progress().heartbeat;
+  LONG lastSeen = channel().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
     std::string overflow;
-    if (takeStackOverflow(overflow))
-      abandon("the plug-in crashed with " + overflow + " while " + progress().phase, kExitCrashed);
-    const LONG now = progress().heartbeat;
+    if (takeStackOverflow(overflow)) abandon(overflow, kExitCrashed);
+    const LONG now = channel().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;
       lastChange = GetTickCount64();
     } else if (GetTickCount64() - lastChange > watchdog->stallMs_) {
+      // A fault the plug-in did not recover from, with its own filter say, is why.
+      if (faultStands(channel())) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
       abandon("the plug-in is stuck: no call to the host for " + std::to_string(watchdog->stallMs_) +
                   " ms while " + progress().phase,
               kExitStuck);

@@ -11,9 +11,14 @@ namespace {
 constexpr DWORD kLookEveryMs = 50;
 }
 
+// Waits until the thread runs: a new thread first takes the loader lock to
+// tell the libraries it started, and a plug-in's DllMain that holds the lock
+// for ever would keep it from watching at all.
 Watchdog::Watchdog(std::uint64_t stallMs) : stallMs_(stallMs) {
   quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (quit_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
+  started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (quit_ && started_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
+  if (thread_) WaitForSingleObject(started_, INFINITE);
 }
 
 Watchdog::~Watchdog() {
@@ -23,10 +28,12 @@ Watchdog::~Watchdog() {
     CloseHandle(thread_);
   }
   if (quit_) CloseHandle(quit_);
+  if (started_) CloseHandle(started_);
 }
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
   auto* watchdog = static_cast<Watchdog*>(self);
+  SetEvent(watchdog->started_);
   LONG lastSeen = channel().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {

@@ -21,6 +21,7 @@ class Watchdog {
 
   std::uint64_t stallMs_;
   HANDLE quit_ = nullptr;
+  HANDLE started_ = nullptr;
   HANDLE thread_ = nullptr;
 };
 

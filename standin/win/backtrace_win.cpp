@@ -33,16 +33,21 @@ std::string narrow(const std::wstring& text) {
   return out;
 }
 
-// ___chkstk_ms probes the stack with "or qword [rcx], 0" after pushing rcx
-// and rax; it starts "push rcx; push rax; cmp rax, 0x1000".
-bool isStackProbe(const void* pc) {
+// ___chkstk_ms starts "push rcx; push rax; cmp rax, 0x1000" and probes the
+// stack with "or qword [rcx], 0". A stack overflow faults at one of its
+// pushes or probes: how many bytes it had pushed then, or -1 when `pc` is
+// not in it.
+int stackProbePushed(const void* pc) {
   static const unsigned char probe[] = {0x48, 0x83, 0x09, 0x00};
   static const unsigned char start[] = {0x51, 0x50, 0x48, 0x3D, 0x00, 0x10, 0x00, 0x00};
   const auto* code = static_cast<const unsigned char*>(pc);
-  if (!moduleAt(pc).plugin || std::memcmp(code, probe, sizeof probe) != 0) return false;
+  if (!moduleAt(pc).plugin) return -1;
+  if (std::memcmp(code, start, sizeof start) == 0) return 0;
+  if (std::memcmp(code - 1, start, sizeof start) == 0) return 8;
+  if (std::memcmp(code, probe, sizeof probe) != 0) return -1;
   for (std::size_t back = sizeof start; back <= 64; ++back)
-    if (std::memcmp(code - back, start, sizeof start) == 0) return true;
-  return false;
+    if (std::memcmp(code - back, start, sizeof start) == 0) return 16;
+  return -1;
 }
 
 // Whether [from, from + 8) lies in readable, committed memory; `known` keeps
@@ -64,8 +69,9 @@ bool unwindOnce(CONTEXT& context, MEMORY_BASIC_INFORMATION& stack) {
     DWORD64 establisher = 0;
     RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, pc, function, &context, &handlerData, &establisher, nullptr);
   } else {
-    // A leaf function keeps its return address on top; the probe two slots higher.
-    const DWORD64 pushed = isStackProbe(reinterpret_cast<const void*>(pc)) ? 16 : 0;
+    // A leaf function keeps its return address on top; the probe as many slots higher as it pushed.
+    const int probed = stackProbePushed(reinterpret_cast<const void*>(pc));
+    const DWORD64 pushed = probed > 0 ? static_cast<DWORD64>(probed) : 0;
     if (!readable(context.Rsp + pushed, stack)) return false;
     context.Rip = *reinterpret_cast<const DWORD64*>(context.Rsp + pushed);
     context.Rsp += pushed + 8;
@@ -163,7 +169,7 @@ std::vector<const void*> pluginFramesOf(const std::vector<const void*>& stack) {
       lastBase = region.AllocationBase;
       lastWasPlugin = moduleAt(pc).plugin;
     }
-    if (lastWasPlugin && !(frames.empty() && isStackProbe(pc))) frames.push_back(pc);
+    if (lastWasPlugin && !(frames.empty() && stackProbePushed(pc) >= 0)) frames.push_back(pc);
   }
   return frames;
 }

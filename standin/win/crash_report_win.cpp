@@ -5,6 +5,7 @@
 
 #include "backtrace_win.h"
 #include "cxx_exception_win.h"
+#include "plugin_output_win.h"
 #include "quoted_text.h"
 #include "session_channel_win.h"
 #include "session_win.h"
@@ -79,6 +80,7 @@ void recordFault(const std::string& message, ExitCode code, bool certain) {
 
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+  if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
   if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) parkOverflow(*info);
   const bool thrown = record.ExceptionCode == kGccCxxException;
   const bool recorded = isFault(record.ExceptionCode) || (thrown && g_inDllMain);

@@ -9,6 +9,7 @@
 #include "key_courier_win.h"
 #include "native_names.h"
 #include "plugin_library_win.h"
+#include "plugin_output_win.h"
 #include "process_usage_win.h"
 #include "quoted_text.h"
 #include "scenario.h"
@@ -48,7 +49,7 @@ struct TraceOutput {
 void writeLine(DWORD stream, const std::string& message) {
   const std::string line = "standin: " + message + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(runnerOutput(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
@@ -105,6 +106,7 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   if (batch.empty()) return;
   setPhase("in its keyboard handler");
   courier.deliver(batch);
+  takePluginOutput(true);
   heartbeat();
 }
 
@@ -208,6 +210,7 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
     report("cannot start the keyboard thread");
     return kExitUsage;
   }
+  noteSessionThread(courier.threadId());
   HMODULE plugin = loadForSession(pluginPath);
   if (!plugin) return kExitLoadFailed;
   int code = kExitOk;
@@ -269,6 +272,8 @@ int playSession(int argc, char** argv) {
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);
+  noteSessionThread(GetCurrentThreadId());
+  if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
@@ -349,6 +354,7 @@ void noteMisuse(const std::string& what, std::uint64_t native) {
 }
 
 void flushTrace() {
+  takePluginOutput(true);
   EnterCriticalSection(&g_trace.lock);
   writeOutEvents();
   LeaveCriticalSection(&g_trace.lock);
@@ -359,6 +365,7 @@ void abandon(const std::string& message, ExitCode code) {
   if (InterlockedCompareExchange(&block.verdict, code, 0) != 0) {
     for (;;) Sleep(INFINITE);  // another thread's verdict came first
   }
+  takePluginOutput(true);
   block.frame = static_cast<LONG64>(StandinHost::instance().frame());
   copyText(block.message, message.c_str());
   // The runner may hold the trace; then what it has written must do.

@@ -88,6 +88,25 @@ TEST(Endings, ACrashAtAReloadEndsTheSession) {
   EXPECT_EQ(played.trace.back().frame, 3u) << played.traceText;
 }
 
+// What the plug-in writes to stdout and stderr (printf, fputs, std::cout)
+// and hands to OutputDebugStringA/W becomes debug lines, in order with its
+// calls (0x3333 with 1, 2, 3 between its writes), wherever it writes.
+TEST(Endings, ThePluginsOutputIsInTheTraceInOrderWithItsCalls) {
+  const std::vector<std::string> expected = {
+      "from printf 1", "call 1", "hi", "call 2", "to stderr, \"quoted\"", "wide", "from cout", "call 3", "no line feed"};
+  for (const auto& where : kPlaces) {
+    const auto played = e2e::play(kScenario, {{"place.txt", where.place}},
+                                  e2e::paths().testPlugins + "/ending_talks.asi");
+    EXPECT_EQ(played.exitCode, 0) << played.output;
+    std::vector<std::string> seen;
+    for (const auto& e : played.trace) {
+      if (e.kind == EventKind::Debug) seen.push_back(e.detail);
+      if (e.kind == EventKind::Call && e.hash == 0x3333) seen.push_back("call " + std::to_string(e.args.at(0)));
+    }
+    EXPECT_EQ(seen, expected) << where.place << "\n" << played.traceText;
+  }
+}
+
 std::string endingPlugin(const std::string& name) { return e2e::paths().testPlugins + "/ending_" + name + ".asi"; }
 
 // The function at MODULE+0xOFFSET of a test plug-in, by its debug

@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <stdexcept>
 
 #include "host/host_interface.h"
@@ -26,6 +28,7 @@
 #define ENDING_OWN_TERMINATE 12     // throws, with a terminate handler of its own that exits with 0
 #define ENDING_STUCK 13             // loops without calling the host
 #define ENDING_CAUGHT 14            // throws and catches, and crashes into its own handler: goes on
+#define ENDING_TALKS 15             // writes to stdout, stderr and the debugger between calls: goes on
 
 namespace {
 
@@ -78,6 +81,24 @@ LONG WINAPI skipFault(EXCEPTION_POINTERS* info) {
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
+void mark(int step) {
+  nativeInit(0x3333);
+  nativePush64(static_cast<std::uint64_t>(step));
+  nativeCall();
+}
+
+void talk() {
+  std::printf("from printf %d\n", 1);
+  mark(1);
+  OutputDebugStringA("hi\n");
+  mark(2);
+  std::fputs("to stderr, \"quoted\"\n", stderr);
+  OutputDebugStringW(L"wide");
+  std::cout << "from cout" << std::endl;
+  mark(3);
+  std::printf("no line feed");
+}
+
 void caught() {
   try {
     throw std::runtime_error("caught");
@@ -109,6 +130,7 @@ void end() {
     case ENDING_STUCK:
       for (volatile int spin = 0;; spin = spin + 1) {
       }
+    case ENDING_TALKS: talk(); break;
     case ENDING_CAUGHT: {
       caught();
       void* handler = AddVectoredExceptionHandler(1, &skipFault);

@@ -42,8 +42,6 @@ extern "C" void standinScriptUnregister(HostModule module) {
 
 extern "C" void standinScriptWait(HostDword milliseconds) {
   arrive();
-  // The script's turn ends: a line it left without a line feed is taken too.
-  standin::win::takePluginOutput(true);
   // Only the script's fiber can be switched away from; anywhere else the
   // wait would return into the wrong code.
   if (!inScript()) {

@@ -21,7 +21,7 @@ struct Caught {
   HANDLE runnerErr = nullptr;
   HANDLE file = nullptr;  // where what the plug-in flushed goes; the runner reads it from here
   LONGLONG read = 0;      // how much of the file was read
-  std::string partial;    // a line not ended yet
+  std::string partial;    // what was taken and not yet noted
   DWORD threads[2] = {0, 0};
   char outBuffer[kStreamBuffer];
   char errBuffer[kStreamBuffer];
@@ -136,8 +136,8 @@ void takePluginOutput(bool all) {
     noteDebug(g_caught.partial.substr(0, end));
     g_caught.partial.erase(0, end + 1);
   }
-  if (all && !g_caught.partial.empty()) noteDebug(std::move(g_caught.partial));
-  if (all) g_caught.partial.clear();
+  if (!g_caught.partial.empty()) noteDebug(std::move(g_caught.partial));
+  g_caught.partial.clear();
 }
 
 // The text comes with its length, its NUL counted; Wine hands a wide text

@@ -22,9 +22,10 @@ bool catchPluginOutput();
 // debug output from these alone, as they never run at once.
 void noteSessionThread(DWORD threadId);
 
-// Records as debug lines the whole lines written so far; `all` takes a last
-// line without its line feed too and looks into the file even when the
-// buffers are empty (what the plug-in flushed, or wrote with WriteFile or _write).
+// Records as debug lines what the plug-in wrote so far, a line each, the last
+// one also without its line feed: what it writes before a call comes before
+// the call. `all` looks into the file even when nothing seems written (what
+// the plug-in wrote with WriteFile from a thread of its own, say).
 void takePluginOutput(bool all);
 
 // Records the text of OutputDebugStringA/W raised as `record`; false when it is none.

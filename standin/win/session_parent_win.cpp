@@ -29,8 +29,12 @@ bool startSession(HANDLE mapping, PROCESS_INFORMATION& process) {
   std::string commandLine = GetCommandLineA();
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  const BOOL started =
-      CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  // Under load Wine has been seen to fail a start once with an internal error.
+  BOOL started = FALSE;
+  for (int tries = 0; tries < 3 && !started; ++tries) {
+    if (tries > 0) Sleep(200);
+    started = CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+  }
   SetEnvironmentVariableA(kChannelVariable, nullptr);
   return started != FALSE;
 }

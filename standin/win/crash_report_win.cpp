@@ -17,6 +17,7 @@ namespace {
 // Written by the overflowing thread, read by the watchdog's.
 EXCEPTION_RECORD g_overflow;
 CONTEXT g_overflowContext;
+const char* volatile g_overflowPhase = "";
 volatile LONG g_overflowed = 0;
 volatile LONG g_inDllMain = 0;
 volatile LONG g_faults = 0;
@@ -52,6 +53,9 @@ std::string describeException(const EXCEPTION_RECORD& record) {
   return text;
 }
 
+// What the session was doing, or that the plug-in's own thread faulted.
+const char* phaseHere() { return onSessionThread() ? progress().phase : "in a thread of its own"; }
+
 // Exceptions that end a program unless something handles them: errors, and
 // the breakpoint of DebugBreak. Debug output and a C++ throw are not faults.
 bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPOINT; }
@@ -72,6 +76,7 @@ void recordFault(const std::string& message, ExitCode code, bool certain) {
   if (InterlockedCompareExchange(&g_overflowed, 1, 0) == 0) {
     std::memcpy(&g_overflow, info.ExceptionRecord, sizeof g_overflow);
     std::memcpy(&g_overflowContext, info.ContextRecord, sizeof g_overflowContext);
+    g_overflowPhase = phaseHere();
     g_overflow.ExceptionRecord = nullptr;
     InterlockedExchange(&g_overflowed, 2);
   }
@@ -85,18 +90,24 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const bool thrown = record.ExceptionCode == kGccCxxException;
   const bool recorded = isFault(record.ExceptionCode) || (thrown && g_inDllMain);
   if (recorded && InterlockedCompareExchange(&g_describing, 1, 0) == 0) {
-    recordFault(crashMessage(record, *info->ContextRecord, progress().phase), thrown ? kExitAborted : kExitCrashed,
-                false);
+    recordFault(crashMessage(record, *info->ContextRecord, phaseHere()), thrown ? kExitAborted : kExitCrashed, false);
     InterlockedExchange(&g_describing, 0);
   }
   return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The plug-in's frames that led to abort(), as for a crash.
+std::string abortBacktrace() {
+  CONTEXT context{};
+  RtlCaptureContext(&context);
+  return placeOfFault(context, reinterpret_cast<const void*>(context.Rip), false, 0).frames;
 }
 
 void onAbort(int) {
   const SessionChannel& block = channel();
   if (block.fault == kExitAborted && block.faultCertain) abandon(block.faultMessage, kExitAborted);
   abandon(std::string("the plug-in aborted (abort(), or std::terminate as after an uncaught C++ exception) while ") +
-              progress().phase,
+              phaseHere() + abortBacktrace(),
           kExitAborted);
 }
 
@@ -122,7 +133,7 @@ void watchFatalFaults() {
 
 bool takeStackOverflow(std::string& message) {
   if (InterlockedCompareExchange(&g_overflowed, 3, 2) != 2) return false;
-  message = crashMessage(g_overflow, g_overflowContext, progress().phase);
+  message = crashMessage(g_overflow, g_overflowContext, g_overflowPhase);
   return true;
 }
 
@@ -140,7 +151,7 @@ void forgetFault() {
 // then (abort, exit, loop), the exception is the verdict.
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  const std::string message = crashMessage(record, *info->ContextRecord, progress().phase);
+  const std::string message = crashMessage(record, *info->ContextRecord, phaseHere());
   if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE)) {
     recordFault(message, kExitAborted, true);
     return EXCEPTION_CONTINUE_EXECUTION;

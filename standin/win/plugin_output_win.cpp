@@ -27,11 +27,6 @@ struct Caught {
   char errBuffer[kStreamBuffer];
 } g_caught;
 
-bool onSessionThread() {
-  const DWORD self = GetCurrentThreadId();
-  return self == g_caught.threads[0] || self == g_caught.threads[1];
-}
-
 void noteDebug(std::string text) {
   if (!text.empty() && text.back() == '\r') text.pop_back();
   HostEvent event;
@@ -125,6 +120,11 @@ bool catchPluginOutput() {
 }
 
 void noteSessionThread(DWORD threadId) { g_caught.threads[g_caught.threads[0] == 0 ? 0 : 1] = threadId; }
+
+bool onSessionThread() {
+  const DWORD self = GetCurrentThreadId();
+  return self == g_caught.threads[0] || self == g_caught.threads[1];
+}
 
 void takePluginOutput(bool all) {
   if (!g_caught.file || !onSessionThread()) return;

@@ -21,6 +21,7 @@ bool catchPluginOutput();
 // The threads that run the plug-in's code for the session; the host records
 // debug output from these alone, as they never run at once.
 void noteSessionThread(DWORD threadId);
+bool onSessionThread();
 
 // Records as debug lines what the plug-in wrote so far, a line each, the last
 // one also without its line feed: what it writes before a call comes before

@@ -298,12 +298,13 @@ int playSession(int argc, char** argv) {
   }
   copyText(channel().tracePath, tracePath.c_str());
   channel().traceOpen = 1;
-  std::atexit(&flushAtExit);
   if (!openUsageLog()) {
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
   }
   StandinHost::instance().reset();
+  // After the host is made, so that its end at process exit comes after this.
+  std::atexit(&flushAtExit);
   scenario.applyTo(StandinHost::instance());
   g_strict = scenario.strict;
   channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);

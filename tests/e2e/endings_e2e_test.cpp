@@ -46,6 +46,7 @@ const struct {
     {"key", " while in its keyboard handler"},
     {"load", " while loading it (its DllMain)"},
     {"unload", " while unloading it (its DllMain)"},
+    {"thread", ""},  // the script waits for it: what the session was doing varies
 };
 
 const char* const kScenario = "frames 4\nkey 2 0x41\ncap stall-ms 3000\n";
@@ -95,6 +96,7 @@ TEST(Endings, ThePluginsOutputIsInTheTraceInOrderWithItsCalls) {
   const std::vector<std::string> expected = {
       "from printf 1", "call 1", "hi", "call 2", "to stderr, \"quoted\"", "wide", "from cout", "call 3", "no line feed"};
   for (const auto& where : kPlaces) {
+    if (std::string(where.place) == "thread") continue;  // its debug strings are not recorded
     const auto played = e2e::play(kScenario, {{"place.txt", where.place}},
                                   e2e::paths().testPlugins + "/ending_talks.asi");
     EXPECT_EQ(played.exitCode, 0) << played.output;

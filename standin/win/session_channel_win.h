@@ -41,8 +41,8 @@ struct SessionChannel {
 // a block of its own otherwise.
 SessionChannel& channel();
 
-// The watching runner makes the block and hands it to the process it starts
-// in `environment` form ("NAME=VALUE" for SetEnvironmentVariable's two parts).
+// The watching runner makes the block in an inheritable mapping, which the
+// process it starts finds by the handle's number in kChannelVariable.
 SessionChannel* makeSharedChannel(HANDLE& mapping);
 extern const char* const kChannelVariable;
 // True in the session's process, which has the runner's block now.

@@ -15,6 +15,7 @@ constexpr DWORD kLookEveryMs = 50;
 // tell the libraries it started, and a plug-in's DllMain that holds the lock
 // for ever would keep it from watching at all.
 Watchdog::Watchdog(std::uint64_t stallMs) : stallMs_(stallMs) {
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &runner_, SYNCHRONIZE, FALSE, 0);
   quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (quit_ && started_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
@@ -29,6 +30,14 @@ Watchdog::~Watchdog() {
   }
   if (quit_) CloseHandle(quit_);
   if (started_) CloseHandle(started_);
+  if (runner_) CloseHandle(runner_);
+}
+
+// The runner's thread ended under the session: a fault behind the plug-in's
+// own unhandled-exception filter, which ends the thread, need not wait for
+// the stall cap.
+bool Watchdog::runnerEndedByFault() const {
+  return runner_ && WaitForSingleObject(runner_, 0) == WAIT_OBJECT_0 && faultStands(channel());
 }
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
@@ -39,6 +48,7 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
     std::string overflow;
     if (takeStackOverflow(overflow)) abandon(overflow, kExitCrashed);
+    if (watchdog->runnerEndedByFault()) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
     const LONG now = channel().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;

@@ -34,6 +34,7 @@ const char* exceptionName(DWORD code) {
     case EXCEPTION_BREAKPOINT: return "breakpoint";
     case kGccCxxException: return "C++ exception";
     case 0xC0000409: return "fast fail";
+    case 0xE06D7363: return "C++ exception of Microsoft's runtime";
     default: return nullptr;
   }
 }

@@ -140,16 +140,13 @@ void takePluginOutput(bool all) {
   g_caught.partial.clear();
 }
 
-// The text comes with its length, its NUL counted; Wine hands a wide text
-// over as narrow already, Windows raises the wide exception first.
-bool takeDebugString(const EXCEPTION_RECORD& record) {
-  const DWORD code = record.ExceptionCode;
-  if ((code != kDebugString && code != kDebugWideString) || record.NumberParameters < 2) return false;
-  if (!onSessionThread()) return true;
-  takePluginOutput(false);
+// The text of OutputDebugStringA/W, which comes with its length, its NUL
+// counted, without the NUL and one line feed at its end. Wine hands a wide
+// text over as narrow already, Windows raises the wide exception first.
+std::string debugText(const EXCEPTION_RECORD& record) {
   const std::size_t length = record.ExceptionInformation[0];
   std::string text;
-  if (code == kDebugString) {
+  if (record.ExceptionCode == kDebugString) {
     text.assign(reinterpret_cast<const char*>(record.ExceptionInformation[1]), length);
   } else {
     const auto* wide = reinterpret_cast<const wchar_t*>(record.ExceptionInformation[1]);
@@ -160,7 +157,23 @@ bool takeDebugString(const EXCEPTION_RECORD& record) {
   }
   while (!text.empty() && text.back() == '\0') text.pop_back();
   if (!text.empty() && text.back() == '\n') text.pop_back();
-  noteDebug(std::move(text));
+  return text;
+}
+
+// One from a thread of the plug-in's own goes the way of its stderr, so that
+// the session's thread records it at its next call.
+bool takeDebugString(const EXCEPTION_RECORD& record) {
+  const DWORD code = record.ExceptionCode;
+  if ((code != kDebugString && code != kDebugWideString) || record.NumberParameters < 2) return false;
+  std::string text = debugText(record);
+  if (onSessionThread()) {
+    takePluginOutput(false);
+    noteDebug(std::move(text));
+  } else if (g_caught.file) {
+    text += '\n';
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
   return true;
 }
 

@@ -19,7 +19,7 @@ HANDLE runnerOutput(DWORD stream);
 bool catchPluginOutput();
 
 // The threads that run the plug-in's code for the session; the host records
-// debug output from these alone, as they never run at once.
+// debug output on these alone, as they never run at once.
 void noteSessionThread(DWORD threadId);
 bool onSessionThread();
 

@@ -155,13 +155,18 @@ HMODULE loadForSession(const std::string& pluginPath) {
   note(EventKind::Load, fileName(pluginPath));
   std::string cause;
   g_trace.loading = true;
+  forgetFault();
+  awaitLoad(fileName(pluginPath));
   watchDllMain(true);
   const HMODULE plugin = loadPlugin(pluginPath, cause);
   watchDllMain(false);
   // The loader swallows what left DllMain and fails the load with its code
   // (after calling DllMain once more to detach); a DllMain that returned,
-  // TRUE or FALSE, caught whatever it raised.
+  // TRUE or FALSE, caught whatever it raised. What a guarded entry point did
+  // not forget came from elsewhere: a TLS callback.
+  const bool guarded = loadWasGuarded();
   if (!plugin && GetLastError() != ERROR_DLL_INIT_FAILED) abandonForFault(true);
+  if (plugin && guarded) abandonForFault(true);
   if (plugin) forgetFault();
   g_trace.loading = false;
   // The writer tells the plug-in's registrations by its module, which a
@@ -192,11 +197,12 @@ void checkUnregistered(StandinHost& host) {
 void unloadForSession(HMODULE plugin) {
   setPhase("unloading it (its DllMain)");
   note(EventKind::Unload, "");
-  guardEntryPoint(plugin);
+  forgetFault();
+  const bool guarded = guardEntryPoint(plugin);
   watchDllMain(true);
   FreeLibrary(plugin);
   watchDllMain(false);
-  abandonForFault();
+  abandonForFault(guarded);
   checkUnregistered(StandinHost::instance());
   noteUsageAtUnload(StandinHost::instance().frame());
   heartbeat();
@@ -277,6 +283,7 @@ int playSession(int argc, char** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
+  listenForLoads();
   const std::string pluginPath = fullPath(argv[2]);
   const std::string tracePath = fullPath(argv[3]);
   Scenario scenario;

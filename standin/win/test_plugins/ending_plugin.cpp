@@ -1,8 +1,9 @@
 // Plug-ins that end a session one way each (ENDING selects it), wherever the
 // file place.txt in the working folder says: "script" (in frame 2), "key"
-// (in the keyboard handler), "load" or "unload" (in DllMain), or "thread" (in
-// a thread the script starts in frame 2 and waits for). The stand-in's
-// verdict must not depend on where it happens.
+// (in the keyboard handler), "load" or "unload" (in DllMain), "tls-load" or
+// "tls-unload" (in a TLS callback, which the loader calls before DllMain),
+// or "thread" (in a thread the script starts in frame 2 and waits for). The
+// stand-in's verdict must not depend on where it happens.
 #include <windows.h>
 
 #include <cstdint>
@@ -191,9 +192,18 @@ void script() {
 
 }  // namespace
 
+static void NTAPI onTls(void*, DWORD reason, void*) {
+  if (reason == DLL_PROCESS_ATTACH) readPlace();
+  if ((reason == DLL_PROCESS_ATTACH && placeIs("tls-load")) || (reason == DLL_PROCESS_DETACH && placeIs("tls-unload")))
+    end();
+}
+
+// Among the TLS callbacks of the C runtime, which calls those between its
+// .CRT$XLA and .CRT$XLZ.
+extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK g_onTls = &onTls;
+
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
-    readPlace();
     scriptRegister(module, script);
     keyboardHandlerRegister(onKey);
     if (placeIs("load")) end();

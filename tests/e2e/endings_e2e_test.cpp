@@ -56,9 +56,11 @@ const char* const kScenario = "frames 4\nkey 2 0x41\ncap stall-ms 3000\n";
 
 class Endings : public ::testing::TestWithParam<Ending> {};
 
+std::string endingPlugin(const std::string& name) { return e2e::paths().testPlugins + "/ending_" + name + ".asi"; }
+
 e2e::Session timedPlay(const std::string& ending, const std::string& place, double& seconds) {
   const auto began = std::chrono::steady_clock::now();
-  auto played = e2e::play(kScenario, {{"place.txt", place}}, e2e::paths().testPlugins + "/ending_" + ending + ".asi");
+  auto played = e2e::play(kScenario, {{"place.txt", place}}, endingPlugin(ending));
   seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   return played;
 }
@@ -93,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Plugin, Endings, ::testing::ValuesIn(kEndings),
 // A crash at unload is a crash also when the host reloads the plug-in.
 TEST(Endings, ACrashAtAReloadEndsTheSession) {
   const auto played = e2e::play(std::string(kScenario) + "reload 3\nstrict\n", {{"place.txt", "unload"}},
-                                e2e::paths().testPlugins + "/ending_crash.asi");
+                                endingPlugin("crash"));
   EXPECT_EQ(played.exitCode, 7) << played.output;
   ASSERT_FALSE(played.trace.empty());
   EXPECT_EQ(played.trace.back().kind, EventKind::Stop);
@@ -109,8 +111,7 @@ TEST(Endings, ThePluginsOutputIsInTheTraceInOrderWithItsCalls) {
   for (const auto& where : kPlaces) {
     if (std::string(where.place) == "thread") continue;  // recorded, but at the session's next call
     if (std::string(where.place) == "tls-load") continue;  // std::cout is made in DllMain, after it
-    const auto played = e2e::play(kScenario, {{"place.txt", where.place}},
-                                  e2e::paths().testPlugins + "/ending_talks.asi");
+    const auto played = e2e::play(kScenario, {{"place.txt", where.place}}, endingPlugin("talks"));
     EXPECT_EQ(played.exitCode, 0) << played.output;
     std::vector<std::string> seen;
     for (const auto& e : played.trace) {
@@ -120,8 +121,6 @@ TEST(Endings, ThePluginsOutputIsInTheTraceInOrderWithItsCalls) {
     EXPECT_EQ(seen, expected) << where.place << "\n" << played.traceText;
   }
 }
-
-std::string endingPlugin(const std::string& name) { return e2e::paths().testPlugins + "/ending_" + name + ".asi"; }
 
 // The function at MODULE+0xOFFSET of a test plug-in, by its debug
 // information: in NAME.asi.debug beside it when it was stripped.

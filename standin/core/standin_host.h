@@ -30,6 +30,7 @@ enum class EventKind {
   Key,     // a keyboard message; args: the handler's seven arguments
   Stop,    // the host stopped running the script; detail: why
   Misuse,  // the plug-in broke a rule of the host; detail: which
+  Debug,   // the plug-in's debug output or a line it wrote to stdout or stderr; detail: the text
 };
 
 // One thing the plug-in asked of the host, in the order it asked.
@@ -44,7 +45,7 @@ struct HostEvent {
   std::uint64_t results[3] = {0, 0, 0};          // Call: the first three result slots
   std::uint32_t waitMs = 0;          // Wait
   const void* pointer = nullptr;     // registrations: the module or the function
-  std::string detail;                // Load, Stop, Misuse; Key: "no handler" when not delivered
+  std::string detail;                // Load, Stop, Misuse, Debug; Key: "no handler" when not delivered
   std::size_t traceLine = 0;         // read back from a trace: its line there
 };
 

@@ -19,6 +19,7 @@ namespace standin {
 //   <frame> wait <ms>
 //   <frame> call 0x<hash> <arg>... [-> 0x<slot0> [0x<slot1> 0x<slot2>]]
 //   <frame> stop "<why>"                <frame> misuse "<what>"
+//   <frame> debug "<text the plug-in wrote>"
 // An argument is 0x and 16 hex digits, a "quoted text", & for the address of
 // a variable of the plug-in, or &0x<8 hex digits> when the host wrote that value there.
 class TraceWriter {

@@ -14,7 +14,7 @@ constexpr std::uint64_t kAll64 = ~0ull;
 EventKind kindNamed(const std::string& name) {
   for (EventKind kind : {EventKind::ScriptRegister, EventKind::ScriptUnregister, EventKind::KeyboardRegister,
                          EventKind::KeyboardUnregister, EventKind::Wait, EventKind::Call, EventKind::Load,
-                         EventKind::Unload, EventKind::Key, EventKind::Stop, EventKind::Misuse})
+                         EventKind::Unload, EventKind::Key, EventKind::Stop, EventKind::Misuse, EventKind::Debug})
     if (name == traceKindName(kind)) return kind;
   throw LineError("unknown event " + shownWord(name));
 }
@@ -97,7 +97,8 @@ HostEvent readLine(Words& words) {
     case EventKind::Key: readKey(words, event); break;
     case EventKind::Load:
     case EventKind::Stop:
-    case EventKind::Misuse: event.detail = takeQuoted(words, "text"); break;
+    case EventKind::Misuse:
+    case EventKind::Debug: event.detail = takeQuoted(words, "text"); break;
   }
   words.expectEnd();
   return event;

@@ -57,6 +57,7 @@ const char* traceKindName(EventKind kind) {
     case EventKind::Key: return "key";
     case EventKind::Stop: return "stop";
     case EventKind::Misuse: return "misuse";
+    case EventKind::Debug: return "debug";
   }
   return "?";
 }
@@ -79,7 +80,8 @@ std::string TraceWriter::describe(const HostEvent& event) {
     case EventKind::Unload: return "";
     case EventKind::Load:
     case EventKind::Stop:
-    case EventKind::Misuse: return quoteText(event.detail);
+    case EventKind::Misuse:
+    case EventKind::Debug: return quoteText(event.detail);
   }
   return "";
 }

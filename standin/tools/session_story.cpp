@@ -66,6 +66,7 @@ class FrameReader {
       case EventKind::KeyboardUnregister: add(actionOf(ActionKind::Unregistered, "keyboard handler")); break;
       case EventKind::Stop: add(actionOf(ActionKind::Stopped, event.detail)); break;
       case EventKind::Misuse: add(actionOf(ActionKind::Misuse, event.detail)); break;
+      case EventKind::Debug: break;
       case EventKind::Key: readKey(event); break;
       case EventKind::Wait: readWait(event.waitMs); break;
       case EventKind::Call: readCall(event); break;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/host_interface.h"
+#include "plugin_output_win.h"
 #include "quoted_text.h"
 #include "script_scheduler_win.h"
 #include "session_win.h"
@@ -10,9 +11,15 @@
 
 using standin::StandinHost;
 using standin::win::activeScheduler;
-using standin::win::heartbeat;
 
 namespace {
+// Every call to the host: the session goes on, and what the plug-in wrote
+// before one that the trace shows comes before it in the trace.
+void arrive(bool traced = true) {
+  standin::win::heartbeat();
+  if (traced) standin::win::takePluginOutput(false);
+}
+
 bool inScript() {
   const auto* scheduler = activeScheduler();
   return scheduler && scheduler->inScript();
@@ -32,17 +39,17 @@ void noteOutsideScript(standin::Rule rule, const std::string& what, std::uint64_
 }  // namespace
 
 extern "C" void standinScriptRegister(HostModule module, ScriptEntryFunction entry) {
-  heartbeat();
+  arrive();
   StandinHost::instance().scriptRegister(module, entry);
 }
 
 extern "C" void standinScriptUnregister(HostModule module) {
-  heartbeat();
+  arrive();
   StandinHost::instance().scriptUnregister(module);
 }
 
 extern "C" void standinScriptWait(HostDword milliseconds) {
-  heartbeat();
+  arrive();
   // Only the script's fiber can be switched away from; anywhere else the
   // wait would return into the wrong code.
   if (!inScript()) {
@@ -54,27 +61,27 @@ extern "C" void standinScriptWait(HostDword milliseconds) {
 }
 
 extern "C" void standinKeyboardHandlerRegister(KeyboardHandlerFunction handler) {
-  heartbeat();
+  arrive();
   StandinHost::instance().keyboardHandlerRegister(handler);
 }
 
 extern "C" void standinKeyboardHandlerUnregister(KeyboardHandlerFunction handler) {
-  heartbeat();
+  arrive();
   StandinHost::instance().keyboardHandlerUnregister(handler);
 }
 
 extern "C" void standinNativeInit(std::uint64_t hash) {
-  heartbeat();
+  arrive(false);
   StandinHost::instance().nativeInit(hash);
 }
 
 extern "C" void standinNativePush64(std::uint64_t value) {
-  heartbeat();
+  arrive(false);
   StandinHost::instance().nativePush64(value);
 }
 
 extern "C" std::uint64_t* standinNativeCall() {
-  heartbeat();
+  arrive();
   const bool fromScript = inScript();
   const std::uint64_t native = StandinHost::instance().pendingNative();
   if (!fromScript) noteOutsideScript(standin::Rule::NativeOutsideScript, "native " + standin::hex(native, 16) + " called", native);

@@ -20,6 +20,7 @@ class KeyCourier {
   KeyCourier& operator=(const KeyCourier&) = delete;
 
   bool ready() const { return thread_ != nullptr; }
+  DWORD threadId() const { return GetThreadId(thread_); }
   void deliver(const std::vector<KeyMessage>& batch);
 
  private:

@@ -68,7 +68,11 @@ HMODULE loadPlugin(const std::string& path, std::string& cause) {
   cause = diagnoseImports(path);
   if (!cause.empty()) return nullptr;
   const HMODULE module = LoadLibraryA(path.c_str());
-  if (!module) cause = systemMessage(GetLastError());
+  if (!module) {
+    const DWORD error = GetLastError();
+    cause = systemMessage(error);
+    SetLastError(error);
+  }
   return module;
 }
 

@@ -1,17 +1,21 @@
 #include "session_win.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 
 #include "crash_report_win.h"
+#include "entry_guard_win.h"
 #include "key_courier_win.h"
 #include "native_names.h"
 #include "plugin_library_win.h"
+#include "plugin_output_win.h"
 #include "process_usage_win.h"
 #include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_from_trace.h"
+#include "session_parent_win.h"
 #include "script_scheduler_win.h"
 #include "short_view.h"
 #include "standin_host.h"
@@ -46,7 +50,7 @@ struct TraceOutput {
 void writeLine(DWORD stream, const std::string& message) {
   const std::string line = "standin: " + message + "\n";
   DWORD written = 0;
-  WriteFile(GetStdHandle(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  WriteFile(runnerOutput(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
@@ -56,36 +60,19 @@ std::string fileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Ends the process should abandon() itself block, on a lock that a crashed
-// or parked thread holds (the heap's, say): the run ends in any case.
-struct Fuse {
-  HANDLE lit = nullptr;
-  volatile LONG code = 0;
-} g_fuse;
-
-constexpr DWORD kFuseMs = 3000;
-
-DWORD WINAPI fuseMain(void*) {
-  WaitForSingleObject(g_fuse.lit, INFINITE);
-  Sleep(kFuseMs);
-  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(g_fuse.code));
-  return 0;
-}
-
-void startFuse() {
-  g_fuse.lit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (g_fuse.lit) CloseHandle(CreateThread(nullptr, 64 * 1024, &fuseMain, nullptr, 0, nullptr));
-}
-
-void lightFuse(ExitCode code) {
-  if (InterlockedCompareExchange(&g_fuse.code, code, 0) == 0 && g_fuse.lit) SetEvent(g_fuse.lit);
-}
-
 void note(EventKind kind, const std::string& detail) {
   HostEvent event;
   event.kind = kind;
   event.detail = detail;
   StandinHost::instance().note(std::move(event));
+}
+
+// What the watching runner needs for a stop line and a summary of its own.
+void tellCounts() {
+  SessionChannel& block = channel();
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
+  block.framesPlayed = static_cast<LONG64>(g_trace.frames);
+  block.calls = static_cast<LONG64>(g_trace.calls);
 }
 
 void writeEvents(const std::vector<HostEvent>& events) {
@@ -98,17 +85,19 @@ void writeEvents(const std::vector<HostEvent>& events) {
   }
 }
 
-// GCC's C++ runtime raises its exceptions to find a handler; one that finds
-// none is handed back to the runtime, which calls std::terminate (reported
-// as an abort), as the C runtime's own filter would.
-constexpr DWORD kGccCxxException = 0x20474343;
+// With the trace's lock held: what the host recorded goes to the file.
+void writeOutEvents() {
+  if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
+  g_trace.file.flush();
+  tellCounts();
+}
 
-LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
-  const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE))
-    return EXCEPTION_CONTINUE_EXECUTION;
-  abandon("the plug-in crashed with " + describeException(*info->ExceptionRecord) + " while " + g_progress.phase,
-          kExitCrashed);
+// Ends the session for a recorded fault that still stands, or for any when
+// it `escaped` the plug-in.
+void abandonForFault(bool escaped = false) {
+  const SessionChannel& block = channel();
+  if (block.fault != 0 && (escaped || faultStands(block)))
+    abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
 }
 
 // The scenario's keys are sorted by frame: a frame finds its own without looking at the rest.
@@ -119,8 +108,9 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   while (last != keys.end() && last->frame == frame) ++last;
   if (first == last) return;
   const std::vector<KeyMessage> batch(first, last);
-  g_progress.phase = "in its keyboard handler";
+  setPhase("in its keyboard handler");
   courier.deliver(batch);
+  takePluginOutput(true);
   heartbeat();
 }
 
@@ -145,7 +135,7 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
         if (!scheduler.started()) code = kExitMisbehaved;
         break;
       }
-      g_progress.phase = "running its script";
+      setPhase("running its script");
       const auto outcome = scheduler.resume();
       heartbeat();
       if (outcome == ScriptScheduler::Outcome::Stopped) {
@@ -166,11 +156,23 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
 
 // Loads the plug-in (its DllMain runs); null, noted and reported, when it cannot be.
 HMODULE loadForSession(const std::string& pluginPath) {
-  g_progress.phase = "loading it (its DllMain)";
+  setPhase("loading it (its DllMain)");
   note(EventKind::Load, fileName(pluginPath));
   std::string cause;
   g_trace.loading = true;
+  forgetFault();
+  awaitLoad(fileName(pluginPath));
+  watchDllMain(true);
   const HMODULE plugin = loadPlugin(pluginPath, cause);
+  watchDllMain(false);
+  // The loader swallows what left DllMain and fails the load with its code
+  // (after calling DllMain once more to detach); a DllMain that returned,
+  // TRUE or FALSE, caught whatever it raised. What a guarded entry point did
+  // not forget came from elsewhere: a TLS callback.
+  const bool guarded = loadWasGuarded();
+  if (!plugin && GetLastError() != ERROR_DLL_INIT_FAILED) abandonForFault(true);
+  if (plugin && guarded) abandonForFault(true);
+  if (plugin) forgetFault();
   g_trace.loading = false;
   // The writer tells the plug-in's registrations by its module, which a
   // reload may place elsewhere; what the last module did is written already.
@@ -198,9 +200,14 @@ void checkUnregistered(StandinHost& host) {
 }
 
 void unloadForSession(HMODULE plugin) {
-  g_progress.phase = "unloading it (its DllMain)";
+  setPhase("unloading it (its DllMain)");
   note(EventKind::Unload, "");
+  forgetFault();
+  const bool guarded = guardEntryPoint(plugin);
+  watchDllMain(true);
   FreeLibrary(plugin);
+  watchDllMain(false);
+  abandonForFault(guarded);
   checkUnregistered(StandinHost::instance());
   noteUsageAtUnload(StandinHost::instance().frame());
   heartbeat();
@@ -214,6 +221,7 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
     report("cannot start the keyboard thread");
     return kExitUsage;
   }
+  noteSessionThread(courier.threadId());
   HMODULE plugin = loadForSession(pluginPath);
   if (!plugin) return kExitLoadFailed;
   int code = kExitOk;
@@ -290,50 +298,23 @@ int printShortView(const char* scenarioPath, const char* tracePath) {
   return kExitOk;
 }
 
-}  // namespace
-
-Progress& progress() { return g_progress; }
-
-std::string fullPath(const char* path) {
-  char full[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
-}
-
-ScriptScheduler* activeScheduler() { return g_scheduler; }
-
-
-void flushTrace() {
-  EnterCriticalSection(&g_trace.lock);
-  if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
-  g_trace.file.flush();
-  LeaveCriticalSection(&g_trace.lock);
-}
-
-void abandon(const std::string& message, ExitCode code) {
-  lightFuse(code);
-  report(message);
-  note(EventKind::Stop, message);
-  // The runner may hold the trace; then what it has written must do.
-  for (int tries = 0; tries < 50; ++tries) {
-    if (TryEnterCriticalSection(&g_trace.lock)) {
-      if (g_trace.loading)
-        g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, StandinHost::instance().registeredModule());
-      if (g_trace.writer) writeEvents(StandinHost::instance().takeEvents());
-      g_trace.file.flush();
-      break;
-    }
-    Sleep(10);
-  }
-  TerminateProcess(GetCurrentProcess(), code);
-  for (;;) Sleep(INFINITE);
-}
-
-int runSession(int argc, char** argv) {
+// The tools that read files and play nothing: no process of their own to watch.
+int runTool(int argc, char** argv) {
   const bool countOnly = argc == 5 && std::string(argv[2]) == "--count-only";
   if ((argc == 4 || countOnly) && std::string(argv[1]) == "--scenario-from-trace")
     return writeScenarioFromTrace(argv[argc - 2], argv[argc - 1], countOnly);
   if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
+  return -1;
+}
+
+// When the plug-in ends the process, what it did last is written out.
+void flushAtExit() {
+  if (channel().ended || !TryEnterCriticalSection(&g_trace.lock)) return;
+  writeOutEvents();
+  LeaveCriticalSection(&g_trace.lock);
+}
+
+int playSession(int argc, char** argv) {
   if (!takeUsageOption(argc, argv) || argc != 4) {
     report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
            "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
@@ -341,10 +322,12 @@ int runSession(int argc, char** argv) {
   }
   InitializeCriticalSection(&g_trace.lock);
   g_progress.runnerThread = GetCurrentThreadId();
+  noteSessionThread(GetCurrentThreadId());
+  if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
-  startFuse();
+  listenForLoads();
   const std::string pluginPath = fullPath(argv[2]);
   const std::string tracePath = fullPath(argv[3]);
   Scenario scenario;
@@ -368,13 +351,18 @@ int runSession(int argc, char** argv) {
     return kExitTraceFailed;
   }
   writeTraceHeader(g_trace.file, traceHeaderOf(scenario));
+  copyText(channel().tracePath, tracePath.c_str());
+  channel().traceOpen = 1;
   if (!openUsageLog()) {
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
   }
   StandinHost::instance().reset();
+  // After the host is made, so that its end at process exit comes after this.
+  std::atexit(&flushAtExit);
   scenario.applyTo(StandinHost::instance());
   if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
+  channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);
   g_trace.expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
   if (g_trace.expectations->watchesUsage()) watchUsage();
   Watchdog watchdog(scenario.caps.stallMs);
@@ -399,6 +387,67 @@ int runSession(int argc, char** argv) {
   return code;
 }
 
+}  // namespace
+
+Progress& progress() { return g_progress; }
+
+void setPhase(const char* phase) {
+  g_progress.phase = phase;
+  copyText(channel().phase, phase);
+}
+
+std::string fullPath(const char* path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
+}
+
+ScriptScheduler* activeScheduler() { return g_scheduler; }
+
+
+void flushTrace() {
+  takePluginOutput(true);
+  EnterCriticalSection(&g_trace.lock);
+  writeOutEvents();
+  LeaveCriticalSection(&g_trace.lock);
+}
+
+void abandon(const std::string& message, ExitCode code) {
+  SessionChannel& block = channel();
+  if (InterlockedCompareExchange(&block.verdict, code, 0) != 0) {
+    for (;;) Sleep(INFINITE);  // another thread's verdict came first
+  }
+  takePluginOutput(true);
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
+  copyText(block.message, message.c_str());
+  // The runner may hold the trace; then what it has written must do.
+  for (int tries = 0; tries < 50; ++tries) {
+    if (TryEnterCriticalSection(&g_trace.lock)) {
+      if (g_trace.loading)
+        g_trace.writer = std::make_unique<TraceWriter>(g_trace.file, StandinHost::instance().registeredModule());
+      writeOutEvents();
+      break;
+    }
+    Sleep(10);
+  }
+  TerminateProcess(GetCurrentProcess(), code);
+  for (;;) Sleep(INFINITE);
+}
+
+int runSession(int argc, char** argv) {
+  const int code = playSession(argc, argv);
+  channel().ended = 1;
+  return code;
+}
+
 }  // namespace standin::win
 
-extern "C" int standinRun(int argc, char** argv) { return standin::win::runSession(argc, argv); }
+// The runner the user starts watches a process of its own that plays the
+// session; that process gets the same command line and the runner's channel.
+extern "C" int standinRun(int argc, char** argv) {
+  using namespace standin::win;
+  const int toolCode = runTool(argc, argv);
+  if (toolCode >= 0) return toolCode;
+  if (attachRunnersChannel()) return runSession(argc, argv);
+  return watchSession();
+}

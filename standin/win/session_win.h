@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "session_channel_win.h"
+
 namespace standin::win {
 
 class ScriptScheduler;
@@ -20,13 +22,13 @@ enum ExitCode : int {
   kExitCrashed = 7,        // an exception nobody handled
   kExitTraceFailed = 8,    // the trace could not be written
   kExitExpectationsFailed = 9,  // the session did not show what the scenario expects
-  kExitAborted = 10,       // the plug-in called abort() or std::terminate()
+  kExitAborted = 10,       // the plug-in called abort() or std::terminate(), or let a C++ exception out
+  kExitEndedProcess = 11,  // the plug-in ended the process itself (exit, ExitProcess, TerminateProcess)
 };
 
 // What the session is doing; read by the watchdog and the crash filter from
 // other threads, so kept to plain words.
 struct Progress {
-  volatile LONG heartbeat = 0;
   const char* volatile phase = "starting";
   // The threads the host runs the plug-in's code on; any other is the plug-in's own.
   volatile DWORD runnerThread = 0;
@@ -34,7 +36,9 @@ struct Progress {
 };
 
 Progress& progress();
-inline void heartbeat() { InterlockedIncrement(&progress().heartbeat); }
+// Also tells the watching runner, in words of its own.
+void setPhase(const char* phase);
+inline void heartbeat() { InterlockedIncrement(&channel().heartbeat); }
 
 // The scheduler while frames are played, null before and after.
 ScriptScheduler* activeScheduler();
@@ -42,12 +46,14 @@ ScriptScheduler* activeScheduler();
 // Writes out what the host has recorded so far.
 void flushTrace();
 
-// Reports a fatal fault, writes the trace as far as it goes and ends the process.
+// Hands the verdict to the watching runner, which tells it, writes the trace
+// as far as it goes and ends the process.
 [[noreturn]] void abandon(const std::string& message, ExitCode code);
 
 // `path` made absolute from the current folder; as given when that fails.
 std::string fullPath(const char* path);
 
+// In the session's process, started by the watching runner: plays the session.
 int runSession(int argc, char** argv);
 
 }  // namespace standin::win

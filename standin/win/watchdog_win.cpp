@@ -11,9 +11,15 @@ namespace {
 constexpr DWORD kLookEveryMs = 50;
 }
 
+// Waits until the thread runs: a new thread first takes the loader lock to
+// tell the libraries it started, and a plug-in's DllMain that holds the lock
+// for ever would keep it from watching at all.
 Watchdog::Watchdog(std::uint64_t stallMs) : stallMs_(stallMs) {
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &runner_, SYNCHRONIZE, FALSE, 0);
   quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (quit_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
+  started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (quit_ && started_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
+  if (thread_) WaitForSingleObject(started_, INFINITE);
 }
 
 Watchdog::~Watchdog() {
@@ -23,21 +29,33 @@ Watchdog::~Watchdog() {
     CloseHandle(thread_);
   }
   if (quit_) CloseHandle(quit_);
+  if (started_) CloseHandle(started_);
+  if (runner_) CloseHandle(runner_);
+}
+
+// The runner's thread ended under the session: a fault behind the plug-in's
+// own unhandled-exception filter, which ends the thread, need not wait for
+// the stall cap.
+bool Watchdog::runnerEndedByFault() const {
+  return runner_ && WaitForSingleObject(runner_, 0) == WAIT_OBJECT_0 && faultStands(channel());
 }
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
   auto* watchdog = static_cast<Watchdog*>(self);
-  LONG lastSeen = progress().heartbeat;
+  SetEvent(watchdog->started_);
+  LONG lastSeen = channel().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
     std::string overflow;
-    if (takeStackOverflow(overflow))
-      abandon("the plug-in crashed with " + overflow + " while " + progress().phase, kExitCrashed);
-    const LONG now = progress().heartbeat;
+    if (takeStackOverflow(overflow)) abandon(overflow, kExitCrashed);
+    if (watchdog->runnerEndedByFault()) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
+    const LONG now = channel().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;
       lastChange = GetTickCount64();
     } else if (GetTickCount64() - lastChange > watchdog->stallMs_) {
+      // A fault the plug-in did not recover from, with its own filter say, is why.
+      if (faultStands(channel())) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
       abandon("the plug-in is stuck: no call to the host for " + std::to_string(watchdog->stallMs_) +
                   " ms while " + progress().phase,
               kExitStuck);

@@ -18,9 +18,12 @@ class Watchdog {
 
  private:
   static DWORD WINAPI threadMain(void* self);
+  bool runnerEndedByFault() const;
 
   std::uint64_t stallMs_;
   HANDLE quit_ = nullptr;
+  HANDLE started_ = nullptr;
+  HANDLE runner_ = nullptr;  // the thread that made the watchdog: the runner's
   HANDLE thread_ = nullptr;
 };
 

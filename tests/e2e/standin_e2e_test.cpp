@@ -149,7 +149,7 @@ TEST(Standin, EndsEverySessionWhateverThePluginDoes) {
        "the plug-in crashed with exception 0xC00000FD (stack overflow) at fault_stack_overflow.asi+0x"},
       {"fault_abort", 10, "the plug-in aborted (abort(), or std::terminate as after an uncaught C++ exception) while"},
       {"fault_terminate", 10, "the plug-in aborted (abort(), or std::terminate"},
-      {"fault_throws", 10, "the plug-in aborted (abort(), or std::terminate"},
+      {"fault_throws", 10, "the plug-in let a C++ exception out that nothing caught (int), thrown at fault_throws.asi+0x"},
   };
   for (const auto& c : cases) {
     const auto played = e2e::play("frames 4\ncap calls-per-frame 50\ncap stall-ms 1500\n", {},

@@ -75,6 +75,9 @@ std::vector<HostEvent> session() {
   auto keyUnreg = event(EventKind::KeyboardUnregister, 3);
   keyUnreg.pointer = kHandler;
   events.push_back(keyUnreg);
+  auto debug = event(EventKind::Debug, 3);
+  debug.detail = "bye \"there\"\r";
+  events.push_back(debug);
   return events;
 }
 
@@ -103,7 +106,8 @@ TEST(TraceWriter, WritesOneStableLinePerEvent) {
             "2 stop \"plug-in made more than 10 native calls without waiting\"\n"
             "3 unload\n"
             "3 scriptUnregister other\n"
-            "3 keyboardHandlerUnregister registered\n");
+            "3 keyboardHandlerUnregister registered\n"
+            "3 debug \"bye \\\"there\\\"\\r\"\n");
 }
 
 TEST(TraceReader, ReadsBackWhatTheWriterWrote) {

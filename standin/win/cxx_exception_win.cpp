@@ -1,0 +1,75 @@
+#include "cxx_exception_win.h"
+
+#include <cxxabi.h>
+#include <unwind.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <typeinfo>
+
+namespace standin::win {
+
+namespace {
+
+// The header GCC's runtime puts before the _Unwind_Exception of every throw
+// (__cxa_exception of the Itanium C++ ABI); the thrown object follows the
+// _Unwind_Exception. A rethrown std::exception_ptr has a header of the same
+// size whose first field points at the object instead.
+struct ThrowHeader {
+  std::type_info* type;
+  void (*destructor)(void*);
+  void (*unexpectedHandler)();
+  void (*terminateHandler)();
+  ThrowHeader* next;
+  int handlerCount;
+  int handlerSwitchValue;
+  const unsigned char* actionRecord;
+  const unsigned char* languageSpecificData;
+  std::uintptr_t catchTemp;
+  void* adjustedPtr;
+  _Unwind_Exception unwindHeader;
+};
+
+constexpr std::uint64_t kGccClass = 0x474E5543432B2B00;  // "GNUCC++\0"
+constexpr std::uint64_t kGccDependentClass = kGccClass + 1;
+
+std::string demangled(const char* name) {
+  int status = 0;
+  char* readable = abi::__cxa_demangle(name, nullptr, nullptr, &status);
+  std::string text = status == 0 && readable ? readable : name;
+  std::free(readable);
+  return text;
+}
+
+// what() of a std::exception, asked through the plug-in's own type
+// information, which compares types by their names across runtimes.
+std::string whatOf(const std::type_info& type, void* object) {
+  if (type == typeid(const char*) || type == typeid(char*)) return *static_cast<const char* const*>(object);
+  void* adjusted = object;
+  if (!typeid(std::exception).__do_catch(&type, &adjusted, 1)) return "";
+  const char* text = static_cast<const std::exception*>(adjusted)->what();
+  return text ? text : "";
+}
+
+}  // namespace
+
+std::string describeThrown(const EXCEPTION_RECORD& record) {
+  if (record.ExceptionCode != kGccCxxException || record.NumberParameters < 1) return "";
+  auto* unwind = reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
+  if (!unwind) return "";
+  const std::uint64_t kind = unwind->exception_class;
+  if (kind != kGccClass && kind != kGccDependentClass) return "a foreign exception";
+  void* object = unwind + 1;
+  ThrowHeader* header = reinterpret_cast<ThrowHeader*>(object) - 1;
+  if (kind == kGccDependentClass) {
+    object = reinterpret_cast<void*>(header->type);
+    header = static_cast<ThrowHeader*>(object) - 1;
+  }
+  if (!header->type) return "";
+  const std::string type = demangled(header->type->name());
+  const std::string what = whatOf(*header->type, object);
+  return what.empty() ? type : type + ": " + what;
+}
+
+}  // namespace standin::win

@@ -1,0 +1,49 @@
+#include "session_channel_win.h"
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+namespace standin::win {
+
+namespace {
+SessionChannel g_ownBlock;
+SessionChannel* g_block = &g_ownBlock;
+}  // namespace
+
+const char* const kChannelVariable = "STANDIN_SESSION_CHANNEL";
+
+SessionChannel& channel() { return *g_block; }
+
+SessionChannel* makeSharedChannel(HANDLE& mapping) {
+  SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(SessionChannel), nullptr);
+  void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SessionChannel)) : nullptr;
+  if (!view) return nullptr;
+  g_block = new (view) SessionChannel();
+  return g_block;
+}
+
+// The runner passes the inherited mapping's handle by its number; the
+// variable goes at once, so that nothing the plug-in starts takes it for its own.
+bool attachRunnersChannel() {
+  char value[32] = "";
+  if (GetEnvironmentVariableA(kChannelVariable, value, sizeof value) == 0) return false;
+  SetEnvironmentVariableA(kChannelVariable, nullptr);
+  const auto handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(value, nullptr, 10)));
+  void* view = MapViewOfFile(handle, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SessionChannel));
+  if (view) g_block = static_cast<SessionChannel*>(view);
+  return view != nullptr;
+}
+
+void copyText(char* field, std::size_t size, const char* text) {
+  std::size_t i = 0;
+  for (; text[i] != '\0' && i + 1 < size; ++i) field[i] = text[i];
+  field[i] = '\0';
+}
+
+bool faultStands(const SessionChannel& block) {
+  return block.fault != 0 && (block.faultCertain || block.faultHeartbeat == block.heartbeat);
+}
+
+}  // namespace standin::win

@@ -1,0 +1,185 @@
+// Every way a plug-in can end a session gets one verdict, wherever it
+// happens: in its script, its keyboard handler, DllMain or a TLS callback at
+// load and at unload, or a thread of its own. The ending_* plug-ins read
+// where from place.txt.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace {
+
+using standin::EventKind;
+
+bool mentions(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+struct Ending {
+  const char* name;
+  int exitCode;
+  const char* message;
+};
+
+const Ending kEndings[] = {
+    {"crash", 7, "crashed with exception 0xC0000005 (access violation, writing address 0x0000000000000000) at ending_crash.asi+0x"},
+    {"throw", 10, "let a C++ exception out that nothing caught (std::runtime_error: boom), thrown at ending_throw.asi+0x"},
+    {"abort", 10, "the plug-in aborted (abort(), or std::terminate"},
+    {"overflow", 7, "crashed with exception 0xC00000FD (stack overflow) at ending_overflow.asi+0x"},
+    {"exit", 11, "the plug-in ended the process with exit value 3 "},
+    {"quick_exit", 11, "the plug-in ended the process with exit value 4 "},
+    {"exit_process", 11, "the plug-in ended the process with exit value 9 "},
+    {"terminate_process", 11, "the plug-in ended the process with exit value 12 "},
+    {"raise", 7, "crashed with exception 0xE0000042 at ending_raise.asi+0x"},
+    {"debug_break", 7, "crashed with exception 0x80000003 (breakpoint) at ending_debug_break.asi+0x"},
+    {"own_filter", 7, "crashed with exception 0xC0000005 (access violation, writing address 0x0000000000000000) at ending_own_filter.asi+0x"},
+    {"own_terminate", 10, "let a C++ exception out that nothing caught (std::runtime_error: boom)"},
+    {"stuck", 5, "the plug-in is stuck: no call to the host for 3000 ms"},
+    {"caught", 0, ""},
+};
+
+const struct {
+  const char* place;
+  const char* phase;
+} kPlaces[] = {
+    {"script", " while running its script"},
+    {"key", " while in its keyboard handler"},
+    {"load", " while loading it (its DllMain)"},
+    {"unload", " while unloading it (its DllMain)"},
+    {"tls-load", " while loading it (its DllMain)"},
+    {"tls-unload", " while unloading it (its DllMain)"},
+    {"thread", ""},  // the script waits for it: what the session was doing varies
+};
+
+const char* const kScenario = "frames 4\nkey 2 0x41\ncap stall-ms 3000\n";
+
+class Endings : public ::testing::TestWithParam<Ending> {};
+
+std::string endingPlugin(const std::string& name) { return e2e::paths().testPlugins + "/ending_" + name + ".asi"; }
+
+e2e::Session timedPlay(const std::string& ending, const std::string& place, double& seconds) {
+  const auto began = std::chrono::steady_clock::now();
+  auto played = e2e::play(kScenario, {{"place.txt", place}}, endingPlugin(ending));
+  seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  return played;
+}
+
+TEST_P(Endings, OneVerdictWhereverItHappens) {
+  const Ending& ending = GetParam();
+  for (const auto& where : kPlaces) {
+    double seconds = 0;
+    const auto played = timedPlay(ending.name, where.place, seconds);
+    SCOPED_TRACE(std::string(ending.name) + " at " + where.place + "\n" + played.output);
+    EXPECT_EQ(played.exitCode, ending.exitCode);
+    // Wine has been seen to take half a minute for a session now and then
+    // when the machine is busy: a slow session is timed once more.
+    if (seconds >= 20.0) timedPlay(ending.name, where.place, seconds);
+    EXPECT_LT(seconds, 20.0) << "a stall cap of 3 s ends any session within seconds";
+    EXPECT_TRUE(mentions(played.output, "frames played")) << "the summary";
+    ASSERT_FALSE(played.trace.empty());
+    if (ending.exitCode == 0) {
+      EXPECT_EQ(played.framesEnded(), 4u);
+      continue;
+    }
+    EXPECT_TRUE(mentions(played.output, ending.message));
+    EXPECT_TRUE(mentions(played.output, where.phase));
+    EXPECT_EQ(played.trace.back().kind, EventKind::Stop) << played.traceText;
+    EXPECT_TRUE(mentions(played.trace.back().detail, ending.message)) << played.traceText;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Plugin, Endings, ::testing::ValuesIn(kEndings),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A crash at unload is a crash also when the host reloads the plug-in.
+TEST(Endings, ACrashAtAReloadEndsTheSession) {
+  const auto played = e2e::play(std::string(kScenario) + "reload 3\nstrict\n", {{"place.txt", "unload"}},
+                                endingPlugin("crash"));
+  EXPECT_EQ(played.exitCode, 7) << played.output;
+  ASSERT_FALSE(played.trace.empty());
+  EXPECT_EQ(played.trace.back().kind, EventKind::Stop);
+  EXPECT_EQ(played.trace.back().frame, 3u) << played.traceText;
+}
+
+// What the plug-in writes to stdout and stderr (printf, fputs, std::cout)
+// and hands to OutputDebugStringA/W becomes debug lines, in order with its
+// calls (0x3333 with 1, 2, 3 between its writes), wherever it writes.
+TEST(Endings, ThePluginsOutputIsInTheTraceInOrderWithItsCalls) {
+  const std::vector<std::string> expected = {
+      "from printf 1", "call 1", "hi", "call 2", "to stderr, \"quoted\"", "wide", "from cout", "call 3", "no line feed"};
+  for (const auto& where : kPlaces) {
+    if (std::string(where.place) == "thread") continue;  // recorded, but at the session's next call
+    if (std::string(where.place) == "tls-load") continue;  // std::cout is made in DllMain, after it
+    const auto played = e2e::play(kScenario, {{"place.txt", where.place}}, endingPlugin("talks"));
+    EXPECT_EQ(played.exitCode, 0) << played.output;
+    std::vector<std::string> seen;
+    for (const auto& e : played.trace) {
+      if (e.kind == EventKind::Debug) seen.push_back(e.detail);
+      if (e.kind == EventKind::Call && e.hash == 0x3333) seen.push_back("call " + std::to_string(e.args.at(0)));
+    }
+    EXPECT_EQ(seen, expected) << where.place << "\n" << played.traceText;
+  }
+}
+
+// The function at MODULE+0xOFFSET of a test plug-in, by its debug
+// information: in NAME.asi.debug beside it when it was stripped.
+std::string functionAt(const std::string& place) {
+  const std::string module = e2e::paths().testPlugins + "/" + place.substr(0, place.find('+'));
+  const std::string symbols = std::filesystem::exists(module + ".debug") ? module + ".debug" : module;
+  std::string header;
+  e2e::run({e2e::paths().objdump, "-p", symbols}, header);
+  std::istringstream lines(header);
+  std::uint64_t base = 0;
+  for (std::string word; lines >> word;)
+    if (word == "ImageBase") lines >> std::hex >> base;
+  const std::uint64_t offset = std::stoull(place.substr(place.find('+') + 1), nullptr, 16);
+  std::string addr2line = e2e::paths().objdump;
+  addr2line.replace(addr2line.rfind("objdump"), 7, "addr2line");
+  std::ostringstream address;
+  address << "0x" << std::hex << base + offset;
+  std::string function;
+  e2e::run({addr2line, "-f", "-C", "-e", symbols, address.str()}, function);
+  return function.substr(0, function.find('\n'));
+}
+
+// The places that follow `label` in a stop line, up to the next ',' or ';'.
+std::vector<std::string> placesAfter(const std::string& stop, const std::string& label) {
+  std::vector<std::string> places;
+  const std::size_t at = stop.find(label);
+  if (at == std::string::npos) return places;
+  std::istringstream words(stop.substr(at + label.size(), stop.find_first_of(",;", at + label.size()) - at - label.size()));
+  for (std::string word; words >> word;)
+    if (word.find(".asi+0x") != std::string::npos) places.push_back(word);
+  return places;
+}
+
+// inner() writes through a null pointer, called by middle(), called by outer().
+TEST(Endings, TheBacktraceNamesThePluginsFramesInnermostFirst) {
+  const auto played = e2e::play(kScenario, {{"place.txt", "script"}}, endingPlugin("crash"));
+  ASSERT_EQ(played.exitCode, 7) << played.output;
+  const auto frames = placesAfter(played.trace.back().detail, "; backtrace: ");
+  ASSERT_GE(frames.size(), 3u) << played.traceText;
+  EXPECT_EQ(functionAt(frames[0]), "inner");
+  EXPECT_EQ(functionAt(frames[1]), "middle");
+  EXPECT_EQ(functionAt(frames[2]), "outer");
+}
+
+// recurse() calls itself with a page of stack each, so the stack probe
+// ___chkstk_ms faults: the report names the recursing function, not the probe.
+TEST(Endings, AStackOverflowNamesTheRecursionAndWhereItWasEntered) {
+  const auto played = e2e::play(kScenario, {{"place.txt", "load"}}, endingPlugin("overflow"));
+  ASSERT_EQ(played.exitCode, 7) << played.output;
+  const std::string& stop = played.trace.back().detail;
+  const auto at = placesAfter(stop, "(stack overflow) at ");
+  const auto repeated = placesAfter(stop, "recursion: ");
+  const auto entered = placesAfter(stop, "entered from ");
+  ASSERT_EQ(at.size(), 1u) << stop;
+  ASSERT_EQ(repeated.size(), 1u) << stop;
+  ASSERT_FALSE(entered.empty()) << stop;
+  EXPECT_EQ(functionAt(at[0]), "recurse");
+  EXPECT_EQ(functionAt(repeated[0]), "recurse");
+  EXPECT_EQ(functionAt(entered[0]), "end");
+}
+
+}  // namespace

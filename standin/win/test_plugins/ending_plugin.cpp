@@ -32,9 +32,9 @@
 #define ENDING_TALKS 15             // writes to stdout, stderr and the debugger between calls: goes on
 
 #if ENDING == ENDING_TALKS
-// Only here: the end of iostream's static objects at unload asks the C++
-// runtime for its thread's exception state, which the runtime has let go by
-// then if an exception was thrown, and aborts.
+// Only here: without the kit's runtime release, the end of iostream's static
+// objects at unload asks the C++ runtime for its thread's exception state,
+// which libgcc has let go by then if an exception was thrown, and crashes.
 #include <iostream>
 #endif
 

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "features/angle_reduction.h"
+#include "features/fused_multiply_add.h"
+#include "features/sine_cosine_fused.h"
 #include "features/sine_cosine_near.h"
 #include "features/sine_cosine_wide.h"
 
@@ -57,6 +59,21 @@ SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
 
 }  // namespace
 
-SineCosine sineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
+SineCosine sineCosineOfDegrees(float degrees) {
+  static const bool fused = processorFusesMultiplyAdd();
+  return fused ? fusedSineCosineOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
+}
+
+SineCosine splitSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
+
+// Large, tiny and non-finite angles keep to the split road; the fused one's
+// doubts go straight to the accurate road.
+SineCosine fusedSineCosineOfDegrees(float degrees) {
+  const double magnitude = std::fabs(static_cast<double>(degrees) * kRadiansPerDegree);
+  if (!(magnitude >= kFusedTinyAngle && magnitude <= kFusedAngleLimit)) return splitSineCosineOfDegrees(degrees);
+  SineCosine result{};
+  if (fusedQuickSineCosine(degrees, result)) return result;
+  return accurateSineCosineOfDegrees(degrees);
+}
 
 SineCosine accurateSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, accuratelyOfMagnitude); }

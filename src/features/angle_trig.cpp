@@ -61,19 +61,11 @@ SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
 
 SineCosine sineCosineOfDegrees(float degrees) {
   static const bool fused = processorFusesMultiplyAdd();
-  return fused ? fusedSineCosineOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
+  return fused ? fusedRoadOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
 }
 
 SineCosine splitSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
 
-// Large, tiny and non-finite angles keep to the split road; the fused one's
-// doubts go straight to the accurate road.
-SineCosine fusedSineCosineOfDegrees(float degrees) {
-  const double magnitude = std::fabs(static_cast<double>(degrees) * kRadiansPerDegree);
-  if (!(magnitude >= kFusedTinyAngle && magnitude <= kFusedAngleLimit)) return splitSineCosineOfDegrees(degrees);
-  SineCosine result{};
-  if (fusedQuickSineCosine(degrees, result)) return result;
-  return accurateSineCosineOfDegrees(degrees);
-}
+SineCosine fusedSineCosineOfDegrees(float degrees) { return fusedRoadOfDegrees(degrees); }
 
 SineCosine accurateSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, accuratelyOfMagnitude); }

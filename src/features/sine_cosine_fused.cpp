@@ -38,11 +38,7 @@ bool roundsAlike(const double (&up)[2], const double (&down)[2]) {
   return ((upBits[0] ^ downBits[0]) | (upBits[1] ^ downBits[1])) == 0;
 }
 
-}  // namespace
-
-VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result) {
-  const double d = static_cast<double>(degrees);
-  const double x = d * kRadiansPerDegree;
+VANTOMERE_FUSED_ROAD inline bool quickly(double d, double x, SineCosine& result) {
   // n from the degrees, beside x: any whole number within a hair of
   // x * 256/pi will do. Its low bits, two's complement, pick the point.
   const double shifted = std::fma(d, kPointsPerDegree, kRoundingShift);
@@ -83,4 +79,20 @@ VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result
   }
   result = {up[0], up[1]};
   return roundsAlike(up, down);
+}
+
+}  // namespace
+
+VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result) {
+  const double d = static_cast<double>(degrees);
+  return quickly(d, d * kRadiansPerDegree, result);
+}
+
+VANTOMERE_FUSED_ROAD SineCosine fusedRoadOfDegrees(float degrees) {
+  const double d = static_cast<double>(degrees);
+  const double x = d * kRadiansPerDegree;
+  if (!(std::fabs(x) >= kFusedTinyAngle && std::fabs(x) <= kFusedAngleLimit)) return splitSineCosineOfDegrees(degrees);
+  SineCosine result{};
+  if (quickly(d, x, result)) return result;
+  return accurateSineCosineOfDegrees(degrees);
 }

@@ -16,3 +16,8 @@ constexpr double kFusedTinyAngle = 0x1p-27;
 // derived beside the code); it answers false when that leaves a last bit in
 // doubt, about one call in 700. Only where processorFusesMultiplyAdd().
 VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result);
+
+// sineCosineOfDegrees by the fused road where it works, in one call: the
+// accurate road settles its doubts; large, tiny and non-finite angles keep
+// to the split road.
+VANTOMERE_FUSED_ROAD SineCosine fusedRoadOfDegrees(float degrees);

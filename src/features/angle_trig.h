@@ -12,7 +12,7 @@ struct SineCosine {
 };
 
 // Each is the double nearest the exact value. A quick road answers about 99
-// calls in 100 (999 in 1000 where the processor fuses a multiply and an
+// calls in 100 (998 in 1000 where the processor fuses a multiply and an
 // add) and vouches for its last bits by a rounding test; the rest
 // take an accurate road, which vouches the same way for every float angle
 // tried; a 256-bit road stands behind it. No allocations.

@@ -111,7 +111,7 @@ TEST(QuickRoads, NegativeAnglesGiveTheNegatedSineAndTheSameCosine) {
   }
 }
 
-// The fused road's rounding test leaves about one angle in 700 of a turn to
+// The fused road's rounding test leaves about one angle in 650 of a turn to
 // the accurate road; a wrong bound or a lost term would leave far more.
 TEST(FusedRoad, VouchesForAlmostEveryAngleOfATurn) {
   if (!processorFusesMultiplyAdd()) GTEST_SKIP() << "no fused multiply-add here";

@@ -21,9 +21,9 @@
 //  - sin t - t: 4.5 roundings times 2^-17.3 |B t| (2^-68.1), then its sum
 //    with tLow and its product-sum with B (2^-70.3 each).
 //  - The two sums of the low parts, each below 2^-14.5 |y| (2^-67.5 each).
-// In all 2^-64.4 |y|. Rounding y - E and y + E alike, with E = 2^-64 |head|,
-// then settles the nearest double: the sums low +- E round by 2^-67.4 |y|
-// at most, and |head| >= |y| (1 - 2^-14).
+// In all 2^-64.4 |y|. So where head + (low - E) and head + (low + E), with
+// E = 2^-64 |head|, round to the same double, so does y, rounding being
+// monotonic: low +- E round by 2^-67.4 |y| at most, and |head| >= |y| (1 - 2^-14).
 namespace {
 
 constexpr double kRadiansPerDegree = 0.017453292519943295;
@@ -64,8 +64,8 @@ VANTOMERE_FUSED_ROAD inline bool quickly(double d, double x, SineCosine& result)
   const double bSmall = tLow + sineRest;
   double up[2], down[2];
   for (int i = 0; i < 2; ++i) {
-    // A + B t exactly as head + the low parts' first term; the rest, below
-    // 2^-14.5 of the result, in double.
+    // A + B t exactly as head + headLow + btLow; the rest, below 2^-14.5
+    // of the result, in double.
     const double bt = p.b[i] * t;
     const double btLow = std::fma(p.b[i], t, -bt);
     const double head = p.a[i] + bt;  // |A| >= 2 |B t| or A = 0

@@ -42,11 +42,11 @@ std::vector<float> anglesOf(float (*draw)(std::mt19937&)) {
   return angles;
 }
 
-void timeOurs(benchmark::State& state, float (*draw)(std::mt19937&)) {
+void timeOurs(benchmark::State& state, float (*draw)(std::mt19937&), SineCosine (*ours)(float) = sineCosineOfDegrees) {
   const std::vector<float> angles = anglesOf(draw);
   std::size_t i = 0;
   timeCountingAllocations(state, [&] {
-    benchmark::DoNotOptimize(sineCosineOfDegrees(angles[i]));
+    benchmark::DoNotOptimize(ours(angles[i]));
     i = (i + 1) % kAngleCount;
   });
 }
@@ -66,6 +66,8 @@ void timeSincos(benchmark::State& state, float (*draw)(std::mt19937&)) {
 
 void OrdinaryMixOurs(benchmark::State& state) { timeOurs(state, ordinaryAngle); }
 void OrdinaryMixSincos(benchmark::State& state) { timeSincos(state, ordinaryAngle); }
+// The road a processor without fused multiply-adds takes.
+void OrdinaryMixSplit(benchmark::State& state) { timeOurs(state, ordinaryAngle, splitSineCosineOfDegrees); }
 void LargeMixOurs(benchmark::State& state) { timeOurs(state, largeAngle); }
 void LargeMixSincos(benchmark::State& state) { timeSincos(state, largeAngle); }
 
@@ -73,5 +75,6 @@ void LargeMixSincos(benchmark::State& state) { timeSincos(state, largeAngle); }
 
 BENCHMARK(OrdinaryMixOurs);
 BENCHMARK(OrdinaryMixSincos);
+BENCHMARK(OrdinaryMixSplit);
 BENCHMARK(LargeMixOurs);
 BENCHMARK(LargeMixSincos);

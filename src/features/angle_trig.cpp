@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "features/angle_reduction.h"
+#include "features/fused_multiply_add.h"
+#include "features/sine_cosine_fused.h"
 #include "features/sine_cosine_near.h"
 #include "features/sine_cosine_wide.h"
 
@@ -57,6 +59,13 @@ SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
 
 }  // namespace
 
-SineCosine sineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
+SineCosine sineCosineOfDegrees(float degrees) {
+  static const bool fused = processorFusesMultiplyAdd();
+  return fused ? fusedRoadOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
+}
+
+SineCosine splitSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
+
+SineCosine fusedSineCosineOfDegrees(float degrees) { return fusedRoadOfDegrees(degrees); }
 
 SineCosine accurateSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, accuratelyOfMagnitude); }

@@ -6,8 +6,10 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "features/angle_trig.h"
+#include "features/fused_multiply_add.h"
 #include "features/sine_cosine_near.h"
 #include "features/sine_cosine_wide.h"
 #include "features/game_queries.h"
@@ -152,14 +154,17 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {3.5799527168273926f, 0x3faff84edbe899c3ull, 0x3feff003b2103eb4ull},
       {-34410753687552.0f, 0x3fe7c7dc6b2a4fc5ull, 0x3fe5697f4d152830ull},
   };
-  // The public function, the accurate road forced on, and the wide road
+  // The public function, both forms of its quick road (the fused one where
+  // the processor has it), the accurate road forced on, and the wide road
   // behind it, which must be sure of its answer.
-  const std::function<SineCosine(float)> roads[] = {sineCosineOfDegrees, accurateSineCosineOfDegrees, [](float degrees) {
-    const double radians = static_cast<double>(degrees) * 0.017453292519943295;
-    SineCosine result{};
-    EXPECT_TRUE(wideSineCosineOfMagnitude(std::fabs(radians), result)) << degrees;
-    return SineCosine{std::signbit(radians) ? -result.sine : result.sine, result.cosine};
-  }};
+  std::vector<std::function<SineCosine(float)>> roads = {
+      sineCosineOfDegrees, splitSineCosineOfDegrees, accurateSineCosineOfDegrees, [](float degrees) {
+        const double radians = static_cast<double>(degrees) * 0.017453292519943295;
+        SineCosine result{};
+        EXPECT_TRUE(wideSineCosineOfMagnitude(std::fabs(radians), result)) << degrees;
+        return SineCosine{std::signbit(radians) ? -result.sine : result.sine, result.cosine};
+      }};
+  if (processorFusesMultiplyAdd()) roads.push_back(fusedSineCosineOfDegrees);
   for (const auto& road : roads) {
     for (const auto& c : cases) {
       const SineCosine got = road(c.degrees);

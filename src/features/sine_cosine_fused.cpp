@@ -66,12 +66,13 @@ VANTOMERE_FUSED_ROAD inline bool quickly(double d, double x, SineCosine& result)
   for (int i = 0; i < 2; ++i) {
     // A + B t exactly as head + headLow + btLow; the rest, below 2^-14.5
     // of the result, in double.
-    const double bt = p.b[i] * t;
-    const double btLow = std::fma(p.b[i], t, -bt);
+    const double b = turnedLane(p.a, i), bLow = turnedLane(p.aLow, i);
+    const double bt = b * t;
+    const double btLow = std::fma(b, t, -bt);
     const double head = p.a[i] + bt;  // |A| >= 2 |B t| or A = 0
     const double headLow = bt - (head - p.a[i]);
     const double lowA = std::fma(p.a[i], aSmall, p.aLow[i]);
-    const double lowB = std::fma(p.b[i], bSmall, std::fma(p.bLow[i], t, btLow));
+    const double lowB = std::fma(b, bSmall, std::fma(bLow, t, btLow));
     const double low = (lowA + lowB) + headLow;
     const double margin = std::fabs(head) * kErrorBound;
     up[i] = head + (low + margin);

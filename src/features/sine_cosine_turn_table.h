@@ -11,13 +11,16 @@
 // point: the index n mod 512 carries the quadrant and the sign, so nothing is
 // turned or mirrored afterwards. Lane 0 of each pair holds what the sine of
 // point + t needs (S cos t + C sin t), lane 1 what the cosine needs
-// (C cos t - S sin t); an entry fills one cache line.
-struct alignas(64) TurnPoint {
+// (C cos t - S sin t). The factors of sin t, B = (C, -S), are A's lanes
+// turned, exactly: the table holds A alone, which keeps it at 16 KB in the
+// player's DLL.
+struct alignas(32) TurnPoint {
   double a[2];     // S and C, high parts
   double aLow[2];  // and low parts
-  double b[2];     // C and -S, high parts
-  double bLow[2];  // and low parts
 };
+
+// Lane `lane` of B = (C, -S) from A = (S, C), high or low parts.
+constexpr double turnedLane(const double (&pair)[2], int lane) { return lane == 0 ? pair[1] : -pair[0]; }
 
 constexpr int kTurnPointCount = 512;
 constexpr int kQuarterTurnPoints = kTurnPointCount / 4;
@@ -48,10 +51,7 @@ constexpr std::array<TurnPoint, kTurnPointCount> makeTurnPoints() {
     const DoubleDouble s = sine[j], c = cosine[j];
     const DoubleDouble turned[4][2] = {{s, c}, {c, negatedPair(s)}, {negatedPair(s), negatedPair(c)}, {negatedPair(c), s}};
     const DoubleDouble(&sc)[2] = turned[n / kQuarterTurnPoints];
-    points[static_cast<std::size_t>(n)] = {{sc[0].hi, sc[1].hi},
-                                           {sc[0].lo, sc[1].lo},
-                                           {sc[1].hi, -sc[0].hi},
-                                           {sc[1].lo, -sc[0].lo}};
+    points[static_cast<std::size_t>(n)] = {{sc[0].hi, sc[1].hi}, {sc[0].lo, sc[1].lo}};
   }
   return points;
 }

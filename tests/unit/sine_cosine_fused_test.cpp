@@ -25,8 +25,7 @@ float floatOf(std::uint32_t bits) {
 }
 
 // Each point against the long double sine and cosine (64 bits: their
-// argument alone is off by 2^-64 of it), its second lane against its first,
-// and the four points on the axes exact.
+// argument alone is off by 2^-64 of it), and the four points on the axes exact.
 TEST(TurnTable, HoldsSineAndCosineOfEveryPointTurnedExactly) {
   const long double pi = std::acos(-1.0L);
   for (int n = 0; n < kTurnPointCount; ++n) {
@@ -37,10 +36,6 @@ TEST(TurnTable, HoldsSineAndCosineOfEveryPointTurnedExactly) {
       const long double got = static_cast<long double>(p.a[lane]) + p.aLow[lane];
       EXPECT_LE(std::fabs(got - expected[lane]), 0x1p-58L) << n << " lane " << lane;
     }
-    EXPECT_EQ(bitsOf(p.b[0]), bitsOf(p.a[1])) << n;
-    EXPECT_EQ(bitsOf(p.b[1]), bitsOf(-p.a[0])) << n;
-    EXPECT_EQ(bitsOf(p.bLow[0]), bitsOf(p.aLow[1])) << n;
-    EXPECT_EQ(bitsOf(p.bLow[1]), bitsOf(-p.aLow[0])) << n;
     if (n % kQuarterTurnPoints == 0) {
       const double axis[4][2] = {{0.0, 1.0}, {1.0, 0.0}, {-0.0, -1.0}, {-1.0, -0.0}};
       EXPECT_EQ(p.a[0], axis[n / kQuarterTurnPoints][0]) << n;

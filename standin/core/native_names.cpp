@@ -98,6 +98,10 @@ const NativeSignature* nativeSignature(std::uint64_t hash) {
   return found == book().signatures.end() ? nullptr : &found->second;
 }
 
+bool declaresSlot(const NativeSignature* signature, unsigned slot, ValueKind kind) {
+  return signature && slot < signature->slots.size() && signature->slots[slot] == kind;
+}
+
 void forgetNativeNames() { book() = builtInNames(); }
 
 namespace {

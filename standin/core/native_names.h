@@ -56,6 +56,8 @@ void addNativeName(std::uint64_t hash, const std::string& name, const std::strin
 void declareSignature(std::uint64_t hash, NativeSignature signature);
 // Null for a native whose parameters no names file declared.
 const NativeSignature* nativeSignature(std::uint64_t hash);
+// Whether `signature` (null: none declared) declares argument slot `slot` as `kind`.
+bool declaresSlot(const NativeSignature* signature, unsigned slot, ValueKind kind);
 // Back to the names the stand-in knows by itself.
 void forgetNativeNames();
 // The name of a native, or empty.

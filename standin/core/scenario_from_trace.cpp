@@ -356,8 +356,7 @@ void writeHeaderDirectives(std::ostream& out, const TraceHeader& header) {
 
 // A names file that declares the argument says it already.
 bool declaredAs(const std::pair<std::uint64_t, unsigned>& argument, ValueKind kind) {
-  const NativeSignature* signature = nativeSignature(argument.first);
-  return signature && argument.second < signature->slots.size() && signature->slots[argument.second] == kind;
+  return declaresSlot(nativeSignature(argument.first), argument.second, kind);
 }
 
 bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const std::pair<std::uint64_t, unsigned>& item) {

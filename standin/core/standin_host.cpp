@@ -42,16 +42,13 @@ void StandinHost::declareTextArgument(std::uint64_t hash, unsigned argumentIndex
   textArguments_.insert({hash, argumentIndex});
 }
 
-namespace {
-// Whether a names file declared that argument slot of the native as `kind`.
-bool declaredAs(std::uint64_t hash, unsigned argumentIndex, ValueKind kind) {
-  const NativeSignature* signature = nativeSignature(hash);
-  return signature && argumentIndex < signature->slots.size() && signature->slots[argumentIndex] == kind;
-}
-}  // namespace
-
 bool StandinHost::isTextArgument(std::uint64_t hash, unsigned argumentIndex) const {
-  return textArguments_.count({hash, argumentIndex}) != 0 || declaredAs(hash, argumentIndex, ValueKind::Text);
+  return isArgument(textArguments_, ValueKind::Text, hash, argumentIndex, nativeSignature(hash));
+}
+
+bool StandinHost::isArgument(const std::set<std::pair<std::uint64_t, unsigned>>& declared, ValueKind kind,
+                             std::uint64_t hash, unsigned argumentIndex, const NativeSignature* signature) {
+  return declared.count({hash, argumentIndex}) != 0 || declaresSlot(signature, argumentIndex, kind);
 }
 
 void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex) {
@@ -59,7 +56,7 @@ void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex)
 }
 
 bool StandinHost::isOutArgument(std::uint64_t hash, unsigned argumentIndex) const {
-  return outArguments_.count({hash, argumentIndex}) != 0 || declaredAs(hash, argumentIndex, ValueKind::Out);
+  return isArgument(outArguments_, ValueKind::Out, hash, argumentIndex, nativeSignature(hash));
 }
 
 std::vector<HostEvent> StandinHost::takeEvents() {
@@ -180,10 +177,9 @@ void StandinHost::nativePush64(std::uint64_t value) {
   }
 }
 
-void StandinHost::checkPerformedCall(const HostEvent& event) {
+void StandinHost::checkPerformedCall(const HostEvent& event, const NativeSignature* signature) {
   if (!callBegun_) violate(Rule::CallWithoutInit, "nativeCall() with no call begun (nativeInit first)");
-  const NativeSignature* signature = callBegun_ && !pushesDropped_ ? nativeSignature(event.hash) : nullptr;
-  if (!signature) return;
+  if (!callBegun_ || pushesDropped_ || !signature) return;
   const ArgumentFault fault = checkArguments(event.hash, pendingArgs_, *signature);
   if (!fault.message.empty()) violate(fault.rule, fault.message, event.hash);
 }
@@ -198,17 +194,17 @@ void StandinHost::answer(const Answer& scripted, HostEvent& event) {
   }
 }
 
-void StandinHost::noteArguments(HostEvent& event) const {
+void StandinHost::noteArguments(HostEvent& event, const NativeSignature* signature) const {
   // A text is copied only up to this length: a trace line per call stays readable.
   constexpr std::size_t kLongestText = 4096;
   for (unsigned i = 0; i < pendingArgs_.size(); ++i) {
     if (pendingArgs_[i] == 0) continue;
-    if (isTextArgument(event.hash, i)) {
+    if (isArgument(textArguments_, ValueKind::Text, event.hash, i, signature)) {
       const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(pendingArgs_[i]));
       std::size_t length = 0;
       while (length < kLongestText && text[length] != '\0') ++length;
       event.texts[i].assign(text, length);
-    } else if (isOutArgument(event.hash, i)) {
+    } else if (isArgument(outArguments_, ValueKind::Out, event.hash, i, signature)) {
       event.outArgs.insert(i);
     }
   }
@@ -224,9 +220,11 @@ std::uint64_t* StandinHost::nativeCall() {
   HostEvent event;
   event.kind = EventKind::Call;
   event.hash = pendingHash_;
-  checkPerformedCall(event);
+  // Looked up once a call: the check and the trace both need it.
+  const NativeSignature* signature = nativeSignature(event.hash);
+  checkPerformedCall(event, signature);
   callBegun_ = false;
-  if (recording_) noteArguments(event);
+  if (recording_) noteArguments(event, signature);
   std::memset(resultSlots_, 0, sizeof resultSlots_);
   const std::size_t callInFrame = nextCallInFrame(pendingHash_);
   if (const Answer* scripted = answers_.find(frame_, pendingHash_, callInFrame)) {

@@ -126,7 +126,10 @@ class StandinHost {
   void record(HostEvent event);
   void recordRegistration(EventKind kind, const void* pointer);
   void answer(const Answer& answer, HostEvent& event);
-  void noteArguments(HostEvent& event) const;
+  void noteArguments(HostEvent& event, const NativeSignature* signature) const;
+  // Whether the scenario (`declared`) or the names file (`signature`) makes that argument a `kind`.
+  static bool isArgument(const std::set<std::pair<std::uint64_t, unsigned>>& declared, ValueKind kind,
+                         std::uint64_t hash, unsigned argumentIndex, const NativeSignature* signature);
   std::size_t nextCallInFrame(std::uint64_t hash);
 
   AnswerBook answers_;
@@ -148,7 +151,7 @@ class StandinHost {
   ScriptEntry script_ = nullptr;
   KeyboardHandler keyboardHandler_ = nullptr;
 
-  void checkPerformedCall(const HostEvent& event);
+  void checkPerformedCall(const HostEvent& event, const NativeSignature* signature);
 
   std::set<Rule> allowed_;
   RuleTallies ruleTallies_;

@@ -27,10 +27,8 @@ bool inScript() {
 
 // Where the plug-in is when it calls from outside its script.
 std::string whereOutsideScript() {
-  const auto& progress = standin::win::progress();
-  const DWORD thread = GetCurrentThreadId();
-  if (thread != progress.runnerThread && thread != progress.keyThread) return "on a thread of its own";
-  return std::string("while ") + progress.phase;
+  if (!standin::win::onSessionThread()) return "on a thread of its own";
+  return std::string("while ") + standin::win::progress().phase;
 }
 
 void noteOutsideScript(standin::Rule rule, const std::string& what, std::uint64_t native = 0) {

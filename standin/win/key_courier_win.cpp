@@ -8,7 +8,6 @@ KeyCourier::KeyCourier(StandinHost& host) : host_(host) {
   request_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   if (request_ && done_) thread_ = CreateThread(nullptr, 0, &KeyCourier::threadMain, this, 0, nullptr);
-  if (thread_) progress().keyThread = GetThreadId(thread_);
 }
 
 KeyCourier::~KeyCourier() {

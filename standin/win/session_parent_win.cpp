@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "scenario.h"
 #include "session_channel_win.h"
 #include "session_win.h"
 #include "trace.h"
@@ -19,7 +20,6 @@ constexpr ULONGLONG kGraceMs = 3000;
 // A C++ exception that nothing caught is the verdict once the plug-in's
 // terminate handler had this long to do what it does.
 constexpr ULONGLONG kTerminateHandlerMs = 1000;
-constexpr LONG kDefaultStallMs = 10000;
 
 bool startSession(HANDLE mapping, PROCESS_INFORMATION& process) {
   const std::string handle = std::to_string(reinterpret_cast<std::uintptr_t>(mapping));
@@ -39,11 +39,15 @@ bool startSession(HANDLE mapping, PROCESS_INFORMATION& process) {
   return started != FALSE;
 }
 
-enum class Watched { Ended, Outlived, Stalled };
+// The session's stall cap: the scenario's, or the default before it is read.
+ULONGLONG stallMsOf(const SessionChannel& block) {
+  return block.stallMs != 0 ? static_cast<ULONGLONG>(block.stallMs) : ScenarioCaps{}.stallMs;
+}
 
 // Waits for the session's process; ends it when it outlives its verdict or
 // stops calling the host for longer than its own watchdog would allow.
-Watched watch(HANDLE process, const SessionChannel& block) {
+// Whether it stalled.
+bool watch(HANDLE process, const SessionChannel& block) {
   LONG lastBeat = block.heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   ULONGLONG verdictAt = 0;
@@ -54,18 +58,17 @@ Watched watch(HANDLE process, const SessionChannel& block) {
       lastChange = now;
     }
     if (block.verdict != 0 && verdictAt == 0) verdictAt = now;
-    const LONG stallMs = block.stallMs != 0 ? block.stallMs : kDefaultStallMs;
     const bool outlived = verdictAt != 0 && now - verdictAt > kGraceMs;
-    const bool stalled = verdictAt == 0 && now - lastChange > static_cast<ULONGLONG>(stallMs) + kGraceMs;
+    const bool stalled = verdictAt == 0 && now - lastChange > stallMsOf(block) + kGraceMs;
     const bool uncaught = verdictAt == 0 && block.faultCertain && faultStands(block) &&
                           now - lastChange > kTerminateHandlerMs;
     if (outlived || stalled || uncaught) {
       TerminateProcess(process, kExitStuck);
       WaitForSingleObject(process, INFINITE);
-      return outlived ? Watched::Outlived : Watched::Stalled;
+      return !outlived && stalled;
     }
   }
-  return Watched::Ended;
+  return false;
 }
 
 // The verdict when the session's process ended without telling its own.
@@ -75,7 +78,7 @@ int verdictOf(SessionChannel& block, DWORD exitValue, bool stalled) {
     copyText(block.message, block.faultMessage);
     return block.fault;
   }
-  std::string message = stalled ? "the plug-in is stuck: no call to the host for " + std::to_string(block.stallMs) +
+  std::string message = stalled ? "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) +
                                       " ms while " + block.phase
                                 : "the plug-in ended the process with exit value " + std::to_string(exitValue) +
                                       " (exit, ExitProcess or TerminateProcess) while " + block.phase;
@@ -83,10 +86,6 @@ int verdictOf(SessionChannel& block, DWORD exitValue, bool stalled) {
   return stalled ? kExitStuck : kExitEndedProcess;
 }
 
-void writeOut(DWORD stream, const std::string& line) {
-  DWORD written = 0;
-  WriteFile(GetStdHandle(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
 
 // The length of the trace up to its last line feed: the session's process
 // may have been ended inside a line.
@@ -135,11 +134,11 @@ void appendStopLine(const SessionChannel& block) {
 
 int tellEnd(SessionChannel& block, DWORD exitValue, bool stalled) {
   const int code = verdictOf(block, exitValue, stalled);
-  writeOut(STD_ERROR_HANDLE, std::string("standin: ") + block.message + "\n");
+  writeLine(STD_ERROR_HANDLE, block.message);
   if (!block.traceOpen) return code;
   appendStopLine(block);
-  writeOut(STD_OUTPUT_HANDLE, "standin: " + std::to_string(block.framesPlayed) + " frames played, " +
-                                  std::to_string(block.calls) + " native calls; trace in " + block.tracePath + "\n");
+  writeLine(STD_OUTPUT_HANDLE, summaryLine(static_cast<std::uint64_t>(block.framesPlayed),
+                                          static_cast<std::uint64_t>(block.calls), block.tracePath));
   return code;
 }
 
@@ -150,17 +149,16 @@ int watchSession() {
   SessionChannel* block = makeSharedChannel(mapping);
   PROCESS_INFORMATION process{};
   if (!block || !startSession(mapping, process)) {
-    writeOut(STD_ERROR_HANDLE, "standin: cannot start the session's process (error " +
-                                   std::to_string(GetLastError()) + ")\n");
+    writeLine(STD_ERROR_HANDLE, "cannot start the session's process (error " + std::to_string(GetLastError()) + ")");
     return kExitUsage;
   }
   CloseHandle(process.hThread);
-  const Watched watched = watch(process.hProcess, *block);
+  const bool stalled = watch(process.hProcess, *block);
   DWORD exitValue = 0;
   GetExitCodeProcess(process.hProcess, &exitValue);
   CloseHandle(process.hProcess);
   if (block->ended) return static_cast<int>(exitValue);
-  return tellEnd(*block, exitValue, watched == Watched::Stalled);
+  return tellEnd(*block, exitValue, stalled);
 }
 
 }  // namespace standin::win

@@ -44,15 +44,6 @@ struct TraceOutput {
   volatile bool loading = false;
 } g_trace;
 
-// Straight to the handle, unbuffered and without text-mode CR LF, so that
-// the two outputs interleave in the order written; no C runtime lock is
-// taken, which a crashed thread may hold.
-void writeLine(DWORD stream, const std::string& message) {
-  const std::string line = "standin: " + message + "\n";
-  DWORD written = 0;
-  WriteFile(runnerOutput(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
 void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
 
 std::string fileName(const std::string& path) {
@@ -94,11 +85,6 @@ void writeOutEvents() {
 
 // Ends the session for a recorded fault that still stands, or for any when
 // it `escaped` the plug-in.
-void abandonForFault(bool escaped = false) {
-  const SessionChannel& block = channel();
-  if (block.fault != 0 && (escaped || faultStands(block)))
-    abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
-}
 
 // The scenario's keys are sorted by frame: a frame finds its own without looking at the rest.
 void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, KeyCourier& courier) {
@@ -321,7 +307,6 @@ int playSession(int argc, char** argv) {
     return kExitUsage;
   }
   InitializeCriticalSection(&g_trace.lock);
-  g_progress.runnerThread = GetCurrentThreadId();
   noteSessionThread(GetCurrentThreadId());
   if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -372,8 +357,7 @@ int playSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
-  writeLine(STD_OUTPUT_HANDLE, std::to_string(g_trace.frames) + " frames played, " + std::to_string(g_trace.calls) +
-                                   " native calls; trace in " + tracePath);
+  writeLine(STD_OUTPUT_HANDLE, summaryLine(g_trace.frames, g_trace.calls, tracePath));
   const std::string reloadLoss = reloadLossVerdict(usageAfterUnloads());
   if (!reloadLoss.empty()) report("warning: " + reloadLoss);
   g_trace.expectations->seeUsage(usageAfterUnloads());
@@ -390,6 +374,25 @@ int playSession(int argc, char** argv) {
 }  // namespace
 
 Progress& progress() { return g_progress; }
+
+// Straight to the handle, unbuffered and without text-mode CR LF, so that
+// the two outputs interleave in the order written; no C runtime lock is
+// taken, which a crashed thread may hold.
+void writeLine(DWORD stream, const std::string& message) {
+  const std::string line = "standin: " + message + "\n";
+  DWORD written = 0;
+  WriteFile(runnerOutput(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+std::string summaryLine(std::uint64_t frames, std::uint64_t calls, const std::string& tracePath) {
+  return std::to_string(frames) + " frames played, " + std::to_string(calls) + " native calls; trace in " + tracePath;
+}
+
+void abandonForFault(bool escaped) {
+  const SessionChannel& block = channel();
+  if (block.fault != 0 && (escaped || faultStands(block)))
+    abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
+}
 
 void setPhase(const char* phase) {
   g_progress.phase = phase;

@@ -30,9 +30,6 @@ enum ExitCode : int {
 // other threads, so kept to plain words.
 struct Progress {
   const char* volatile phase = "starting";
-  // The threads the host runs the plug-in's code on; any other is the plug-in's own.
-  volatile DWORD runnerThread = 0;
-  volatile DWORD keyThread = 0;
 };
 
 Progress& progress();
@@ -49,6 +46,15 @@ void flushTrace();
 // Hands the verdict to the watching runner, which tells it, writes the trace
 // as far as it goes and ends the process.
 [[noreturn]] void abandon(const std::string& message, ExitCode code);
+
+// Ends the session for a recorded fault that still stands, or for any when
+// it `escaped` the plug-in; returns when there is none.
+void abandonForFault(bool escaped = false);
+
+// A line to standard output or error, as every line the runner writes.
+void writeLine(DWORD stream, const std::string& message);
+// "N frames played, M native calls; trace in PATH".
+std::string summaryLine(std::uint64_t frames, std::uint64_t calls, const std::string& tracePath);
 
 // `path` made absolute from the current folder; as given when that fails.
 std::string fullPath(const char* path);

@@ -36,9 +36,7 @@ Watchdog::~Watchdog() {
 // The runner's thread ended under the session: a fault behind the plug-in's
 // own unhandled-exception filter, which ends the thread, need not wait for
 // the stall cap.
-bool Watchdog::runnerEndedByFault() const {
-  return runner_ && WaitForSingleObject(runner_, 0) == WAIT_OBJECT_0 && faultStands(channel());
-}
+bool Watchdog::runnerEnded() const { return runner_ && WaitForSingleObject(runner_, 0) == WAIT_OBJECT_0; }
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
   auto* watchdog = static_cast<Watchdog*>(self);
@@ -48,14 +46,14 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
     std::string overflow;
     if (takeStackOverflow(overflow)) abandon(overflow, kExitCrashed);
-    if (watchdog->runnerEndedByFault()) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
+    if (watchdog->runnerEnded()) abandonForFault();
     const LONG now = channel().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;
       lastChange = GetTickCount64();
     } else if (GetTickCount64() - lastChange > watchdog->stallMs_) {
       // A fault the plug-in did not recover from, with its own filter say, is why.
-      if (faultStands(channel())) abandon(channel().faultMessage, static_cast<ExitCode>(channel().fault));
+      abandonForFault();
       abandon("the plug-in is stuck: no call to the host for " + std::to_string(watchdog->stallMs_) +
                   " ms while " + progress().phase,
               kExitStuck);

@@ -18,7 +18,7 @@ class Watchdog {
 
  private:
   static DWORD WINAPI threadMain(void* self);
-  bool runnerEndedByFault() const;
+  bool runnerEnded() const;
 
   std::uint64_t stallMs_;
   HANDLE quit_ = nullptr;

@@ -28,9 +28,7 @@
 
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr std::uint32_t kChunk = 1u << 16;
-constexpr double kBelowQuarterPi = 0.78539816339744828;
 
 enum Road { kPublic, kSplit, kFused, kAccurate, kRoads };
 const char* const kRoadNames[kRoads] = {"sineCosineOfDegrees", "split quick road forced on", "fused quick road forced on",
@@ -74,10 +72,8 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // Whether the accurate road vouches for its own answer, as the public function asks it to.
 bool accurateRoadVouches(double magnitude) {
-  const ReducedAngle reduced =
-      magnitude <= kBelowQuarterPi ? ReducedAngle{0, {magnitude, 0.0}} : reduceByHalfPi(magnitude);
   SineCosine near{};
-  return accurateSineCosineNear(reduced.remainder, near);
+  return accurateSineCosineNear(reduceAccurately(magnitude).remainder, near);
 }
 
 class Checker {

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "allocation_tally.h"
+#include "features/angle_reduction.h"
 #include "features/angle_trig.h"
 
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr std::size_t kAngleCount = 4096;
 
 // The ordinary mix, as the game gives headings and pitches: 94 in 100 spread

@@ -127,3 +127,8 @@ ReducedAngle reduceByHalfPi(double magnitude) {
   if (fraction.negative) return {fraction.quadrant, {-remainder.hi, -remainder.lo}};
   return {fraction.quadrant, remainder};
 }
+
+ReducedAngle reduceAccurately(double magnitude) {
+  if (magnitude <= kBelowQuarterPi) return {0, {magnitude, 0.0}};
+  return reduceByHalfPi(magnitude);
+}

@@ -14,6 +14,12 @@ struct ReducedAngle {
 
 // Where the ordinary reduction stops being exact enough.
 constexpr double kOrdinaryAngleLimit = 524288.0;  // 2^19
+// The double nearest pi/180, by which every road turns degrees into radians.
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+// The double just below pi/4: up to it an angle is its own remainder.
+constexpr double kBelowQuarterPi = 0.78539816339744828;
+// Below it sin x and cos x round to x and 1.
+constexpr double kTinyAngle = 0x1p-27;
 
 // For magnitude <= kOrdinaryAngleLimit (left as it is below pi/4, the
 // multiple being 0 there and every step exact): pi/2 in four parts (Cody and
@@ -41,3 +47,6 @@ HalfPiFraction fractionOfHalfPi(double magnitude);
 // relative, the error of its last two roundings (the double-double of f and
 // the product by pi/2).
 ReducedAngle reduceByHalfPi(double magnitude);
+
+// For the accurate roads: the magnitude as it is below pi/4, by 2/pi above.
+ReducedAngle reduceAccurately(double magnitude);

@@ -10,21 +10,11 @@
 
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
-constexpr double kBelowQuarterPi = 0.78539816339744828;  // the double just below pi/4
-
 // Enough for the quick road, whose error is far above the ordinary
 // reduction's n * 2^-86. Below pi/4 that reduction leaves the magnitude as it
 // is, without a branch for random angles to mislead.
 ReducedAngle reduceQuickly(double magnitude) {
   if (magnitude <= kOrdinaryAngleLimit) return reduceOrdinaryAngle(magnitude);
-  return reduceByHalfPi(magnitude);
-}
-
-// For the accurate road, which the quick one leaves exactly the angles whose
-// sine or cosine lies closest to a midpoint between two doubles.
-ReducedAngle reduceAccurately(double magnitude) {
-  if (magnitude <= kBelowQuarterPi) return {0, {magnitude, 0.0}};
   return reduceByHalfPi(magnitude);
 }
 

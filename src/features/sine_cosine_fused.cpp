@@ -26,7 +26,6 @@
 // monotonic: low +- E round by 2^-67.4 |y| at most, and |head| >= |y| (1 - 2^-14).
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kPointsPerDegree = kTurnPointCount / 360.0;
 constexpr double kErrorBound = 0x1p-64;
 
@@ -92,7 +91,7 @@ VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result
 VANTOMERE_FUSED_ROAD SineCosine fusedRoadOfDegrees(float degrees) {
   const double d = static_cast<double>(degrees);
   const double x = d * kRadiansPerDegree;
-  if (!(std::fabs(x) >= kFusedTinyAngle && std::fabs(x) <= kFusedAngleLimit)) return splitSineCosineOfDegrees(degrees);
+  if (!(std::fabs(x) >= kTinyAngle && std::fabs(x) <= kOrdinaryAngleLimit)) return splitSineCosineOfDegrees(degrees);
   SineCosine result{};
   if (quickly(d, x, result)) return result;
   return accurateSineCosineOfDegrees(degrees);

@@ -1,15 +1,11 @@
 #pragma once
 
+#include "features/angle_reduction.h"
 #include "features/angle_trig.h"
 #include "features/fused_multiply_add.h"
 
-// Where the ordinary reduction works: |x| <= 2^19 radians.
-constexpr double kFusedAngleLimit = 524288.0;
-// Below it sin x and cos x round to x and 1.
-constexpr double kFusedTinyAngle = 0x1p-27;
-
 // sin x and cos x, x = double(degrees) * 0.017453292519943295, for
-// kFusedTinyAngle <= |x| <= kFusedAngleLimit, each the double nearest the
+// kTinyAngle <= |x| <= kOrdinaryAngleLimit, each the double nearest the
 // exact value: the angle goes straight to its nearest point n * pi/256 and a
 // remainder t, |t| <= pi/512, and sin and cos of point + t come from the
 // table by series in t. Within 2^-64.4 of the exact values (the bound is

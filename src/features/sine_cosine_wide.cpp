@@ -9,11 +9,6 @@
 
 namespace {
 
-constexpr double kBelowQuarterPi = 0.78539816339744828;  // the double just below pi/4
-// Below it, sin r lies below r by r^3/6 < 2^-56.5 r, short of the midpoint
-// below r (2^-55 r away at least), and cos r below 1 by r^2/2 < 2^-55, short
-// of the midpoint below 1 (2^-54 away): they round to r and 1.
-constexpr double kTiny = 0x1p-27;
 constexpr int kSeriesTerms = 60;  // r <= pi/4: the 60th term is below 2^-270
 
 // pi/2 to 224 bits after the point.
@@ -72,7 +67,10 @@ bool roundsSurely(const WideFixed& estimate, double& nearest) {
 }  // namespace
 
 bool wideSineCosineOfMagnitude(double magnitude, SineCosine& result) {
-  if (magnitude < kTiny) {
+  // Below kTinyAngle, sin r lies below r by r^3/6 < 2^-56.5 r, short of the midpoint
+  // below r (2^-55 r away at least), and cos r below 1 by r^2/2 < 2^-55, short
+  // of the midpoint below 1 (2^-54 away): they round to r and 1.
+  if (magnitude < kTinyAngle) {
     result = {magnitude, 1.0};
     return true;
   }

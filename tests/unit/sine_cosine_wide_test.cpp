@@ -9,11 +9,8 @@
 
 namespace {
 
-constexpr double kBelowQuarterPi = 0.78539816339744828;
-
 bool accurately(double magnitude, SineCosine& result) {
-  const ReducedAngle reduced =
-      magnitude <= kBelowQuarterPi ? ReducedAngle{0, {magnitude, 0.0}} : reduceByHalfPi(magnitude);
+  const ReducedAngle reduced = reduceAccurately(magnitude);
   SineCosine near{};
   if (!accurateSineCosineNear(reduced.remainder, near)) return false;
   result = turnedByQuadrants(reduced.quadrant, near);

@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "standin_host.h"
+#include "answers.h"
+#include "trace_event.h"
 
 namespace standin {
 

@@ -8,7 +8,7 @@
 #include "answers.h"
 #include "reload_usage.h"
 #include "sequence_check.h"
-#include "standin_host.h"
+#include "trace_event.h"
 
 namespace standin {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "standin_host.h"
+#include "trace_event.h"
 
 namespace standin {
 

@@ -6,7 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "protocol_rules.h"
 #include "session_channel_win.h"
+
+namespace standin {
+struct Scenario;
+}
 
 namespace standin::win {
 
@@ -40,9 +45,6 @@ inline void heartbeat() { InterlockedIncrement(&channel().heartbeat); }
 // The scheduler while frames are played, null before and after.
 ScriptScheduler* activeScheduler();
 
-// Writes out what the host has recorded so far.
-void flushTrace();
-
 // Hands the verdict to the watching runner, which tells it, writes the trace
 // as far as it goes and ends the process.
 [[noreturn]] void abandon(const std::string& message, ExitCode code);
@@ -53,6 +55,8 @@ void abandonForFault(bool escaped = false);
 
 // A line to standard output or error, as every line the runner writes.
 void writeLine(DWORD stream, const std::string& message);
+// A line to standard error.
+void report(const std::string& message);
 // "N frames played, M native calls; trace in PATH".
 std::string summaryLine(std::uint64_t frames, std::uint64_t calls, const std::string& tracePath);
 
@@ -61,5 +65,16 @@ std::string fullPath(const char* path);
 
 // In the session's process, started by the watching runner: plays the session.
 int runSession(int argc, char** argv);
+
+// Plays the scenario's frames with the plug-in, loading it and reloading it
+// where the scenario says; the session's exit code.
+int playLoaded(const Scenario& scenario, const std::string& pluginPath);
+
+// A session that broke a host rule under `strict` ends here.
+void endStrictSession(Rule rule, const std::string& what, std::uint64_t native);
+
+// The tools that read files and play nothing: no process of their own to
+// watch. -1 when the command line asks for none of them.
+int runTool(int argc, char** argv);
 
 }  // namespace standin::win

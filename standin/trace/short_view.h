@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "game_clock.h"
-#include "standin_host.h"
+#include "trace_event.h"
 
 namespace standin {
 

@@ -1,0 +1,125 @@
+#include "session_win.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "crash_report_win.h"
+#include "entry_guard_win.h"
+#include "plugin_output_win.h"
+#include "process_usage_win.h"
+#include "quoted_text.h"
+#include "scenario.h"
+#include "scenario_from_trace.h"
+#include "session_parent_win.h"
+#include "standin_host.h"
+#include "trace_output_win.h"
+#include "watchdog_win.h"
+
+namespace standin::win {
+
+namespace {
+
+Progress g_progress;
+int playSession(int argc, char** argv) {
+  if (!takeUsageOption(argc, argv) || argc != 4) {
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
+           "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
+    return kExitUsage;
+  }
+  InitializeCriticalSection(&traceOutput().lock);
+  noteSessionThread(GetCurrentThreadId());
+  if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+  SetUnhandledExceptionFilter(&crashFilter);
+  watchFatalFaults();
+  listenForLoads();
+  const std::string pluginPath = fullPath(argv[2]);
+  const std::string tracePath = fullPath(argv[3]);
+  Scenario scenario;
+  try {
+    scenario = loadScenarioFile(argv[1]);
+  } catch (const ScenarioError& error) {
+    report(error.what());
+    return kExitUsage;
+  }
+  // Names files stay found from the working folder, and from a scenario written from the trace.
+  for (std::string& names : scenario.namesFiles)
+    if (!isAbsolutePath(names)) names = fullPath(names.c_str());
+  const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
+  if (!SetCurrentDirectoryA(folder.c_str())) {
+    report("cannot enter the working folder " + folder);
+    return kExitUsage;
+  }
+  traceOutput().file.open(tracePath, std::ios::binary | std::ios::trunc);
+  if (!traceOutput().file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  writeTraceHeader(traceOutput().file, traceHeaderOf(scenario));
+  copyText(channel().tracePath, tracePath.c_str());
+  channel().traceOpen = 1;
+  if (!openUsageLog()) {
+    report("cannot write the usage figures " + usageLogPath());
+    return kExitTraceFailed;
+  }
+  StandinHost::instance().reset();
+  // After the host is made, so that its end at process exit comes after this.
+  std::atexit(&flushAtExit);
+  scenario.applyTo(StandinHost::instance());
+  if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
+  channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);
+  traceOutput().expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
+  if (traceOutput().expectations->watchesUsage()) watchUsage();
+  Watchdog watchdog(scenario.caps.stallMs);
+  int code = playLoaded(scenario, pluginPath);
+  traceOutput().file.close();
+  if (!traceOutput().file) {
+    report("cannot write the trace " + tracePath);
+    return kExitTraceFailed;
+  }
+  writeLine(STD_OUTPUT_HANDLE, summaryLine(traceOutput().frames, traceOutput().calls, tracePath));
+  const std::string reloadLoss = reloadLossVerdict(usageAfterUnloads());
+  if (!reloadLoss.empty()) report("warning: " + reloadLoss);
+  traceOutput().expectations->seeUsage(usageAfterUnloads());
+  // A session that ended early has told why already; what it expected comes second.
+  if (code == kExitOk || code == kExitMisbehaved) {
+    traceOutput().expectations->setFramesPlayed(traceOutput().frames);
+    const auto failures = traceOutput().expectations->failures();
+    for (const auto& failure : failures) report(failure);
+    if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;
+  }
+  return code;
+}
+
+}  // namespace
+
+Progress& progress() { return g_progress; }
+
+void setPhase(const char* phase) {
+  g_progress.phase = phase;
+  copyText(channel().phase, phase);
+}
+
+std::string fullPath(const char* path) {
+  char full[MAX_PATH * 4];
+  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
+}
+
+int runSession(int argc, char** argv) {
+  const int code = playSession(argc, argv);
+  channel().ended = 1;
+  return code;
+}
+
+}  // namespace standin::win
+
+// The runner the user starts watches a process of its own that plays the
+// session; that process gets the same command line and the runner's channel.
+extern "C" int standinRun(int argc, char** argv) {
+  using namespace standin::win;
+  const int toolCode = runTool(argc, argv);
+  if (toolCode >= 0) return toolCode;
+  if (attachRunnersChannel()) return runSession(argc, argv);
+  return watchSession();
+}

@@ -79,6 +79,8 @@ class ScenarioParser {
   void parseReload(Words& words);
   void parseCap(Words& words);
   void expandReloads();
+  void refuseOverlappingLists() const;
+  void refuseOutWritesOnDeclaredSlots() const;
   [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
     throw ScenarioError(source_ + ":" + std::to_string(lineNumber) + ": " + message);
   }
@@ -94,6 +96,12 @@ class ScenarioParser {
   std::size_t reloadEveryLine_ = 0;
   std::uint64_t reloadEvery_ = 0;
   std::vector<std::pair<std::uint64_t, std::size_t>> reloadLines_;  // frame, line
+  struct OutWrite {
+    std::uint64_t native;
+    unsigned slot;
+    std::size_t line;
+  };
+  std::vector<OutWrite> outWrites_;
 };
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
@@ -168,7 +176,10 @@ void ScenarioParser::parseAnswer(Words& words) {
   }
   std::vector<Answer> sequence = parseAnswerSequence(words);
   for (const Answer& answer : sequence)
-    for (const auto& write : answer.outWrites) scenario_.outArguments.emplace_back(native, write.first);
+    for (const auto& write : answer.outWrites) {
+      scenario_.outArguments.emplace_back(native, write.first);
+      outWrites_.push_back({native, write.first, line_});
+    }
   if (everyFrame) {
     scenario_.answers.setDefault(native, std::move(sequence));
   } else {
@@ -248,7 +259,51 @@ void ScenarioParser::finish() {
     if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
       refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +
                                   ", but the session has only " + std::to_string(scenario_.frames) + " frames");
+  refuseOverlappingLists();
+  refuseOutWritesOnDeclaredSlots();
   expandReloads();
+}
+
+std::string frameRangeWords(std::uint64_t first, std::uint64_t last) {
+  if (first == last) return "frame " + std::to_string(first);
+  return "frames " + std::to_string(first) + (last == kLastFrame ? "-" : "-" + std::to_string(last));
+}
+
+// A frame has one list of calls to make in order: two lists over one frame
+// would each fail the other's calls as extra ones.
+void ScenarioParser::refuseOverlappingLists() const {
+  std::vector<const Expectation*> lists;
+  for (const Expectation& expected : scenario_.expectations)
+    if (expected.kind == Expectation::Kind::Sequence) lists.push_back(&expected);
+  std::stable_sort(lists.begin(), lists.end(),
+                   [](const Expectation* a, const Expectation* b) { return a->firstFrame < b->firstFrame; });
+  for (std::size_t i = 1; i < lists.size(); ++i) {
+    const Expectation& before = *lists[i - 1];
+    const Expectation& after = *lists[i];
+    if (after.firstFrame > before.lastFrame) continue;
+    const Expectation& later = before.line > after.line ? before : after;
+    const Expectation& earlier = before.line > after.line ? after : before;
+    refuseAt(later.line, "the ordered calls of " + frameRangeWords(later.firstFrame, later.lastFrame) +
+                             " overlap those of line " + std::to_string(earlier.line) + " (" +
+                             frameRangeWords(earlier.firstFrame, earlier.lastFrame) +
+                             "): a frame has one list of calls");
+  }
+}
+
+// The host writes an out answer through the argument's value: where a names
+// file says that value is a handle, a number or a text, the write would land
+// at an address the plug-in never gave.
+void ScenarioParser::refuseOutWritesOnDeclaredSlots() const {
+  for (const OutWrite& write : outWrites_) {
+    const NativeSignature* signature = nativeSignature(write.native);
+    if (!signature || declaresSlot(signature, write.slot, ValueKind::Out)) continue;
+    const std::string declared = write.slot < signature->slots.size()
+                                     ? std::string("declared ") + valueKindName(signature->slots[write.slot])
+                                     : "past its declared arguments";
+    refuseAt(write.line, "'out " + std::to_string(write.slot) + "' for " + nativeWords(write.native) + ", whose argument " +
+                             std::to_string(write.slot) + " is " + declared + " " + signature->declaration +
+                             ", not out: the host would write through a value that is no address");
+  }
 }
 
 }  // namespace

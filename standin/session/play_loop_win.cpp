@@ -60,13 +60,17 @@ int playFrames(StandinHost& host, const Scenario& scenario, KeyCourier& courier,
   for (std::uint64_t wake = firstFrame; frame <= lastFrame; ++frame) {
     host.enterFrame(frame, clock.beginMs(frame));
     deliverKeysFor(frame, scenario.keys, courier);
-    if (frame == wake) {
-      if (!host.registeredScript()) {
-        note(EventKind::Stop, scheduler.started() ? "the plug-in unregistered its script"
-                                                  : "the plug-in registered no script");
-        if (!scheduler.started()) code = kExitMisbehaved;
+    if (frame == wake && !host.registeredScript()) {
+      if (!scheduler.started()) {
+        note(EventKind::Stop, "the plug-in registered no script");
+        code = kExitMisbehaved;
         break;
       }
+      // A script that unregistered itself runs no more, as one that returned:
+      // the frames play on without it, and every expectation is checked.
+      wake = 0;
+    }
+    if (frame == wake) {
       setPhase("running its script");
       const auto outcome = scheduler.resume();
       heartbeat();

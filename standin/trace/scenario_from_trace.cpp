@@ -171,10 +171,21 @@ std::string keyWords(const HostEvent& key) {
   return words;
 }
 
-// Refuses what no session makes, so that the scenario written always reads.
-void refuseImpossible(const std::vector<HostEvent>& events) {
+// Refuses what no session makes, so that the scenario written always reads
+// and plays the session again.
+void refuseImpossible(const std::vector<HostEvent>& events, const TraceHeader& header) {
+  if (events.empty()) throw TraceError("the trace holds no event: a session's trace starts with the plug-in's load", 1);
+  if (events.front().kind != EventKind::Load)
+    throw TraceError(std::string("the trace starts with a '") + traceKindName(events.front().kind) +
+                         "' line: a session's trace starts with the plug-in's load",
+                     events.front().traceLine);
+  // The plug-in's DllMain may call natives as it is unloaded: each such call
+  // is judged outside the script, unless the session allowed that.
+  const bool outsideAllowed =
+      std::find(header.allowed.begin(), header.allowed.end(), ruleId(Rule::NativeOutsideScript)) != header.allowed.end();
+  const std::string outsideMisuse = std::string(ruleId(Rule::NativeOutsideScript)) + ":";
   std::uint64_t frame = 1;
-  bool loaded = false, unloaded = false, stopped = false;
+  bool loaded = false, unloaded = false, stopped = false, outsideSinceUnload = false;
   for (const HostEvent& event : events) {
     const auto refuse = [&](const std::string& why) { throw TraceError(why, event.traceLine); };
     if (event.frame < frame) refuse("frame " + std::to_string(event.frame) + " after frame " + std::to_string(frame) +
@@ -184,15 +195,24 @@ void refuseImpossible(const std::vector<HostEvent>& events) {
       refuse("frame " + std::to_string(event.frame) + " is beyond the most frames a session plays (" +
              std::to_string(ScenarioCaps::kLargest) + ")");
     frame = event.frame;
-    if ((event.kind == EventKind::Key || event.kind == EventKind::Load) && stopped)
+    const bool byTheScript = event.kind == EventKind::Call || event.kind == EventKind::Wait;
+    if (stopped && (event.kind == EventKind::Key || event.kind == EventKind::Load || (byTheScript && !unloaded)))
       refuse(std::string(traceKindName(event.kind)) + " after the session stopped");
+    if (unloaded && event.kind == EventKind::Wait) refuse("wait after the plug-in was unloaded");
+    if (unloaded && event.kind == EventKind::Call && !outsideSinceUnload && !outsideAllowed)
+      refuse("call after the plug-in was unloaded with no '" + outsideMisuse +
+             "' misuse before it: only the plug-in's DllMain calls there, outside the script");
     if (event.kind == EventKind::Load && loaded && !unloaded) refuse("a second load with no unload before it");
     if (event.kind == EventKind::Load && loaded && frame < 2) refuse("a reload before frame 2, which no session makes");
     if (event.kind == EventKind::Call && event.args.size() > kMostPushes)
       refuse("a call with " + std::to_string(event.args.size()) + " arguments, more than a session records (" +
              std::to_string(kMostPushes) + ")");
     if (event.kind == EventKind::Load) loaded = true;
-    if (event.kind == EventKind::Load || event.kind == EventKind::Unload) unloaded = event.kind == EventKind::Unload;
+    if (event.kind == EventKind::Load || event.kind == EventKind::Unload) {
+      unloaded = event.kind == EventKind::Unload;
+      outsideSinceUnload = false;
+    }
+    if (event.kind == EventKind::Misuse && event.detail.rfind(outsideMisuse, 0) == 0) outsideSinceUnload = true;
     stopped = stopped || event.kind == EventKind::Stop;
   }
 }
@@ -366,7 +386,7 @@ bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const st
 }  // namespace
 
 std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header, bool countOnly) {
-  refuseImpossible(events);
+  refuseImpossible(events, header);
   const Recorded seen = record(events, header.fps);
   const ScenarioCaps usual;
   std::ostringstream out;

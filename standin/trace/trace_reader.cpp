@@ -110,7 +110,9 @@ void readHeaderLine(const std::string& line, TraceHeader& header) {
   const std::string key = words.peek();
   if (key == "fps") {
     words.take("fps");
+    if (header.fps != 0) throw LineError("a second '# fps' line: a session has one frame rate");
     header.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), 1000, "fps"));
+    if (header.fps == 0) throw LineError("'# fps 0': a session plays at least 1 frame a second");
   } else if (key == "cap") {
     words.take("cap");
     const std::string name = words.take("cap name").text;

@@ -39,6 +39,8 @@ std::uint32_t floatBits(float value) {
 }
 
 TEST(ScenarioParser, ReadsEveryDirective) {
+  // Natives named by another test's names file would judge the out answers below.
+  standin::forgetNativeNames();
   const Scenario s = parse(R"(# a session
 frames 0x14            # twenty
 folder "game dir"
@@ -205,6 +207,30 @@ TEST(ScenarioParser, RefusesWhatOnlyTheWholeFileShows) {
   EXPECT_EQ(errorOf("cap frames 5\n"),
             "scenario.txt:1: 10 frames is more than the cap of 5 (raise it with 'cap frames N')");
   EXPECT_EQ(errorOf("cap frames 200000\nframes 200000\n"), "(accepted)");
+  // A frame has one list of calls in order: lists over the same frames are refused at the later line.
+  EXPECT_EQ(errorOf("expect frames 1-10 0x10\nexpect frame 5 0x10\n"),
+            "scenario.txt:2: the ordered calls of frame 5 overlap those of line 1 (frames 1-10): a frame has one list of calls");
+  EXPECT_EQ(errorOf("expect frames 4- 0x10\nexpect frames 2-4 0x10\n"),
+            "scenario.txt:2: the ordered calls of frames 2-4 overlap those of line 1 (frames 4-): a frame has one list of calls");
+  EXPECT_EQ(errorOf("expect frame 3 0x10\nexpect frame 3 0x11\n").rfind("scenario.txt:2: the ordered calls of frame 3", 0), 0u);
+  EXPECT_EQ(errorOf("expect frames 1-4 0x10\nexpect frames 5- nothing\n"), "(accepted)");
+}
+
+// An out answer writes through the argument: where a names file declares
+// that argument as anything but out, its value is no address to write to.
+TEST(ScenarioParser, RefusesAnOutAnswerForASlotDeclaredOtherwise) {
+  const std::string path = ::testing::TempDir() + "/outs.names";
+  std::ofstream(path, std::ios::binary) << "0x1234 aim (handle, out, text)\n";
+  const std::string names = "names \"" + path + "\"\n";
+  EXPECT_EQ(errorOf(names + "answer aim out 1 5\n"), "(accepted)");
+  EXPECT_EQ(errorOf(names + "frames 3\nanswer aim frame 2 zero then out 0 5\n"),
+            "scenario.txt:3: 'out 0' for aim (0x0000000000001234), whose argument 0 is declared handle (handle, out, text), "
+            "not out: the host would write through a value that is no address");
+  EXPECT_NE(errorOf(names + "answer aim out 2 5\n").find("whose argument 2 is declared text"), std::string::npos);
+  EXPECT_NE(errorOf(names + "answer aim out 7 5\n").find("whose argument 7 is past its declared arguments"),
+            std::string::npos);
+  // Names read after the answer still judge it.
+  EXPECT_NE(errorOf("answer 0x1234 out 0 5\n" + names).find("scenario.txt:1: 'out 0'"), std::string::npos);
 }
 
 TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {

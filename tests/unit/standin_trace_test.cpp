@@ -258,11 +258,22 @@ TEST(ScenarioFromTrace, RefusesWhatNoSessionMakesNamingTheLine) {
        }(), 3, "a call with 65 arguments, more than a session records (64)"},
       {start + "2 call 0x0000000000000020 -> 0x0000000100000000 0x0000000000000001 0x0000000000000000\n", 3,
        "native 0x0000000000000020 answered three slots with upper halves"},
+      {"", 1, "the trace holds no event"},
+      {"# standin trace\n\n", 1, "the trace holds no event"},
+      {"1 scriptRegister self\n1 wait 0\n", 1, "the trace starts with a 'scriptRegister' line"},
+      {start + "2 stop \"stuck\"\n2 call 0x0000000000000010\n", 4, "call after the session stopped"},
+      {start + "2 stop \"stuck\"\n2 wait 0\n", 4, "wait after the session stopped"},
+      {start + "1 wait 0\n2 unload\n2 call 0x0000000000000010\n", 5, "call after the plug-in was unloaded"},
+      {start + "1 wait 0\n2 unload\n2 wait 0\n", 5, "wait after the plug-in was unloaded"},
+      {"# fps 0\n" + start, 1, "'# fps 0'"},
+      {"# fps 60\n# fps 30\n" + start, 2, "a second '# fps' line"},
   };
   for (const auto& c : cases) {
     std::istringstream in(c.trace);
     try {
-      standin::scenarioFromTrace(standin::readTrace(in, true));
+      standin::TraceHeader header;
+      const auto events = standin::readTrace(in, true, &header);
+      standin::scenarioFromTrace(events, header);
       ADD_FAILURE() << c.trace << "\nwas accepted";
     } catch (const standin::TraceError& error) {
       EXPECT_EQ(error.line(), c.line) << c.trace << "\n  gave: " << error.what();
@@ -285,10 +296,11 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
   header.allowed = {"ARG-KIND"};
   std::ostringstream written;
   standin::writeTraceHeader(written, header);
-  std::istringstream in(written.str() + "1 call 0x0000000000006661 0x000000003F800000 -> 0x0000000000000001\n1 wait 0\n");
+  std::istringstream in(written.str() +
+                        "1 load \"P.asi\"\n1 call 0x0000000000006661 0x000000003F800000 -> 0x0000000000000001\n1 wait 0\n");
   standin::TraceHeader read;
   const auto events = standin::readTrace(in, true, &read);
-  ASSERT_EQ(events.size(), 2u);
+  ASSERT_EQ(events.size(), 3u);
   EXPECT_EQ(read.fps, 30u);
   EXPECT_EQ(read.stallMs, 3000u);
   EXPECT_EQ(read.namesFiles, header.namesFiles);
@@ -305,7 +317,7 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
 }
 
 TEST(ScenarioFromTrace, ANativeCalledNowAndThenGetsAFewExpectationLines) {
-  std::string trace;
+  std::string trace = "1 load \"P.asi\"\n";
   for (int frame = 1; frame <= 40; frame += 2) trace += std::to_string(frame) + " call 0x0000000000000010\n";
   std::istringstream in(trace);
   std::istringstream scenario(standin::scenarioFromTrace(standin::readTrace(in), {}, true));

@@ -101,9 +101,12 @@ struct Recorded {
 
 std::uint64_t framesPlayed(const std::vector<HostEvent>& events) {
   std::uint64_t last = 1;
+  bool unloading = false;
   for (const HostEvent& event : events) {
-    // A stopped session ends in the frame it stopped in.
-    if (event.kind == EventKind::Stop) return event.frame;
+    if (event.kind == EventKind::Load || event.kind == EventKind::Unload) unloading = event.kind == EventKind::Unload;
+    // A session stopped as it played ends in the frame it stopped in; one
+    // stopped as the plug-in was unloaded played the frames before.
+    if (event.kind == EventKind::Stop) return unloading && event.frame > 1 ? event.frame - 1 : event.frame;
     last = std::max(last, event.frame);
   }
   // The unload lines carry the frame after the last one played.
@@ -402,7 +405,8 @@ std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceH
   if (callsCap != usual.callsPerFrame) out << "cap calls-per-frame " << callsCap << "\n";
   // A session stopped as stuck stops again only after the same time.
   if (header.stallMs != 0 && header.stallMs != usual.stallMs) out << "cap stall-ms " << header.stallMs << "\n";
-  if (!seen.misuse) out << "strict\n";
+  // A session with no misuse replays strictly, so that a new one shows.
+  if (header.strict || !seen.misuse) out << "strict\n";
   for (const auto& text : seen.texts)
     if (!known(knownTextArguments(), text) && !declaredAs(text, ValueKind::Text))
       out << "text-arg " << nativeWord(text.first) << " " << text.second << "\n";
@@ -438,6 +442,7 @@ TraceHeader traceHeaderOf(const Scenario& scenario) {
   header.stallMs = scenario.caps.stallMs;
   header.namesFiles = scenario.namesFiles;
   for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
+  header.strict = scenario.strict;
   return header;
 }
 

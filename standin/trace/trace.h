@@ -43,12 +43,14 @@ class TraceWriter {
 //   # fps 60
 //   # cap calls-per-frame 10000     # cap frames 100000     # cap stall-ms 10000
 //   # names "PATH"                  # allow RULE-ID
+//   # strict
 // Readers that know nothing of it take the lines for comments.
 struct TraceHeader {
   std::uint32_t fps = 0;  // 0: the trace has no header
   std::uint64_t callsPerFrame = 0, framesCap = 0, stallMs = 0;
   std::vector<std::string> namesFiles;
   std::vector<std::string> allowed;  // rule ids
+  bool strict = false;  // a broken rule ended the session
 };
 void writeTraceHeader(std::ostream& out, const TraceHeader& header);
 

@@ -129,6 +129,9 @@ void readHeaderLine(const std::string& line, TraceHeader& header) {
   } else if (key == "allow") {
     words.take("allow");
     header.allowed.push_back(words.take("rule id").text);
+  } else if (key == "strict") {
+    words.take("strict");
+    header.strict = true;
   } else {
     return;
   }

@@ -91,6 +91,7 @@ void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
       << "\n# cap frames " << header.framesCap << "\n# cap stall-ms " << header.stallMs << "\n";
   for (const std::string& names : header.namesFiles) out << "# names " << quoteText(names) << "\n";
   for (const std::string& rule : header.allowed) out << "# allow " << rule << "\n";
+  if (header.strict) out << "# strict\n";
 }
 
 std::string shortSlot(const std::string& word) {

@@ -203,6 +203,27 @@ Session play(const std::string& scenario, const std::map<std::string, std::strin
   return session;
 }
 
+void expectReplaysAlike(const Session& original, const std::string& plugin) {
+  std::string output;
+  const int converted = runUnderWine({paths().standinExe, "--scenario-from-trace", "trace.txt", "replay.scn"}, output,
+                                     original.folder);
+  ASSERT_EQ(converted, 0) << original.folder << "\n" << output;
+  const std::string replay = readFile(original.folder + "/replay.scn");
+  const Session played = playIn(freshSessionFolder(), replay, {}, plugin, {});
+  EXPECT_EQ(played.exitCode, original.exitCode) << original.folder << "\n" << played.output << replay;
+  // A replay of a session with no misuse is strict, to show a new one: its
+  // header may say so where the original's did not.
+  const auto events = [](const std::string& trace) {
+    std::istringstream in(trace);
+    std::string text, line;
+    while (std::getline(in, line))
+      if (line.rfind("# strict", 0) != 0) text += line + "\n";
+    return text;
+  };
+  const std::string difference = standin::traceDifference(events(original.traceText), events(played.traceText), false);
+  EXPECT_EQ(difference, "") << "the replay of " << original.folder << " left another trace (" << played.folder << ")";
+}
+
 std::vector<standin::HostEvent> Session::frame(std::uint64_t number) const {
   std::vector<standin::HostEvent> events;
   for (const auto& event : trace)

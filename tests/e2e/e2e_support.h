@@ -52,6 +52,10 @@ struct Session {
 Session play(const std::string& scenario, const std::map<std::string, std::string>& files = {},
              const std::string& plugin = "", const std::vector<std::string>& options = {});
 
+// Writes a replay of `original` with the converter and plays it with the
+// plug-in that made it: the same exit code and the same trace, or a failure.
+void expectReplaysAlike(const Session& original, const std::string& plugin);
+
 // Runs a program and gives its exit code; stdout and stderr go to `output`.
 int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder = "");
 

@@ -2,8 +2,9 @@
 
 #include <cmath>
 
-#include "features/angle_trig.h"
-#include "features/double_double.h"
+#include "trigonometry/room_only.h"
+#include "trigonometry/sine_cosine_of_degrees.h"
+#include "trigonometry/double_double.h"
 
 // Sine and cosine of a remainder r, |r| up to pi/4 and a hair, each the
 // double nearest the exact value, by two roads. The quick one works in

@@ -1,4 +1,4 @@
-#include "features/sine_cosine_near.h"
+#include "trigonometry/sine_cosine_near.h"
 
 #include <array>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "features/sine_cosine_table.h"
+#include "trigonometry/sine_cosine_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "features/angle_reduction.h"
+#include "trigonometry/angle_reduction.h"
 
 #include <array>
 #include <cmath>

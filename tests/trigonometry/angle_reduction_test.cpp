@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "features/angle_reduction.h"
+#include "trigonometry/angle_reduction.h"
 
 namespace {
 

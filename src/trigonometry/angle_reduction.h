@@ -3,7 +3,8 @@
 #include <array>
 #include <cstdint>
 
-#include "features/double_double.h"
+#include "trigonometry/room_only.h"
+#include "trigonometry/double_double.h"
 
 // magnitude = quadrant * pi/2 + remainder (modulo 2 pi), |remainder| <= pi/4
 // (a hair more for the ordinary reduction).

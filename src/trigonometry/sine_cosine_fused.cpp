@@ -1,10 +1,11 @@
-#include "features/sine_cosine_fused.h"
+#include "trigonometry/sine_cosine_fused.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "features/sine_cosine_turn_table.h"
+#include "trigonometry/roads_of_degrees.h"
+#include "trigonometry/sine_cosine_turn_table.h"
 
 // The bound, relative to y = sin x or cos x; |t| <= pi/512 (a hair more), so
 // z = t^2 <= 2^-14.7; the entry's first term A and |B t| are at most 2|y|
@@ -88,7 +89,7 @@ VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result
   return quickly(d, d * kRadiansPerDegree, result);
 }
 
-VANTOMERE_FUSED_ROAD SineCosine fusedRoadOfDegrees(float degrees) {
+VANTOMERE_FUSED_ROAD SineCosine fusedSineCosineOfDegrees(float degrees) {
   const double d = static_cast<double>(degrees);
   const double x = d * kRadiansPerDegree;
   if (!(std::fabs(x) >= kTinyAngle && std::fabs(x) <= kOrdinaryAngleLimit)) return splitSineCosineOfDegrees(degrees);

@@ -21,6 +21,8 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr double kBelowQuarterPi = 0.78539816339744828;
 // Below it sin x and cos x round to x and 1.
 constexpr double kTinyAngle = 0x1p-27;
+// The reduction by 2/pi holds for magnitudes below it.
+constexpr double kReductionLimit = 0x1p124;
 
 // For magnitude <= kOrdinaryAngleLimit (left as it is below pi/4, the
 // multiple being 0 there and every step exact): pi/2 in four parts (Cody and
@@ -38,7 +40,7 @@ struct HalfPiFraction {
   std::array<std::uint64_t, 3> words;
 };
 
-// For pi/4 <= magnitude < 2^124.
+// For pi/4 < magnitude < 2^124; outside, a range check fails.
 HalfPiFraction fractionOfHalfPi(double magnitude);
 
 // For pi/4 <= magnitude < 2^124. No double that a float angle in degrees

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "trigonometry/range_check.h"
 #include "trigonometry/roads_of_degrees.h"
 #include "trigonometry/sine_cosine_turn_table.h"
 
@@ -86,7 +87,10 @@ VANTOMERE_FUSED_ROAD inline bool quickly(double d, double x, SineCosine& result)
 
 VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result) {
   const double d = static_cast<double>(degrees);
-  return quickly(d, d * kRadiansPerDegree, result);
+  const double x = d * kRadiansPerDegree;
+  VANTOMERE_RANGE_CHECK(std::fabs(x) >= kTinyAngle && std::fabs(x) <= kOrdinaryAngleLimit,
+                        "angle outside the fused road's range (2^-27 to 2^19 radians)");
+  return quickly(d, x, result);
 }
 
 VANTOMERE_FUSED_ROAD SineCosine fusedSineCosineOfDegrees(float degrees) {

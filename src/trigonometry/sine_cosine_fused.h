@@ -11,7 +11,8 @@
 // remainder t, |t| <= pi/512, and sin and cos of point + t come from the
 // table by series in t. Within 2^-64.4 of the exact values (the bound is
 // derived beside the code); it answers false when that leaves a last bit in
-// doubt, about one call in 650. Only where processorFusesMultiplyAdd().
+// doubt, about one call in 650. Only where processorFusesMultiplyAdd();
+// outside its range a range check fails.
 VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result);
 
 // sineCosineOfDegrees by the fused road where it works, in one call: the

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "trigonometry/range_check.h"
 #include "trigonometry/sine_cosine_table.h"
 
 namespace {
@@ -62,8 +63,13 @@ struct NearPoint {
   DoubleDouble t;
 };
 
+// From it on the nearest point would lie past the table (51.5 rounds to the
+// even 52).
+constexpr double kTableRangeEnd = (kPointCount - 0.5) / kPointsPerRadian;
+
 // In steps of 1/64, where every step is exact.
 NearPoint nearPoint(DoubleDouble r) {
+  VANTOMERE_RANGE_CHECK(r.hi < kTableRangeEnd, "remainder past the last point of the table (pi/4 and a hair)");
   const double scaled = r.hi * kPointsPerRadian;
   const double shifted = scaled + kRoundingShift;
   const double t = (scaled - (shifted - kRoundingShift)) * (1.0 / kPointsPerRadian);

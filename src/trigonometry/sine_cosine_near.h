@@ -14,7 +14,8 @@
 // remainder within 2^-103 (relative, as reduceByHalfPi leaves it), and it
 // too answers false when that leaves a last bit in doubt: only within about
 // 2^-41 of an ulp of a midpoint, where no float angle is known to come (the
-// nearest lie 2^-31.7 of an ulp away).
+// nearest lie 2^-31.7 of an ulp away). A remainder past the table's last
+// point (|r| >= 51.5/64) fails a range check.
 bool quickSineCosineNear(DoubleDouble r, SineCosine& result);
 bool accurateSineCosineNear(DoubleDouble r, SineCosine& result);
 

@@ -22,8 +22,10 @@ namespace {
 // rows with 400 bits): beside the multiples of 90 degrees, exact values that
 // lie within a few thousandths of an ulp of a midpoint between two doubles,
 // the denormals, both sides of the end of the ordinary reduction; 2610
-// degrees, of all floats the nearest a multiple of pi/2 (2^-60.49), and the
-// two whose sines lie nearest a midpoint (2^-30.86 and 2^-31.66 of an ulp).
+// degrees, of all floats the nearest a multiple of pi/2 (2^-60.49), the
+// two whose sines lie nearest a midpoint (2^-30.86 and 2^-31.66 of an ulp),
+// and five more whose sine or cosine lies 2^-28.0 to 2^-29.7 of an ulp from
+// one (bench/rounding_midpoint_search lists them).
 struct PinnedAngle {
   float degrees;
   std::uint64_t sine;
@@ -61,6 +63,11 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {2610.0f, 0x3ff0000000000000ull, 0xbc26d61b58c99c43ull},
       {3.5799527168273926f, 0x3faff84edbe899c3ull, 0x3feff003b2103eb4ull},
       {-34410753687552.0f, 0x3fe7c7dc6b2a4fc5ull, 0x3fe5697f4d152830ull},
+      {1795.4368896484375f, 0xbfb45ddb408eba8aull, 0x3fefe608ac58eb93ull},
+      {14.84326171875f, 0x3fd0652ebd1eff9dull, 0x3feeeea288869948ull},
+      {8.225649209848627e+16f, 0xbfc8f1a137e5738eull, 0xbfef62f204883b9dull},
+      {5.367090518422475e+27f, 0x3fca04db92cde154ull, 0x3fef54f7c3a1a964ull},
+      {2.0853918784821816e+36f, 0xbfed88605726d45aull, 0xbfd8a496c7d82f13ull},
   };
   // The public function, both forms of its quick road (the fused one where
   // the processor has it), the accurate road forced on, and the wide road

@@ -24,8 +24,9 @@ namespace {
 // the denormals, both sides of the end of the ordinary reduction; 2610
 // degrees, of all floats the nearest a multiple of pi/2 (2^-60.49), the
 // two whose sines lie nearest a midpoint (2^-30.86 and 2^-31.66 of an ulp),
-// and five more whose sine or cosine lies 2^-28.0 to 2^-29.7 of an ulp from
-// one (bench/rounding_midpoint_search lists them).
+// and nine more whose sine or cosine lies 2^-28.0 to 2^-29.7 of an ulp from
+// one: with the two, the ten nearest of all that
+// bench/rounding_midpoint_search lists, and 5.36709052e27 degrees.
 struct PinnedAngle {
   float degrees;
   std::uint64_t sine;
@@ -68,6 +69,10 @@ TEST(AngleTrig, MatchesCorrectlyRoundedValuesIncludingNearTheZeros) {
       {8.225649209848627e+16f, 0xbfc8f1a137e5738eull, 0xbfef62f204883b9dull},
       {5.367090518422475e+27f, 0x3fca04db92cde154ull, 0x3fef54f7c3a1a964ull},
       {2.0853918784821816e+36f, 0xbfed88605726d45aull, 0xbfd8a496c7d82f13ull},
+      {1567670140928.0f, 0x3fe93763870b381cull, 0xbfe3b37e28af4bfbull},
+      {2077320064.0f, 0xbfb1db8f741b7c9full, 0xbfefec0b7162067aull},
+      {1.6819434154130145e+18f, 0xbfd4a9add412b389ull, 0x3fee494d3f43b774ull},
+      {918128099328.0f, 0x3fca9cddebb28f06ull, 0xbfef4cfbf8b0e2acull},
   };
   // The public function, both forms of its quick road (the fused one where
   // the processor has it), the accurate road forced on, and the wide road

@@ -3,7 +3,7 @@
 // against an independent high-precision reference (bench/angle_reference.py).
 #include <cstdio>
 
-#include "features/angle_trig.h"
+#include "trigonometry/sine_cosine_of_degrees.h"
 
 int main() {
   float degrees = 0.0f;

@@ -20,10 +20,11 @@
 #include <thread>
 #include <vector>
 
-#include "features/angle_reduction.h"
-#include "features/angle_trig.h"
-#include "features/fused_multiply_add.h"
-#include "features/sine_cosine_near.h"
+#include "trigonometry/angle_reduction.h"
+#include "trigonometry/fused_multiply_add.h"
+#include "trigonometry/roads_of_degrees.h"
+#include "trigonometry/sine_cosine_fused.h"
+#include "trigonometry/sine_cosine_near.h"
 #include "rounded_reference.h"
 
 namespace {

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "allocation_tally.h"
-#include "features/angle_reduction.h"
-#include "features/angle_trig.h"
+#include "trigonometry/angle_reduction.h"
+#include "trigonometry/roads_of_degrees.h"
+#include "trigonometry/sine_cosine_of_degrees.h"
 
 namespace {
 

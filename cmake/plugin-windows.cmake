@@ -18,10 +18,12 @@ target_compile_definitions(Vantomere PRIVATE
   VANTOMERE_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   VANTOMERE_VERSION_MINOR=${PROJECT_VERSION_MINOR}
   VANTOMERE_VERSION_PATCH=${PROJECT_VERSION_PATCH})
-target_link_libraries(Vantomere PRIVATE vantomere_core)
+# The trigonometry is named here too, so that the plug-in's release steps
+# (the same debug information as the plug-in's own) reach it.
+target_link_libraries(Vantomere PRIVATE vantomere_core vantomere_trigonometry)
 if(MSVC)
   # Code linked into the plug-in must use the plug-in's static C++ runtime.
-  set_property(TARGET vantomere_core PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+  set_property(TARGET vantomere_core vantomere_trigonometry PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
 endif()
 set_target_properties(Vantomere PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${VANTOMERE_DIST_DIR}

@@ -1,8 +1,8 @@
 #include "features/offset_direction.h"
 
-#include "features/angle_trig.h"
 #include "features/vector_ops.h"
 #include "host/native_call.h"
+#include "trigonometry/sine_cosine_of_degrees.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
-#include "features/angle_reduction.h"
-#include "features/sine_cosine_near.h"
-#include "features/sine_cosine_wide.h"
+#include "trigonometry/angle_reduction.h"
+#include "trigonometry/sine_cosine_near.h"
+#include "trigonometry/sine_cosine_wide.h"
 
 namespace {
 

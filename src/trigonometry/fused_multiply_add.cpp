@@ -1,4 +1,4 @@
-#include "features/fused_multiply_add.h"
+#include "trigonometry/fused_multiply_add.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #include <cpuid.h>

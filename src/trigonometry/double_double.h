@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trigonometry/room_only.h"
+
 // Unevaluated sums of two doubles, for the few places that need more than
 // double precision. The error terms rely on every product and sum being
 // rounded on its own: the build forbids fusing a multiply into an add

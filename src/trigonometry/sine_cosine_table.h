@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "features/double_double.h"
+#include "trigonometry/room_only.h"
+#include "trigonometry/double_double.h"
 
 // sin and cos of the points j/64, j = 0 to 51 (just past pi/4), to about
 // 104 bits each, worked out by the compiler from their Taylor series. The

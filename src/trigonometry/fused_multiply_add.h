@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trigonometry/room_only.h"
+
 // A fused multiply-add rounds a * b + c once, so the error of a product comes
 // out of one instruction: the trigonometry's quick road has a form built on it
 // beside the one built on split factors. The plug-in is built for every x86-64

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "trigonometry/room_only.h"
+
 // Numbers from 0 to below 2^32 in 256-bit fixed point, 224 bits after the
 // point (little-endian 32-bit limbs), for the one road of the trigonometry
 // that needs more than double-double precision. Every operation but plus and

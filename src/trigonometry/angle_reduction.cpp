@@ -1,9 +1,11 @@
-#include "features/angle_reduction.h"
+#include "trigonometry/angle_reduction.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+
+#include "trigonometry/range_check.h"
 
 namespace {
 
@@ -86,6 +88,7 @@ constexpr double kShortStepsEnough = 0x1p-16;
 }  // namespace
 
 ReducedAngle reduceOrdinaryAngle(double magnitude) {
+  VANTOMERE_RANGE_CHECK(magnitude <= kOrdinaryAngleLimit, "magnitude past the ordinary reduction's range (2^19)");
   const double n = (magnitude * kTwoOverPiDouble + kRoundingShift) - kRoundingShift;
   const auto quadrant = static_cast<unsigned>(static_cast<std::int64_t>(n) & 3);
   const double first = magnitude - n * kHalfPi1;
@@ -100,6 +103,9 @@ ReducedAngle reduceOrdinaryAngle(double magnitude) {
 }
 
 HalfPiFraction fractionOfHalfPi(double magnitude) {
+  // Outside it the product's bits would be read from past its ends.
+  VANTOMERE_RANGE_CHECK(magnitude > kBelowQuarterPi && magnitude < kReductionLimit,
+                        "magnitude outside the reduction by 2/pi's range (pi/4 to 2^124)");
   int exponent = 0;
   const double fraction = std::frexp(magnitude, &exponent);
   const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, kMantissaBits));

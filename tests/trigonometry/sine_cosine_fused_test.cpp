@@ -5,10 +5,10 @@
 #include <cstring>
 #include <vector>
 
-#include "features/angle_trig.h"
-#include "features/fused_multiply_add.h"
-#include "features/sine_cosine_fused.h"
-#include "features/sine_cosine_turn_table.h"
+#include "trigonometry/fused_multiply_add.h"
+#include "trigonometry/roads_of_degrees.h"
+#include "trigonometry/sine_cosine_fused.h"
+#include "trigonometry/sine_cosine_turn_table.h"
 
 namespace {
 

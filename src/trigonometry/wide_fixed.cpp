@@ -1,4 +1,4 @@
-#include "features/wide_fixed.h"
+#include "trigonometry/wide_fixed.h"
 
 #include <cmath>
 #include <cstddef>

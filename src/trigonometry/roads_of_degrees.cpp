@@ -1,12 +1,10 @@
-#include "features/angle_trig.h"
+#include "trigonometry/roads_of_degrees.h"
 
 #include <cmath>
 
-#include "features/angle_reduction.h"
-#include "features/fused_multiply_add.h"
-#include "features/sine_cosine_fused.h"
-#include "features/sine_cosine_near.h"
-#include "features/sine_cosine_wide.h"
+#include "trigonometry/angle_reduction.h"
+#include "trigonometry/sine_cosine_near.h"
+#include "trigonometry/sine_cosine_wide.h"
 
 namespace {
 
@@ -49,13 +47,6 @@ SineCosine ofDegrees(float degrees, OfMagnitude ofMagnitude) {
 
 }  // namespace
 
-SineCosine sineCosineOfDegrees(float degrees) {
-  static const bool fused = processorFusesMultiplyAdd();
-  return fused ? fusedRoadOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
-}
-
 SineCosine splitSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, quicklyOfMagnitude); }
-
-SineCosine fusedSineCosineOfDegrees(float degrees) { return fusedRoadOfDegrees(degrees); }
 
 SineCosine accurateSineCosineOfDegrees(float degrees) { return ofDegrees(degrees, accuratelyOfMagnitude); }

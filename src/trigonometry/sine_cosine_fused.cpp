@@ -1,10 +1,12 @@
-#include "features/sine_cosine_fused.h"
+#include "trigonometry/sine_cosine_fused.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include "features/sine_cosine_turn_table.h"
+#include "trigonometry/range_check.h"
+#include "trigonometry/roads_of_degrees.h"
+#include "trigonometry/sine_cosine_turn_table.h"
 
 // The bound, relative to y = sin x or cos x; |t| <= pi/512 (a hair more), so
 // z = t^2 <= 2^-14.7; the entry's first term A and |B t| are at most 2|y|
@@ -85,10 +87,13 @@ VANTOMERE_FUSED_ROAD inline bool quickly(double d, double x, SineCosine& result)
 
 VANTOMERE_FUSED_ROAD bool fusedQuickSineCosine(float degrees, SineCosine& result) {
   const double d = static_cast<double>(degrees);
-  return quickly(d, d * kRadiansPerDegree, result);
+  const double x = d * kRadiansPerDegree;
+  VANTOMERE_RANGE_CHECK(std::fabs(x) >= kTinyAngle && std::fabs(x) <= kOrdinaryAngleLimit,
+                        "angle outside the fused road's range (2^-27 to 2^19 radians)");
+  return quickly(d, x, result);
 }
 
-VANTOMERE_FUSED_ROAD SineCosine fusedRoadOfDegrees(float degrees) {
+VANTOMERE_FUSED_ROAD SineCosine fusedSineCosineOfDegrees(float degrees) {
   const double d = static_cast<double>(degrees);
   const double x = d * kRadiansPerDegree;
   if (!(std::fabs(x) >= kTinyAngle && std::fabs(x) <= kOrdinaryAngleLimit)) return splitSineCosineOfDegrees(degrees);

@@ -1,4 +1,4 @@
-#include "features/sine_cosine_near.h"
+#include "trigonometry/sine_cosine_near.h"
 
 #include <array>
 #include <cmath>
@@ -6,18 +6,39 @@
 #include <cstdint>
 #include <cstring>
 
-#include "features/sine_cosine_table.h"
+#include "trigonometry/range_check.h"
+#include "trigonometry/sine_cosine_table.h"
 
 namespace {
 
-// The quick road's result hi + lo is within 2^-64.5 of the exact value,
-// relative. With e = 1 + 2^-8, hi + lo * e == hi holds only when
-// |lo| + 2^-63 |hi| stays below half an ulp of hi: hi is then the nearest double.
+// The quick road's bound, relative to y = sin or cos of r = t + tLow (tLow
+// the remainder's low part, |tLow| <= 2^-53 |r|), a point p = j/64 away:
+// |t| <= 1/128, so z = t^2 <= 2^-14 and |u| ~ z/2 <= 2^-15; the point's
+// A = (S, C) and |B t| are at most 2|y| (the sine beside p = 1/64) and |y|.
+//  - The remainder: 2^-70 from the ordinary reduction (2^-102.4 by 2/pi).
+//  - The table to 2^-100; the series' next terms: t^8/8! times |A| (2^-70.3)
+//    and t^9/9! times |B| (2^-74.5).
+//  - sin(t + tLow) is taken as sin t + tLow, leaving out B tLow t^2/2:
+//    2^-53 |r| 2^-15 with |r| <= 1.12 |y| (2^-67.9); cos(t + tLow) as
+//    cos t - t tLow, the rest far smaller.
+//  - u: z, its product-sum with the tail and the difference with t tLow
+//    each round by half an ulp below 2^-15, 2^-69, three times, times |A|
+//    (2^-66.4); A u rounds by 2^-53 of 2^-14 |y| (2^-67).
+//  - v = sin t - t: 4.5 roundings (z, 1/6, the product, the sum, the
+//    product by t) of 2^-53 times |v| <= 2^-16.6 |t|, times |B| (2^-67.4);
+//    the sum with tLow, the product by B and the sum with bLow t, 2^-53
+//    times 2^-16.6 |y| each (2^-68 together).
+//  - The sums `small` and `low`, below 2^-14.2 |y|: 2^-67.2 each.
+//  - B t from the halves: only bRest t and its sum round (2^-76).
+// In all 2^-64.3 |y| (measured worst: 2^-65.52). hi + lo then passes the
+// test below only where hi is the nearest double: with e = 1 + 2^-8,
+// hi + lo * e == hi holds only when |lo| + 2^-63 |hi| stays below half an
+// ulp of hi, and 2^-63 |hi| is above the bound.
 constexpr double kRoundingTest = 1.0 + 0x1p-8;
-// The accurate road's error, relative: the remainder's 2^-103 becomes at
-// most 2^-102.3 in sin r (sin r >= 2r/pi); the table, the two series and the
+// The accurate road's error, relative: the remainder's 2^-102.4 becomes at
+// most 2^-101.8 in sin r (sin r >= 2r/pi); the table, the two series and the
 // four products and sums add about 2^-104 each, times at most 3 where
-// sin p cos t and cos p sin t partly cancel (p = 1/64, t = -1/128): 2^-99.7
+// sin p cos t and cos p sin t partly cancel (p = 1/64, t = -1/128): 2^-99.6
 // in all, taken as 2^-97. The test vouches for hi when |lo| plus that error
 // stays below half an ulp (a test constant of 1 + 2^54 * 2^-97 would do).
 constexpr double kAccurateRoundingTest = 1.0 + 0x1p-40;
@@ -62,8 +83,13 @@ struct NearPoint {
   DoubleDouble t;
 };
 
+// From it on the nearest point would lie past the table (51.5 rounds to the
+// even 52).
+constexpr double kTableRangeEnd = (kPointCount - 0.5) / kPointsPerRadian;
+
 // In steps of 1/64, where every step is exact.
 NearPoint nearPoint(DoubleDouble r) {
+  VANTOMERE_RANGE_CHECK(r.hi < kTableRangeEnd, "remainder past the last point of the table (pi/4 and a hair)");
   const double scaled = r.hi * kPointsPerRadian;
   const double shifted = scaled + kRoundingShift;
   const double t = (scaled - (shifted - kRoundingShift)) * (1.0 / kPointsPerRadian);

@@ -17,12 +17,3 @@ struct SineCosine {
 // take an accurate road, which vouches the same way for every float angle
 // tried; a 256-bit road stands behind it. No allocations.
 SineCosine sineCosineOfDegrees(float degrees);
-
-// The same with the quick road left out, for checks of the roads behind it.
-SineCosine accurateSineCosineOfDegrees(float degrees);
-
-// The same by each form of the quick road, for tests and checks that must
-// try both whatever the processor: the public function takes the fused one
-// where processorFusesMultiplyAdd(), which the fused one requires.
-SineCosine splitSineCosineOfDegrees(float degrees);
-SineCosine fusedSineCosineOfDegrees(float degrees);

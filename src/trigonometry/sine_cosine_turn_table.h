@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 
-#include "features/double_double.h"
-#include "features/sine_cosine_table.h"
+#include "trigonometry/room_only.h"
+#include "trigonometry/double_double.h"
+#include "trigonometry/sine_cosine_table.h"
 
 // sin and cos of the 512 points n * pi/256 around the whole turn, to about
 // 104 bits each, for the road that reduces an angle straight to its nearest

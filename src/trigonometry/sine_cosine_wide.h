@@ -1,6 +1,7 @@
 #pragma once
 
-#include "features/angle_trig.h"
+#include "trigonometry/room_only.h"
+#include "trigonometry/sine_cosine_of_degrees.h"
 
 // sin and cos of a finite magnitude >= 0 (below 2^124) in radians, in 256-bit
 // fixed point: the last resort when the accurate road cannot vouch for its

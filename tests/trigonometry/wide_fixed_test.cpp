@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "features/wide_fixed.h"
+#include "trigonometry/wide_fixed.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "features/sine_cosine_wide.h"
+#include "trigonometry/sine_cosine_wide.h"
 
 #include <cstddef>
 #include <cstdint>
 
-#include "features/angle_reduction.h"
-#include "features/sine_cosine_near.h"
-#include "features/wide_fixed.h"
+#include "trigonometry/angle_reduction.h"
+#include "trigonometry/sine_cosine_near.h"
+#include "trigonometry/wide_fixed.h"
 
 namespace {
 

@@ -30,12 +30,14 @@ void abandonForFault(bool escaped) {
 
 void abandon(const std::string& message, ExitCode code) {
   SessionChannel& block = channel();
-  if (InterlockedCompareExchange(&block.verdict, code, 0) != 0) {
+  if (InterlockedCompareExchange(&block.verdictClaimed, 1, 0) != 0) {
     for (;;) Sleep(INFINITE);  // another thread's verdict came first
   }
   takePluginOutput(true);
   block.frame = static_cast<LONG64>(StandinHost::instance().frame());
   copyText(block.message, message.c_str());
+  // The message is whole before the code says there is one.
+  InterlockedExchange(&block.verdict, code);
   // The runner may hold the trace; then what it has written must do.
   for (int tries = 0; tries < 50; ++tries) {
     if (TryEnterCriticalSection(&traceOutput().lock)) {
@@ -46,6 +48,7 @@ void abandon(const std::string& message, ExitCode code) {
     }
     Sleep(10);
   }
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
   TerminateProcess(GetCurrentProcess(), code);
   for (;;) Sleep(INFINITE);
 }

@@ -1,6 +1,7 @@
 #include "session_win.h"
 
 #include "crash_report_win.h"
+#include "fault_copy_win.h"
 #include "plugin_output_win.h"
 #include "standin_host.h"
 #include "trace_output_win.h"
@@ -24,6 +25,8 @@ void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); 
 
 void abandonForFault(bool escaped) {
   const SessionChannel& block = channel();
+  // A fault still being told, on a busy machine, is told before it is looked for.
+  awaitTold(block.raised, 5000);
   if (block.fault != 0 && (escaped || faultStands(block)))
     abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "loader_list_win.h"
+#include "outlived_threads_win.h"
 #include "quoted_text.h"
 
 namespace standin::win {
@@ -41,7 +42,10 @@ int stackProbePushed(const void* pc) {
   static const unsigned char probe[] = {0x48, 0x83, 0x09, 0x00};
   static const unsigned char start[] = {0x51, 0x50, 0x48, 0x3D, 0x00, 0x10, 0x00, 0x00};
   const auto* code = static_cast<const unsigned char*>(pc);
-  if (!moduleAt(pc).plugin) return -1;
+  MEMORY_BASIC_INFORMATION region{};
+  const bool mapped = VirtualQuery(static_cast<const unsigned char*>(pc) - 64, &region, sizeof region) &&
+                      region.Type == MEM_IMAGE;
+  if (!mapped || !moduleAt(pc).plugin) return -1;
   if (std::memcmp(code, start, sizeof start) == 0) return 0;
   if (std::memcmp(code - 1, start, sizeof start) == 0) return 8;
   if (std::memcmp(code, probe, sizeof probe) != 0) return -1;
@@ -127,7 +131,15 @@ void rememberHostModules() {
 CodeModule moduleAt(const void* address) {
   CodeModule module;
   MEMORY_BASIC_INFORMATION region{};
-  if (!VirtualQuery(address, &region, sizeof region) || region.Type != MEM_IMAGE) return module;
+  if (!VirtualQuery(address, &region, sizeof region) || region.Type != MEM_IMAGE) {
+    // Code of a plug-in that unloaded itself, or outlived by a thread of its own.
+    const char* name = nullptr;
+    if (unloadedPluginAt(address, module.base, name)) {
+      module.name = name;
+      module.plugin = true;
+    }
+    return module;
+  }
   module.base = region.AllocationBase;
   const LoaderEntry* entry = loaderEntryOf(module.base);
   if (!entry || !entry->fullDllName.Buffer) return module;
@@ -164,7 +176,8 @@ std::vector<const void*> pluginFramesOf(const std::vector<const void*>& stack) {
   bool lastWasPlugin = false;
   for (const void* pc : stack) {
     MEMORY_BASIC_INFORMATION region{};
-    const bool known = VirtualQuery(pc, &region, sizeof region) && region.AllocationBase == lastBase;
+    const bool known = VirtualQuery(pc, &region, sizeof region) && region.AllocationBase &&
+                       region.AllocationBase == lastBase;
     if (!known) {
       lastBase = region.AllocationBase;
       lastWasPlugin = moduleAt(pc).plugin;

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "session_channel_win.h"
+
 namespace standin::win {
 
 // "the plug-in crashed with exception 0xC0000005 (access violation, writing
@@ -14,22 +16,34 @@ namespace standin::win {
 // nothing caught (TYPE: WHAT), thrown at ...".
 std::string crashMessage(const EXCEPTION_RECORD& record, const CONTEXT& context, const char* phase);
 
-// Sees every exception first, wherever it is raised: takes the plug-in's
-// debug output, parks a thread that overflowed its stack for the watchdog to
-// report, and records faults that may yet end the session (see
-// SessionChannel::fault); also catches abort().
-void watchFatalFaults();
+// A thrown C++ exception into the channel's thrown, thrownAt and
+// thrownFrames, the frames of the plug-in's runtime left out.
+void tellThrown(const EXCEPTION_RECORD& record, const CONTEXT& context, SessionChannel& block);
 
-// A stack overflow caught by that handler, told in words; false when there is none.
-bool takeStackOverflow(std::string& message);
+// The verdict for a fault that ends the session, told in full by the
+// describer (it reads the faulting thread's stack and the thrown object).
+struct Told {
+  std::string message;
+  LONG code;
+};
+Told tellFinal(const FaultCopy& fault, const SessionChannel& block);
+
+// The same in short from the copy alone, for the watching runner when the
+// describer could not tell it: no module names, no backtrace.
+Told tellCopy(const FaultCopy& fault);
+
+// Sees every exception first, wherever it is raised: takes the plug-in's
+// debug output, and copies faults and C++ throws for the describer (see
+// SessionChannel); also catches abort(). Starts the describer.
+void watchFatalFaults();
 
 // While the plug-in's DllMain runs, a C++ exception it throws is recorded
 // too: the loader would swallow one that leaves DllMain, and the plug-in's
 // code may be gone by the time anyone asks.
 void watchDllMain(bool running);
 
-// Faults recorded so far, counted; forgetting them is for a DllMain that
-// returned after them, so it caught them itself.
+// Faults recorded so far, counted; forgetting the last one is for a DllMain
+// that returned after it on this thread, so it caught it itself.
 LONG faultsRecorded();
 void forgetFault();
 

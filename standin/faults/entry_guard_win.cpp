@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "crash_report_win.h"
+#include "import_hooks_win.h"
 #include "loader_list_win.h"
 
 namespace standin::win {
@@ -13,6 +14,8 @@ using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, void*);
 EntryPoint g_pluginEntry = nullptr;
 
 BOOL WINAPI guardedEntry(HINSTANCE module, DWORD reason, void* reserved) {
+  if (reason == DLL_PROCESS_ATTACH) redirectPluginImports(module);
+  if (reason == DLL_PROCESS_DETACH && reserved) noteProcessExit(channel());
   const LONG before = faultsRecorded();
   const BOOL result = g_pluginEntry(module, reason, reserved);
   if (faultsRecorded() != before) forgetFault();
@@ -25,6 +28,8 @@ constexpr std::size_t kMostCallbacks = 16;
 PIMAGE_TLS_CALLBACK g_pluginCallbacks[kMostCallbacks + 1] = {};
 
 void NTAPI guardedCallbacks(void* module, DWORD reason, void* reserved) {
+  if (reason == DLL_PROCESS_DETACH && reserved) noteProcessExit(channel());
+  if (reason == DLL_PROCESS_ATTACH) redirectPluginImports(static_cast<HMODULE>(module));
   for (const PIMAGE_TLS_CALLBACK* callback = g_pluginCallbacks; *callback; ++callback) {
     const LONG before = faultsRecorded();
     (*callback)(module, reason, reserved);

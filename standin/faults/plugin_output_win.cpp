@@ -121,9 +121,10 @@ bool catchPluginOutput() {
 
 void noteSessionThread(DWORD threadId) { g_caught.threads[g_caught.threads[0] == 0 ? 0 : 1] = threadId; }
 
-bool onSessionThread() {
-  const DWORD self = GetCurrentThreadId();
-  return self == g_caught.threads[0] || self == g_caught.threads[1];
+bool onSessionThread() { return isSessionThread(GetCurrentThreadId()); }
+
+bool isSessionThread(DWORD threadId) {
+  return threadId != 0 && (threadId == g_caught.threads[0] || threadId == g_caught.threads[1]);
 }
 
 void takePluginOutput(bool all) {
@@ -142,7 +143,9 @@ void takePluginOutput(bool all) {
 
 // The text of OutputDebugStringA/W, which comes with its length, its NUL
 // counted, without the NUL and one line feed at its end. Wine hands a wide
-// text over as narrow already, Windows raises the wide exception first.
+// text over as narrow already, in the ANSI code page, Windows raises the
+// wide exception first: the plug-in's own OutputDebugStringW is redirected
+// to the stand-in's (import_hooks_win.h), which keeps every character.
 std::string debugText(const EXCEPTION_RECORD& record) {
   const std::size_t length = record.ExceptionInformation[0];
   std::string text;
@@ -162,10 +165,7 @@ std::string debugText(const EXCEPTION_RECORD& record) {
 
 // One from a thread of the plug-in's own goes the way of its stderr, so that
 // the session's thread records it at its next call.
-bool takeDebugString(const EXCEPTION_RECORD& record) {
-  const DWORD code = record.ExceptionCode;
-  if ((code != kDebugString && code != kDebugWideString) || record.NumberParameters < 2) return false;
-  std::string text = debugText(record);
+void takeDebugText(std::string text) {
   if (onSessionThread()) {
     takePluginOutput(false);
     noteDebug(std::move(text));
@@ -174,6 +174,12 @@ bool takeDebugString(const EXCEPTION_RECORD& record) {
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   }
+}
+
+bool takeDebugString(const EXCEPTION_RECORD& record) {
+  const DWORD code = record.ExceptionCode;
+  if ((code != kDebugString && code != kDebugWideString) || record.NumberParameters < 2) return false;
+  takeDebugText(debugText(record));
   return true;
 }
 

@@ -22,6 +22,7 @@ bool catchPluginOutput();
 // debug output on these alone, as they never run at once.
 void noteSessionThread(DWORD threadId);
 bool onSessionThread();
+bool isSessionThread(DWORD threadId);
 
 // Records as debug lines what the plug-in wrote so far, a line each, the last
 // one also without its line feed: what it writes before a call comes before
@@ -31,5 +32,7 @@ void takePluginOutput(bool all);
 
 // Records the text of OutputDebugStringA/W raised as `record`; false when it is none.
 bool takeDebugString(const EXCEPTION_RECORD& record);
+// Records a debug text the plug-in gave (UTF-8, without its line feed).
+void takeDebugText(std::string text);
 
 }  // namespace standin::win

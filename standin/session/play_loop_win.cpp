@@ -6,6 +6,7 @@
 #include "crash_report_win.h"
 #include "entry_guard_win.h"
 #include "key_courier_win.h"
+#include "outlived_threads_win.h"
 #include "plugin_library_win.h"
 #include "plugin_output_win.h"
 #include "process_usage_win.h"
@@ -141,9 +142,10 @@ void unloadForSession(HMODULE plugin) {
   forgetFault();
   const bool guarded = guardEntryPoint(plugin);
   watchDllMain(true);
-  FreeLibrary(plugin);
+  freePlugin(plugin);
   watchDllMain(false);
   abandonForFault(guarded);
+  abandonForOutlivingThread();
   checkUnregistered(StandinHost::instance());
   noteUsageAtUnload(StandinHost::instance().frame());
   heartbeat();

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "outlived_threads_win.h"
 #include "pe_imports.h"
 
 namespace standin::win {
@@ -67,6 +68,7 @@ HMODULE loadPlugin(const std::string& path, std::string& cause) {
   // load it and stop only when the missing function is called.
   cause = diagnoseImports(path);
   if (!cause.empty()) return nullptr;
+  forgetUnloadedPlugin();
   const HMODULE module = LoadLibraryA(path.c_str());
   if (!module) {
     const DWORD error = GetLastError();
@@ -74,6 +76,12 @@ HMODULE loadPlugin(const std::string& path, std::string& cause) {
     SetLastError(error);
   }
   return module;
+}
+
+void freePlugin(HMODULE plugin) {
+  notePluginUnloading(plugin);
+  FreeLibrary(plugin);
+  notePluginGone();
 }
 
 }  // namespace standin::win

@@ -11,4 +11,7 @@ namespace standin::win {
 // there; GetLastError() tells LoadLibrary's error.
 HMODULE loadPlugin(const std::string& path, std::string& cause);
 
+// FreeLibrary of the plug-in, its place kept to know its threads that outlive it.
+void freePlugin(HMODULE plugin);
+
 }  // namespace standin::win

@@ -15,6 +15,15 @@ const char* const kChannelVariable = "STANDIN_SESSION_CHANNEL";
 
 SessionChannel& channel() { return *g_block; }
 
+void beginSession(SessionChannel& block) {
+  const LONG session = block.session;
+  char tracePath[sizeof block.tracePath];
+  copyText(tracePath, block.tracePath);
+  new (&block) SessionChannel();
+  copyText(block.tracePath, tracePath);
+  InterlockedExchange(&block.session, session + 1);
+}
+
 SessionChannel* makeSharedChannel(HANDLE& mapping) {
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(SessionChannel), nullptr);
@@ -42,8 +51,21 @@ void copyText(char* field, std::size_t size, const char* text) {
   field[i] = '\0';
 }
 
-bool faultStands(const SessionChannel& block) {
-  return block.fault != 0 && (block.faultCertain || block.faultHeartbeat == block.heartbeat);
+namespace {
+// What the plug-in's DllMain calls at process exit says nothing of its recovery.
+LONG lastHeartbeat(const SessionChannel& block) {
+  return block.exitHeartbeat >= 0 ? block.exitHeartbeat : block.heartbeat;
 }
+}  // namespace
+
+bool faultStands(const SessionChannel& block) {
+  return block.fault != 0 && (block.faultCertain || block.faultHeartbeat == lastHeartbeat(block));
+}
+
+bool throwStands(const SessionChannel& block) {
+  return block.thrown[0] != '\0' && block.thrownHeartbeat == lastHeartbeat(block);
+}
+
+void noteProcessExit(SessionChannel& block) { InterlockedCompareExchange(&block.exitHeartbeat, block.heartbeat, -1); }
 
 }  // namespace standin::win

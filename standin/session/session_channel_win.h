@@ -2,6 +2,14 @@
 // It lives in memory that both map, so it outlasts the session's process
 // however that ends: by the runner's verdict, by the plug-in's exit or
 // TerminateProcess, or killed while it hangs under the loader lock.
+//
+// A thread that faults writes here, and nowhere else, before anything of
+// the stand-in's looks at the fault: it copies the record, the registers and
+// its thread into a FaultCopy set aside before the plug-in was loaded, with
+// no allocation, lock or loader call, and signals. The stand-in's describer
+// thread tells it in words; when it cannot, the watching runner tells it
+// from the copy. The watching runner alone decides the verdict, the exit
+// code, the stop line and the summary.
 #pragma once
 
 #include <windows.h>
@@ -10,36 +18,96 @@
 
 namespace standin::win {
 
+// What ended, or may end, the session, as the thread it happened on copied it.
+enum FaultKind : LONG {
+  kFaultNone = 0,
+  kFaultRaised,         // first chance: the plug-in may yet handle it
+  kFaultUnhandled,      // nothing handled it
+  kFaultUncaughtThrow,  // a C++ exception nothing caught: the plug-in's terminate handler runs next
+  kFaultOverflow,       // a stack overflow, the thread parked on what is left of its stack
+  kFaultAborted,        // abort(), std::terminate
+  kFaultFailFast,       // RaiseFailFastException
+  kFaultInHandler,      // a fault inside the plug-in's own exception handler
+  kFaultThreadEnded,    // ExitThread or TerminateThread of a thread the session runs the plug-in on
+  kFaultFreedItself,    // FreeLibrary of the plug-in's own module unloaded it under its running code
+};
+
+struct FaultCopy {
+  volatile LONG state = 0;  // 0 empty, 1 being written, 2 written
+  volatile LONG kind = kFaultNone;
+  DWORD thread = 0;
+  LONG heartbeat = 0;       // the session's heartbeat when it happened
+  ULONGLONG tick = 0;       // GetTickCount64, the same clock in both processes
+  ULONG_PTR caller = 0;     // the plug-in's call, for an import the stand-in redirected
+  ULONG_PTR target = 0;     // the thread ended or the module freed
+  char phase[96] = "";
+  EXCEPTION_RECORD record{};
+  CONTEXT context{};
+};
+
 struct SessionChannel {
+  // Counted up by beginSession: a process may play several sessions one after
+  // another on one block, each starting from a clean block.
+  volatile LONG session = 0;
   // Counted up by every call to the host and every step of the runner.
   volatile LONG heartbeat = 0;
   // The scenario's stall cap, once it is read; 0 before.
   volatile LONG stallMs = 0;
-  // For the stop line and the summary that the watching runner may write.
+  // For the stop line and the summary that the watching runner writes.
   volatile LONG64 frame = 1;
   volatile LONG64 framesPlayed = 0;
   volatile LONG64 calls = 0;
-  // The session's own end: 1 when it told everything and returned its code.
+  // The session's own end: 1 when it told everything but the summary, with
+  // its exit code; the process has yet to end (atexit, DllMain at exit).
   volatile LONG ended = 0;
-  // The exit code of a verdict the session reached; 0 before.
+  volatile LONG endCode = 0;
+  volatile ULONGLONG endedAt = 0;
+  // A verdict the session's process reached: claimed by one thread, which
+  // writes `message`, then publishes the code in `verdict`: one read of
+  // `verdict` that is not 0 finds the message whole.
+  volatile LONG verdictClaimed = 0;
   volatile LONG verdict = 0;
-  // A fault or a C++ exception seen that may yet end the session, should it
-  // end without a verdict: its exit code, 0 for none. It stands when
-  // `faultCertain`, or while the heartbeat is still `faultHeartbeat` (the
-  // plug-in made no call to the host since, so nothing says it recovered).
+  // The last fault described (a first chance, or the final one) that may yet
+  // end the session, should it end without a verdict: its exit code, 0 for
+  // none. It stands when `faultCertain`, or while the heartbeat is still
+  // `faultHeartbeat` (the plug-in made no call to the host since, so nothing
+  // says it recovered).
   volatile LONG fault = 0;
   volatile LONG faultCertain = 0;
   volatile LONG faultHeartbeat = 0;
+  volatile DWORD faultThread = 0;
+  // The C++ exception last thrown, described as it was thrown, with the
+  // heartbeat and thread then: in flight while neither has moved on.
+  volatile LONG thrownHeartbeat = -1;
+  volatile DWORD thrownThread = 0;
+  volatile ULONG_PTR thrownObject = 0;  // its _Unwind_Exception: a rethrow keeps the first throw's place
+  // The heartbeat when the process began to end (the plug-in's DllMain at
+  // process exit may call the host still): -1 before.
+  volatile LONG exitHeartbeat = -1;
+  // A fault being told: `raised` waits for the describer while its thread
+  // waits too; `final` ends the session, `finalDescribed` once `faultMessage`
+  // tells it; `finalAbort` when the plug-in's terminate handler ended in abort.
+  FaultCopy raised;
+  FaultCopy final;
+  volatile LONG finalDescribed = 0;
+  volatile LONG finalAbort = 0;
   volatile LONG traceOpen = 0;
   char phase[96] = "starting";
   char message[4096] = "";
   char faultMessage[4096] = "";
+  char thrown[1024] = "";       // "TYPE: WHAT"
+  char thrownAt[256] = "";      // the plug-in's throw
+  char thrownFrames[2048] = "";  // "; backtrace: ..."
   char tracePath[4 * MAX_PATH] = "";
 };
 
 // The block of this process: mapped from the runner's when there is one,
 // a block of its own otherwise.
 SessionChannel& channel();
+
+// Clears everything of the last session but the trace's path and counts the
+// session; the next session's process or player starts here.
+void beginSession(SessionChannel& block);
 
 // The watching runner makes the block in an inheritable mapping, which the
 // process it starts finds by the handle's number in kChannelVariable.
@@ -48,14 +116,20 @@ extern const char* const kChannelVariable;
 // True in the session's process, which has the runner's block now.
 bool attachRunnersChannel();
 
-// Copies `text` into a block field, cut to fit.
+// Copies `text` into a block field, cut to fit; no allocation, no lock.
 void copyText(char* field, std::size_t size, const char* text);
 template <std::size_t N>
 void copyText(char (&field)[N], const char* text) {
   copyText(field, N, text);
 }
 
-// Whether the recorded fault is what ended the session.
+// Whether the described fault is what ended the session.
 bool faultStands(const SessionChannel& block);
+
+// Whether the C++ exception last thrown is still in flight.
+bool throwStands(const SessionChannel& block);
+
+// Notes, once, that the process began to end.
+void noteProcessExit(SessionChannel& block);
 
 }  // namespace standin::win

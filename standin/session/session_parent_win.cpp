@@ -5,6 +5,8 @@
 #include <sstream>
 #include <string>
 
+#include "crash_report_win.h"
+#include "quoted_text.h"
 #include "scenario.h"
 #include "session_channel_win.h"
 #include "session_win.h"
@@ -17,11 +19,24 @@ namespace {
 // After a verdict, the session's process may take this long to write out its
 // trace and end; after a stall cap, this long to tell it.
 constexpr ULONGLONG kGraceMs = 3000;
+// The describer tells a fault within this long of it, or the runner does.
+constexpr ULONGLONG kTellMs = 500;
 // A C++ exception that nothing caught is the verdict once the plug-in's
-// terminate handler had this long to do what it does.
+// terminate handler had this long, from the throw, to do what it does.
 constexpr ULONGLONG kTerminateHandlerMs = 1000;
+constexpr DWORD kFailFastStatus = 0xC0000409;
 
-bool startSession(HANDLE mapping, PROCESS_INFORMATION& process) {
+// The session's process dies with the job, and the job with this process,
+// however it ends: no session plays on alone after its runner was killed.
+HANDLE makeJob() {
+  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  return job;
+}
+
+bool startSession(HANDLE mapping, HANDLE job, PROCESS_INFORMATION& process) {
   const std::string handle = std::to_string(reinterpret_cast<std::uintptr_t>(mapping));
   SetEnvironmentVariableA(kChannelVariable, handle.c_str());
   char exe[4 * MAX_PATH] = "";
@@ -33,10 +48,14 @@ bool startSession(HANDLE mapping, PROCESS_INFORMATION& process) {
   BOOL started = FALSE;
   for (int tries = 0; tries < 3 && !started; ++tries) {
     if (tries > 0) Sleep(200);
-    started = CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+    started = CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                             &startup, &process);
   }
   SetEnvironmentVariableA(kChannelVariable, nullptr);
-  return started != FALSE;
+  if (!started) return false;
+  if (job) AssignProcessToJobObject(job, process.hProcess);
+  ResumeThread(process.hThread);
+  return true;
 }
 
 // The session's stall cap: the scenario's, or the default before it is read.
@@ -44,10 +63,14 @@ ULONGLONG stallMsOf(const SessionChannel& block) {
   return block.stallMs != 0 ? static_cast<ULONGLONG>(block.stallMs) : ScenarioCaps{}.stallMs;
 }
 
-// Waits for the session's process; ends it when it outlives its verdict or
-// stops calling the host for longer than its own watchdog would allow.
-// Whether it stalled.
-bool watch(HANDLE process, const SessionChannel& block) {
+enum class Watched { Ended, Stalled, HungAfterEnd, Told };
+
+// Waits for the session's process; ends it when it outlives its verdict,
+// when its final fault is not told in time (a C++ exception's after the
+// plug-in's terminate handler had its second), when it stops calling the
+// host for longer than its own watchdog would allow, or when it does not
+// end within the stall cap of the session's end.
+Watched watch(HANDLE process, const SessionChannel& block) {
   LONG lastBeat = block.heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   ULONGLONG verdictAt = 0;
@@ -58,34 +81,69 @@ bool watch(HANDLE process, const SessionChannel& block) {
       lastChange = now;
     }
     if (block.verdict != 0 && verdictAt == 0) verdictAt = now;
-    const bool outlived = verdictAt != 0 && now - verdictAt > kGraceMs;
-    const bool stalled = verdictAt == 0 && now - lastChange > stallMsOf(block) + kGraceMs;
-    const bool uncaught = verdictAt == 0 && block.faultCertain && faultStands(block) &&
-                          now - lastChange > kTerminateHandlerMs;
-    if (outlived || stalled || uncaught) {
+    const FaultCopy& final = block.final;
+    Watched why = Watched::Told;
+    bool end = verdictAt != 0 && now - verdictAt > kGraceMs;
+    if (verdictAt == 0 && final.state >= 2) {
+      const bool thrown = final.kind == kFaultUncaughtThrow;
+      const ULONGLONG since = now - final.tick;
+      end = thrown ? since > kTerminateHandlerMs + (block.finalDescribed ? 0 : kTellMs)
+                   : since > (block.finalDescribed ? kGraceMs : kTellMs);
+    } else if (verdictAt == 0 && block.ended) {
+      end = now - block.endedAt > stallMsOf(block);
+      why = Watched::HungAfterEnd;
+    } else if (verdictAt == 0) {
+      end = now - lastChange > stallMsOf(block) + kGraceMs;
+      why = Watched::Stalled;
+    }
+    if (end) {
       TerminateProcess(process, kExitStuck);
       WaitForSingleObject(process, INFINITE);
-      return !outlived && stalled;
+      return why;
     }
   }
-  return false;
+  return Watched::Ended;
 }
 
-// The verdict when the session's process ended without telling its own.
-int verdictOf(SessionChannel& block, DWORD exitValue, bool stalled) {
-  if (block.verdict != 0) return block.verdict;
-  if (faultStands(block)) {
-    copyText(block.message, block.faultMessage);
-    return block.fault;
+struct Verdict {
+  int code;
+  std::string message;  // empty: the session told its own end
+};
+
+Verdict endedBy(const SessionChannel& block, DWORD exitValue, Watched watched) {
+  const std::string phase = std::string(" while ") + block.phase;
+  if (block.session == 0)
+    return {kExitStandinFailed, "the session's process ended before it reached the watching runner (exit value " +
+                                    std::to_string(exitValue) + "): the stand-in itself failed"};
+  if (block.verdict != 0) return {block.verdict, block.message};
+  if (block.final.state >= 2) {
+    if (block.finalDescribed) return {block.fault, block.faultMessage};
+    const Told told = tellCopy(block.final);
+    return {told.code, told.message};
   }
-  std::string message = stalled ? "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) +
-                                      " ms while " + block.phase
-                                : "the plug-in ended the process with exit value " + std::to_string(exitValue) +
-                                      " (exit, ExitProcess or TerminateProcess) while " + block.phase;
-  copyText(block.message, message.c_str());
-  return stalled ? kExitStuck : kExitEndedProcess;
+  const std::string ownEnd = " after the session's end (its exit code " + std::to_string(block.endCode) + ")";
+  if (watched == Watched::HungAfterEnd)
+    return {kExitStuck, "the plug-in is stuck: the process did not end within " + std::to_string(stallMsOf(block)) +
+                            " ms" + ownEnd + phase};
+  if (block.ended && exitValue == static_cast<DWORD>(block.endCode)) return {block.endCode, ""};
+  if (block.ended)
+    return {kExitEndedProcess, "the plug-in ended the process with exit value " + std::to_string(exitValue) + ownEnd +
+                                   phase};
+  if (faultStands(block)) return {block.fault, block.faultMessage};
+  if (watched == Watched::Stalled)
+    return {kExitStuck, "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) + " ms" + phase};
+  if (exitValue == kFailFastStatus)
+    return {kExitCrashed, "the plug-in failed fast (__fastfail, told by the process's status " +
+                              hex(kFailFastStatus, 8) + " alone)" + phase};
+  // A terminate handler of the plug-in's own that ended the process: the
+  // exception it was called for is the verdict.
+  if (throwStands(block))
+    return {kExitAborted, std::string("the plug-in let a C++ exception out that nothing caught (") + block.thrown +
+                              "), thrown at " + block.thrownAt + phase + ", and its terminate handler ended the process with exit value " +
+                              std::to_string(exitValue) + block.thrownFrames};
+  return {kExitEndedProcess, "the plug-in ended the process with exit value " + std::to_string(exitValue) +
+                                 " (exit, ExitProcess or TerminateProcess)" + phase};
 }
-
 
 // The length of the trace up to its last line feed: the session's process
 // may have been ended inside a line.
@@ -106,18 +164,18 @@ LONGLONG wholeLinesLength(HANDLE file, LONGLONG size) {
   return 0;
 }
 
-std::string stopLine(const SessionChannel& block) {
+std::string stopLine(const SessionChannel& block, const std::string& message) {
   HostEvent stop;
   stop.kind = EventKind::Stop;
   stop.frame = static_cast<std::uint64_t>(block.frame);
-  stop.detail = block.message;
+  stop.detail = message;
   std::ostringstream line;
   TraceWriter(line, nullptr).write(stop);
   return line.str();
 }
 
 // The trace keeps its whole lines and ends with the stop line.
-void appendStopLine(const SessionChannel& block) {
+void appendStopLine(const SessionChannel& block, const std::string& message) {
   const HANDLE file = CreateFileA(block.tracePath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
@@ -126,20 +184,36 @@ void appendStopLine(const SessionChannel& block) {
   end.QuadPart = wholeLinesLength(file, end.QuadPart);
   SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
   SetEndOfFile(file);
-  const std::string line = stopLine(block);
+  const std::string line = stopLine(block, message);
   DWORD written = 0;
   WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   CloseHandle(file);
 }
 
-int tellEnd(SessionChannel& block, DWORD exitValue, bool stalled) {
-  const int code = verdictOf(block, exitValue, stalled);
-  writeLine(STD_ERROR_HANDLE, block.message);
-  if (!block.traceOpen) return code;
-  appendStopLine(block);
-  writeLine(STD_OUTPUT_HANDLE, summaryLine(static_cast<std::uint64_t>(block.framesPlayed),
-                                          static_cast<std::uint64_t>(block.calls), block.tracePath));
-  return code;
+// Every code the runner gives is in its table; any other is the stand-in's own failure.
+Verdict inTable(Verdict verdict) {
+  switch (verdict.code) {
+    case kExitOk: case kExitUsage: case kExitStandinFailed: case kExitLoadFailed: case kExitStuck:
+    case kExitMisbehaved: case kExitCrashed: case kExitTraceFailed: case kExitExpectationsFailed:
+    case kExitAborted: case kExitEndedProcess:
+      return verdict;
+    default:
+      return {kExitStandinFailed, "the session ended with code " + std::to_string(verdict.code) +
+                                      ", which the stand-in does not give: the stand-in itself failed" +
+                                      (verdict.message.empty() ? "" : " (" + verdict.message + ")")};
+  }
+}
+
+int tellEnd(const SessionChannel& block, DWORD exitValue, Watched watched) {
+  const Verdict verdict = inTable(endedBy(block, exitValue, watched));
+  if (!verdict.message.empty()) {
+    writeLine(STD_ERROR_HANDLE, verdict.message);
+    if (block.traceOpen) appendStopLine(block, verdict.message);
+  }
+  if (block.traceOpen)
+    writeLine(STD_OUTPUT_HANDLE, summaryLine(static_cast<std::uint64_t>(block.framesPlayed),
+                                            static_cast<std::uint64_t>(block.calls), block.tracePath));
+  return verdict.code;
 }
 
 }  // namespace
@@ -147,18 +221,21 @@ int tellEnd(SessionChannel& block, DWORD exitValue, bool stalled) {
 int watchSession() {
   HANDLE mapping = nullptr;
   SessionChannel* block = makeSharedChannel(mapping);
+  const HANDLE job = makeJob();
   PROCESS_INFORMATION process{};
-  if (!block || !startSession(mapping, process)) {
-    writeLine(STD_ERROR_HANDLE, "cannot start the session's process (error " + std::to_string(GetLastError()) + ")");
-    return kExitUsage;
+  if (!block || !startSession(mapping, job, process)) {
+    writeLine(STD_ERROR_HANDLE, "cannot start the session's process (error " + std::to_string(GetLastError()) +
+                                    "): the stand-in itself failed");
+    return kExitStandinFailed;
   }
   CloseHandle(process.hThread);
-  const bool stalled = watch(process.hProcess, *block);
+  const Watched watched = watch(process.hProcess, *block);
   DWORD exitValue = 0;
   GetExitCodeProcess(process.hProcess, &exitValue);
   CloseHandle(process.hProcess);
-  if (block->ended) return static_cast<int>(exitValue);
-  return tellEnd(*block, exitValue, stalled);
+  const int code = tellEnd(*block, exitValue, watched);
+  if (job) CloseHandle(job);
+  return code;
 }
 
 }  // namespace standin::win

@@ -59,6 +59,7 @@ int playSession(int argc, char** argv) {
   copyText(channel().tracePath, tracePath.c_str());
   channel().traceOpen = 1;
   if (!openUsageLog()) {
+    channel().traceOpen = 0;
     report("cannot write the usage figures " + usageLogPath());
     return kExitTraceFailed;
   }
@@ -74,10 +75,10 @@ int playSession(int argc, char** argv) {
   int code = playLoaded(scenario, pluginPath);
   traceOutput().file.close();
   if (!traceOutput().file) {
+    channel().traceOpen = 0;
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
-  writeLine(STD_OUTPUT_HANDLE, summaryLine(traceOutput().frames, traceOutput().calls, tracePath));
   const std::string reloadLoss = reloadLossVerdict(usageAfterUnloads());
   if (!reloadLoss.empty()) report("warning: " + reloadLoss);
   traceOutput().expectations->seeUsage(usageAfterUnloads());
@@ -106,9 +107,19 @@ std::string fullPath(const char* path) {
   return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
 }
 
+// The session tells its end, and the watching runner the rest: whatever
+// happens while the process ends (the plug-in's DllMain at process exit, a
+// thread of its own) is still the runner's to see.
 int runSession(int argc, char** argv) {
+  beginSession(channel());
   const int code = playSession(argc, argv);
-  channel().ended = 1;
+  SessionChannel& block = channel();
+  block.framesPlayed = static_cast<LONG64>(traceOutput().frames);
+  block.calls = static_cast<LONG64>(traceOutput().calls);
+  setPhase("ending the process (DllMain and atexit at process exit)");
+  block.endCode = code;
+  block.endedAt = GetTickCount64();
+  InterlockedExchange(&block.ended, 1);
   return code;
 }
 

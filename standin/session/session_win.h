@@ -21,6 +21,7 @@ class ScriptScheduler;
 enum ExitCode : int {
   kExitOk = 0,
   kExitUsage = 2,          // bad command line, scenario or working folder
+  kExitStandinFailed = 3,  // the stand-in itself failed: its session's process, or the channel to it
   kExitLoadFailed = 4,     // the plug-in could not be loaded
   kExitStuck = 5,          // the plug-in stopped calling the host
   kExitMisbehaved = 6,     // a cap was exceeded, or the script ended or was never registered
@@ -54,6 +55,7 @@ ScriptScheduler* activeScheduler();
 void abandonForFault(bool escaped = false);
 
 // A line to standard output or error, as every line the runner writes.
+// The summary is the watching runner's to write, once the process ended.
 void writeLine(DWORD stream, const std::string& message);
 // A line to standard error.
 void report(const std::string& message);

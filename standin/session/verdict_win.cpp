@@ -1,6 +1,7 @@
 #include "session_win.h"
 
 #include "crash_report_win.h"
+#include "fault_copy_win.h"
 #include "plugin_output_win.h"
 #include "standin_host.h"
 #include "trace_output_win.h"
@@ -24,18 +25,22 @@ void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); 
 
 void abandonForFault(bool escaped) {
   const SessionChannel& block = channel();
+  // A fault still being told, on a busy machine, is told before it is looked for.
+  awaitTold(block.raised, 5000);
   if (block.fault != 0 && (escaped || faultStands(block)))
     abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
 }
 
 void abandon(const std::string& message, ExitCode code) {
   SessionChannel& block = channel();
-  if (InterlockedCompareExchange(&block.verdict, code, 0) != 0) {
+  if (InterlockedCompareExchange(&block.verdictClaimed, 1, 0) != 0) {
     for (;;) Sleep(INFINITE);  // another thread's verdict came first
   }
   takePluginOutput(true);
   block.frame = static_cast<LONG64>(StandinHost::instance().frame());
   copyText(block.message, message.c_str());
+  // The message is whole before the code says there is one.
+  InterlockedExchange(&block.verdict, code);
   // The runner may hold the trace; then what it has written must do.
   for (int tries = 0; tries < 50; ++tries) {
     if (TryEnterCriticalSection(&traceOutput().lock)) {
@@ -46,6 +51,7 @@ void abandon(const std::string& message, ExitCode code) {
     }
     Sleep(10);
   }
+  block.frame = static_cast<LONG64>(StandinHost::instance().frame());
   TerminateProcess(GetCurrentProcess(), code);
   for (;;) Sleep(INFINITE);
 }

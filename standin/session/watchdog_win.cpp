@@ -34,8 +34,8 @@ Watchdog::~Watchdog() {
 }
 
 // The runner's thread ended under the session: a fault behind the plug-in's
-// own unhandled-exception filter, which ends the thread, need not wait for
-// the stall cap.
+// own unhandled-exception filter, which ends the thread, or the plug-in
+// ending it itself, need not wait for the stall cap.
 bool Watchdog::runnerEnded() const { return runner_ && WaitForSingleObject(runner_, 0) == WAIT_OBJECT_0; }
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
@@ -44,9 +44,12 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
   LONG lastSeen = channel().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
-    std::string overflow;
-    if (takeStackOverflow(overflow)) abandon(overflow, kExitCrashed);
-    if (watchdog->runnerEnded()) abandonForFault();
+    if (watchdog->runnerEnded()) {
+      abandonForFault();
+      abandon(std::string("the thread the host runs the plug-in's script on ended while ") + progress().phase +
+                  " (ExitThread, TerminateThread or _endthreadex, called where the stand-in does not see it)",
+              kExitMisbehaved);
+    }
     const LONG now = channel().heartbeat;
     if (now != lastSeen) {
       lastSeen = now;

@@ -30,6 +30,17 @@
 #define ENDING_STUCK 13             // loops without calling the host
 #define ENDING_CAUGHT 14            // throws and catches, and crashes into its own handler: goes on
 #define ENDING_TALKS 15             // writes to stdout, stderr and the debugger between calls: goes on
+#define ENDING_FAST_FAIL 16         // __fastfail(7), which no handler sees
+#define ENDING_FAIL_FAST_RAISE 17   // RaiseFailFastException
+#define ENDING_HANDLER_FAULT 18     // crashes inside a vectored exception handler of its own
+#define ENDING_EXIT_THREAD 19       // ExitThread on the thread it runs on
+#define ENDING_TERMINATE_THREAD 20  // TerminateThread(GetCurrentThread())
+#define ENDING_NOEXCEPT 21          // a noexcept function throws
+#define ENDING_NOEXCEPT_EXIT 22     // the same, with a terminate handler of its own that exits with 0
+#define ENDING_OUTLIVE 23           // starts a thread that spins in its code through its unload
+#define ENDING_FREE_SELF 24         // FreeLibrary of its own module
+#define ENDING_HANG_AT_EXIT 25      // keeps itself loaded and hangs in DllMain at process exit
+#define ENDING_SLOW_TERMINATE 26    // computes 1.5 s, throws; its terminate handler takes 300 ms, then aborts
 
 #if ENDING == ENDING_TALKS
 // Only here: without the kit's runtime release, the end of iostream's static
@@ -91,6 +102,34 @@ LONG WINAPI ownFilter(EXCEPTION_POINTERS*) { return EXCEPTION_EXECUTE_HANDLER; }
 
 void ownTerminate() { std::_Exit(0); }
 
+LONG WINAPI faultyHandler(EXCEPTION_POINTERS*) {
+  inner();
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+__attribute__((noinline)) void throwBoom() { throw std::runtime_error("boom"); }
+__attribute__((noinline)) void throwsThrough() noexcept {
+  throwBoom();
+  g_sink = g_sink + 1;
+}
+
+DWORD WINAPI spin(void*) {
+  for (;;) g_sink = g_sink + 1;
+}
+
+void slowTerminate() {
+  Sleep(300);
+  OutputDebugStringA("the terminate handler is done");
+  std::abort();
+}
+
+HMODULE ownModule() {
+  HMODULE self = nullptr;
+  GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                     reinterpret_cast<const char*>(&ownModule), &self);
+  return self;
+}
+
 LONG WINAPI skipFault(EXCEPTION_POINTERS* info) {
   if (info->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION) return EXCEPTION_CONTINUE_SEARCH;
   info->ContextRecord->Rip += 6;  // past "movl $1, (%rax)" of inner()
@@ -109,7 +148,7 @@ void talk() {
   OutputDebugStringA("hi\n");
   mark(2);
   std::fputs("to stderr, \"quoted\"\n", stderr);
-  OutputDebugStringW(L"wide");
+  OutputDebugStringW(L"wide \u00E9 \U0001F600");
 #if ENDING == ENDING_TALKS
   std::cout << "from cout" << std::endl;
 #endif
@@ -149,6 +188,28 @@ void end() {
       for (volatile int spin = 0;; spin = spin + 1) {
       }
     case ENDING_TALKS: talk(); break;
+    case ENDING_FAST_FAIL: asm volatile("int $0x29" : : "c"(7)); break;
+    case ENDING_FAIL_FAST_RAISE: RaiseFailFastException(nullptr, nullptr, 0); break;
+    case ENDING_HANDLER_FAULT:
+      AddVectoredExceptionHandler(1, &faultyHandler);
+      outer();
+      break;
+    case ENDING_EXIT_THREAD: ExitThread(0);
+    case ENDING_TERMINATE_THREAD: TerminateThread(GetCurrentThread(), 0); break;
+    case ENDING_NOEXCEPT: throwsThrough(); break;
+    case ENDING_NOEXCEPT_EXIT:
+      std::set_terminate(&ownTerminate);
+      throwsThrough();
+      break;
+    case ENDING_OUTLIVE: CloseHandle(CreateThread(nullptr, 0, &spin, nullptr, 0, nullptr)); break;
+    case ENDING_FREE_SELF: FreeLibrary(ownModule()); break;
+    case ENDING_SLOW_TERMINATE: {
+      mark(7);
+      const ULONGLONG until = GetTickCount64() + 1500;
+      while (GetTickCount64() < until) g_sink = g_sink + 1;
+      std::set_terminate(&slowTerminate);
+      throw std::runtime_error("slow");
+    }
     case ENDING_CAUGHT: {
       caught();
       void* handler = AddVectoredExceptionHandler(1, &skipFault);
@@ -202,7 +263,14 @@ static void NTAPI onTls(void*, DWORD reason, void*) {
 // .CRT$XLA and .CRT$XLZ.
 extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK g_onTls = &onTls;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
+  if (ENDING == ENDING_HANG_AT_EXIT && reason == DLL_PROCESS_ATTACH) {
+    char path[MAX_PATH];
+    GetModuleFileNameA(module, path, MAX_PATH);
+    LoadLibraryA(path);  // a reference of its own: the session's FreeLibrary leaves it loaded
+  }
+  if (ENDING == ENDING_HANG_AT_EXIT && reason == DLL_PROCESS_DETACH && reserved != nullptr)
+    for (;;) g_sink = g_sink + 1;
   if (reason == DLL_PROCESS_ATTACH) {
     scriptRegister(module, script);
     keyboardHandlerRegister(onKey);

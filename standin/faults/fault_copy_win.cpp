@@ -1,0 +1,62 @@
+#include "fault_copy_win.h"
+
+#include "plugin_output_win.h"
+#include "session_win.h"
+
+namespace standin::win {
+
+namespace {
+HANDLE g_wake = nullptr;
+HANDLE g_told = nullptr;  // manual-reset: any waiter looks at its own slot again
+}  // namespace
+
+void prepareFaultCopies() {
+  if (!g_wake) g_wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+  if (!g_told) g_told = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+}
+
+const char* phaseHere() { return onSessionThread() ? progress().phase : "in a thread of its own"; }
+
+bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, const CONTEXT* context,
+               ULONG_PTR caller, ULONG_PTR target) {
+  if (InterlockedCompareExchange(&slot.state, 1, 0) != 0) return false;
+  slot.kind = kind;
+  slot.thread = GetCurrentThreadId();
+  slot.heartbeat = channel().heartbeat;
+  slot.tick = GetTickCount64();
+  slot.caller = caller;
+  slot.target = target;
+  copyText(slot.phase, phaseHere());
+  const auto* from = reinterpret_cast<const unsigned char*>(record);
+  auto* to = reinterpret_cast<unsigned char*>(&slot.record);
+  for (std::size_t i = 0; i < sizeof slot.record; ++i) to[i] = record ? from[i] : 0;
+  slot.record.ExceptionRecord = nullptr;
+  from = reinterpret_cast<const unsigned char*>(context);
+  to = reinterpret_cast<unsigned char*>(&slot.context);
+  for (std::size_t i = 0; i < sizeof slot.context; ++i) to[i] = context ? from[i] : 0;
+  ResetEvent(g_told);
+  InterlockedExchange(&slot.state, 2);
+  return true;
+}
+
+void wakeDescriber() { SetEvent(g_wake); }
+
+bool awaitTold(const FaultCopy& slot, DWORD ms) {
+  const ULONGLONG until = GetTickCount64() + ms;
+  for (ULONGLONG now = GetTickCount64(); slot.state == 2 && now < until; now = GetTickCount64())
+    WaitForSingleObject(g_told, static_cast<DWORD>(until - now));
+  return slot.state != 2;
+}
+
+void toldSlot(FaultCopy& slot, LONG state) {
+  InterlockedExchange(&slot.state, state);
+  SetEvent(g_told);
+}
+
+HANDLE faultSignal() { return g_wake; }
+
+void parkThread() {
+  for (;;) Sleep(INFINITE);
+}
+
+}  // namespace standin::win

@@ -1,0 +1,83 @@
+#include "fault_describer_win.h"
+
+#include "crash_report_win.h"
+#include "cxx_exception_win.h"
+#include "fault_copy_win.h"
+#include "outlived_threads_win.h"
+#include "session_win.h"
+
+namespace standin::win {
+
+namespace {
+
+DWORD g_describer = 0;
+
+// A fault as it was raised: recorded, should the session end without a
+// verdict (behind the plug-in's own filter, or swallowed by the loader); a
+// throw is kept as the one in flight.
+void tellRaised(FaultCopy& raised) {
+  SessionChannel& block = channel();
+  // Nothing the plug-in registered handles a fault in its unloaded code.
+  const std::string outlived = outlivedMessage(raised.context, raised.thread);
+  if (!outlived.empty()) abandon(outlived, kExitCrashed);
+  const bool thrown = raised.record.ExceptionCode == kGccCxxException;
+  if (thrown) {
+    // The default terminate handler rethrows to print what(): the exception keeps its first place.
+    const ULONG_PTR object = raised.record.NumberParameters > 0 ? raised.record.ExceptionInformation[0] : 0;
+    if (object == 0 || object != block.thrownObject || raised.thread != block.thrownThread)
+      tellThrown(raised.record, raised.context, block);
+    block.thrownObject = object;
+    block.thrownThread = raised.thread;
+    block.thrownHeartbeat = raised.heartbeat;
+  }
+  // raised.target: the plug-in's DllMain ran, whose throws the loader swallows.
+  if (!thrown || raised.target) {
+    const std::string message = crashMessage(raised.record, raised.context, raised.phase);
+    InterlockedExchange(&block.fault, 0);
+    copyText(block.faultMessage, message.c_str());
+    block.faultHeartbeat = raised.heartbeat;
+    block.faultThread = raised.thread;
+    block.faultCertain = 0;
+    InterlockedExchange(&block.fault, thrown ? kExitAborted : kExitCrashed);
+  }
+  toldSlot(raised, 0);
+}
+
+// The fault that ends the session; an uncaught C++ exception waits for the
+// plug-in's terminate handler, which the watching runner gives a second.
+void tellFinal(FaultCopy& final) {
+  SessionChannel& block = channel();
+  const bool raised = final.kind == kFaultUnhandled || final.kind == kFaultOverflow || final.kind == kFaultInHandler;
+  const std::string outlived = raised ? outlivedMessage(final.context, final.thread) : "";
+  if (!outlived.empty()) abandon(outlived, kExitCrashed);
+  const Told told = tellFinal(final, block);
+  InterlockedExchange(&block.fault, 0);
+  copyText(block.faultMessage, told.message.c_str());
+  block.faultCertain = 1;
+  block.faultThread = final.thread;
+  InterlockedExchange(&block.fault, told.code);
+  InterlockedExchange(&block.finalDescribed, 1);
+  toldSlot(final, 3);
+  if (final.kind != kFaultUncaughtThrow) abandon(told.message, static_cast<ExitCode>(told.code));
+}
+
+DWORD WINAPI describe(void*) {
+  SessionChannel& block = channel();
+  for (;;) {
+    WaitForSingleObject(faultSignal(), 100);
+    if (block.raised.state == 2) tellRaised(block.raised);
+    if (block.final.state == 2) tellFinal(block.final);
+    if (block.finalAbort && block.finalDescribed) abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
+  }
+}
+
+}  // namespace
+
+void startFaultDescriber() {
+  prepareFaultCopies();
+  if (g_describer == 0) CreateThread(nullptr, 0, &describe, nullptr, 0, &g_describer);
+}
+
+bool onDescriberThread() { return g_describer != 0 && GetCurrentThreadId() == g_describer; }
+
+}  // namespace standin::win

@@ -1,0 +1,103 @@
+// The stand-in's handlers on the thread that faults: each copies what it
+// sees into the channel and signals (fault_copy_win.h); the describer tells.
+#include <csignal>
+
+#include "backtrace_win.h"
+#include "crash_report_win.h"
+#include "cxx_exception_win.h"
+#include "fault_copy_win.h"
+#include "fault_describer_win.h"
+#include "plugin_output_win.h"
+#include "session_win.h"
+
+namespace standin::win {
+
+namespace {
+
+// How long a thread waits for its fault to be told: the thrown object and
+// the stack stay as they were meanwhile.
+constexpr DWORD kTellMs = 500;
+
+volatile LONG g_inDllMain = 0;
+volatile LONG g_faults = 0;
+
+// Exceptions that end a program unless something handles them: errors, and
+// the breakpoint of DebugBreak. Debug output and a C++ throw are not faults.
+bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPOINT; }
+
+// The final fault is the verdict: a thread whose fault comes second waits
+// for the end, as does the one that copied it.
+[[noreturn]] void endWith(FaultKind kind, const EXCEPTION_RECORD* record, const CONTEXT* context) {
+  if (copyFault(channel().final, kind, record, context)) wakeDescriber();
+  parkThread();
+}
+
+LONG WINAPI onException(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+  if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
+  // The describer's own fault (a thrown object it could not read) is for the runner to tell.
+  if (onDescriberThread()) return EXCEPTION_CONTINUE_SEARCH;
+  if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) endWith(kFaultOverflow, &record, info->ContextRecord);
+  const bool thrown = record.ExceptionCode == kGccCxxException;
+  if (!isFault(record.ExceptionCode) && !thrown) return EXCEPTION_CONTINUE_SEARCH;
+  // Each throw is told as it is thrown: should std::terminate follow, the
+  // thrown object and the stack it was thrown from are gone by then.
+  if (copyFault(channel().raised, kFaultRaised, &record, info->ContextRecord, 0, g_inDllMain)) {
+    wakeDescriber();
+    awaitTold(channel().raised, kTellMs);
+    if (!thrown || g_inDllMain) InterlockedIncrement(&g_faults);
+  }
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// abort() after an uncaught C++ exception is the end of the plug-in's
+// terminate handler: the exception, told already, is the verdict.
+void onAbort(int) {
+  SessionChannel& block = channel();
+  if (block.final.state != 0 && block.final.kind == kFaultUncaughtThrow) {
+    InterlockedExchange(&block.finalAbort, 1);
+    wakeDescriber();
+    parkThread();
+  }
+  CONTEXT context{};
+  RtlCaptureContext(&context);
+  endWith(kFaultAborted, nullptr, &context);
+}
+
+}  // namespace
+
+void watchFatalFaults() {
+  rememberHostModules();
+  startFaultDescriber();
+  AddVectoredExceptionHandler(1, &onException);
+  std::signal(SIGABRT, &onAbort);
+}
+
+void watchDllMain(bool running) { InterlockedExchange(&g_inDllMain, running ? 1 : 0); }
+
+LONG faultsRecorded() { return g_faults; }
+
+void forgetFault() {
+  SessionChannel& block = channel();
+  if (!block.faultCertain && block.faultThread == GetCurrentThreadId()) InterlockedExchange(&block.fault, 0);
+}
+
+// GCC's C++ runtime raises its exceptions to find a handler; one that finds
+// none is handed back to the runtime, which calls std::terminate: the
+// plug-in's own terminate handler, if it set one, runs once the describer
+// has read the exception. Whatever it does then (abort, exit, loop), the
+// exception is the verdict.
+LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD& record = *info->ExceptionRecord;
+  if (onDescriberThread()) parkThread();
+  SessionChannel& block = channel();
+  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE)) {
+    if (!copyFault(block.final, kFaultUncaughtThrow, &record, info->ContextRecord)) parkThread();
+    wakeDescriber();
+    awaitTold(block.final, kTellMs);
+    return EXCEPTION_CONTINUE_EXECUTION;
+  }
+  endWith(kFaultUnhandled, &record, info->ContextRecord);
+}
+
+}  // namespace standin::win

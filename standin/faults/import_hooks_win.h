@@ -1,0 +1,19 @@
+// Some of the plug-in's imports go to the stand-in's own functions, where
+// the system would not tell the stand-in what the plug-in did: it ended a
+// thread the host runs it on (ExitThread, TerminateThread), unloaded itself
+// (FreeLibrary), failed fast (RaiseFailFastException, which no handler
+// sees), gave a wide debug text (OutputDebugStringW, which Wine narrows to
+// the ANSI code page), or faulted inside its own vectored exception handler
+// (AddVectoredExceptionHandler, whose handlers run before the stand-in's).
+#pragma once
+
+#include <windows.h>
+
+namespace standin::win {
+
+// Points the plug-in's import table at the stand-in's functions; once the
+// loader has bound the imports (before the plug-in's TLS callbacks and
+// DllMain run), and again harmlessly.
+void redirectPluginImports(HMODULE plugin);
+
+}  // namespace standin::win

@@ -17,7 +17,7 @@ namespace standin::win {
 
 class ScriptScheduler;
 
-// The runner's exit codes (see standin/README.md).
+// The runner's exit codes (see the reference, standin/kit/STANDIN.md).
 enum ExitCode : int {
   kExitOk = 0,
   kExitSuiteFailed = 1,    // a scenario of a suite failed (its own code is in its line)

@@ -190,54 +190,60 @@ std::string ExpectationCheck::lineFailure(const Expectation& expected, const std
   return "none of its " + std::to_string(lines) + " lines matches";
 }
 
+std::string ExpectationCheck::failureOf(std::size_t index, const std::string& folder) const {
+  const Expectation& expected = expectations_[index];
+  const Seen& seen = seen_[index];
+  const std::string where = source_ + ":" + std::to_string(expected.line) + ": expected ";
+  const std::string native = nativeWords(expected.native);
+  const std::string inFrames = seen.frames.empty() ? "" : " (in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
+  switch (expected.kind) {
+    case Expectation::Kind::Calls:
+      if (seen.calls == expected.count) return "";
+      return where + std::to_string(expected.count) + " calls of " + native + framesWords(expected) + ", got " +
+             std::to_string(seen.calls) + inFrames;
+    case Expectation::Kind::NoCall:
+      if (seen.calls == 0) return "";
+      return where + "no call of " + native + framesWords(expected) + ", got " + std::to_string(seen.calls) + inFrames;
+    case Expectation::Kind::Call: {
+      if (seen.matched) return "";
+      std::string message = where + "a call of " + native + framesWords(expected);
+      if (!expected.anyArguments) message += " with " + joined(expected.arguments);
+      if (seen.calls != 0)
+        message += ", got " + std::to_string(seen.calls) + " with other arguments (the first: " + seen.otherArguments + ")";
+      else if (seen.frames.empty())
+        message += ", but it was never called";
+      else
+        message += ", got none there (it was called in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
+      return message;
+    }
+    case Expectation::Kind::Line: {
+      const std::string failure = lineFailure(expected, folder);
+      return failure.empty() ? ""
+                             : where + "a line " + quoteText(expected.text) + " in " + expected.file + ", but " + failure;
+    }
+    case Expectation::Kind::NoReloadLoss: {
+      const std::string failure = reloadLossFailure();
+      return failure.empty() ? "" : where + "nothing lost across reloads; " + failure;
+    }
+    case Expectation::Kind::Sequence: break;  // told by the check of ordered lists
+  }
+  return "";
+}
+
 std::vector<std::string> ExpectationCheck::failures(const std::string& folder) const {
   std::vector<std::string> messages;
   for (std::size_t i = 0; i < expectations_.size(); ++i) {
-    const Expectation& expected = expectations_[i];
-    const Seen& seen = seen_[i];
-    const std::string where = source_ + ":" + std::to_string(expected.line) + ": expected ";
-    const std::string native = nativeWords(expected.native);
-    const std::string inFrames = seen.frames.empty() ? "" : " (in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
-    switch (expected.kind) {
-      case Expectation::Kind::Calls:
-        if (seen.calls != expected.count)
-          messages.push_back(where + std::to_string(expected.count) + " calls of " + native + framesWords(expected) +
-                             ", got " + std::to_string(seen.calls) + inFrames);
-        break;
-      case Expectation::Kind::NoCall:
-        if (seen.calls != 0)
-          messages.push_back(where + "no call of " + native + framesWords(expected) + ", got " +
-                             std::to_string(seen.calls) + inFrames);
-        break;
-      case Expectation::Kind::Call: {
-        if (seen.matched) break;
-        std::string message = where + "a call of " + native + framesWords(expected);
-        if (!expected.anyArguments) message += " with " + joined(expected.arguments);
-        if (seen.calls != 0)
-          message += ", got " + std::to_string(seen.calls) + " with other arguments (the first: " + seen.otherArguments + ")";
-        else if (seen.frames.empty())
-          message += ", but it was never called";
-        else
-          message += ", got none there (it was called in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
-        messages.push_back(message);
-        break;
-      }
-      case Expectation::Kind::Line: {
-        const std::string failure = lineFailure(expected, folder);
-        if (!failure.empty())
-          messages.push_back(where + "a line " + quoteText(expected.text) + " in " + expected.file + ", but " + failure);
-        break;
-      }
-      case Expectation::Kind::NoReloadLoss: {
-        const std::string failure = reloadLossFailure();
-        if (!failure.empty()) messages.push_back(where + "nothing lost across reloads; " + failure);
-        break;
-      }
-      case Expectation::Kind::Sequence: break;  // told below, by the check of ordered lists
-    }
+    std::string failure = failureOf(i, folder);
+    if (!failure.empty()) messages.push_back(std::move(failure));
   }
   for (std::string& failure : sequences_.failures(source_)) messages.push_back(std::move(failure));
   return messages;
+}
+
+std::size_t ExpectationCheck::metCount(const std::string& folder) const {
+  std::size_t failed = sequences_.failedLists();
+  for (std::size_t i = 0; i < expectations_.size(); ++i) failed += failureOf(i, folder).empty() ? 0 : 1;
+  return expectations_.size() - failed;
 }
 
 bool matchesLine(const std::string& pattern, const std::string& line) {

@@ -50,6 +50,9 @@ class ExpectationCheck {
   // One message per failed expectation, "SOURCE:LINE: expected ...; got ...".
   // Files are read relative to `folder` (empty: the current folder).
   std::vector<std::string> failures(const std::string& folder = "") const;
+  // How many expectations held (an ordered list counts as one), of how many.
+  std::size_t metCount(const std::string& folder = "") const;
+  std::size_t size() const { return expectations_.size(); }
 
  private:
   // What the session showed of one expectation's native.
@@ -62,6 +65,8 @@ class ExpectationCheck {
   };
 
   std::string lineFailure(const Expectation& expected, const std::string& folder) const;
+  // The message of an expectation that failed, empty when it held; ordered lists are told apart.
+  std::string failureOf(std::size_t index, const std::string& folder) const;
 
   std::string reloadLossFailure() const;
 

@@ -38,9 +38,18 @@ std::string reloadLossVerdict(const std::vector<UsageSample>& afterEachUnload) {
     lost += (lost.empty() ? "" : " and ") + std::to_string(grown) + " bytes of committed memory (" +
             perReload(grown, reloads) + ")";
   if (lost.empty()) return "";
-  return "the plug-in lost " + lost + " over " + std::to_string(reloads) +
-         " reloads: its static C++ runtime keeps them at unload; build it with the kit's add_script_plugin, or "
-         "link the kit's script_runtime_release.cpp into it";
+  const std::string over = "the plug-in lost " + lost + " over " + std::to_string(reloads) + " reloads";
+  // The runtime takes a TLS index at its first exception or thread_local of
+  // each load; with none lost, the release did its part or had nothing to do.
+  if (last.freeTlsIndexes >= first.freeTlsIndexes)
+    return over +
+           " and no TLS index: with the kit's runtime release linked (add_script_plugin links it; otherwise link "
+           "script_runtime_release.cpp), that is the plug-in's own code keeping memory at unload. Likely causes: "
+           "its script's locals, never destroyed because a script's stack is not unwound at unload (in the game's "
+           "host neither), so keep state in static objects; threads it started and did not end; handles it did "
+           "not close; heap blocks it did not free";
+  return over + ": its static C++ runtime keeps them at unload; build it with the kit's add_script_plugin, or "
+                "link the kit's script_runtime_release.cpp into it";
 }
 
 }  // namespace standin

@@ -115,6 +115,20 @@ void SequenceCheck::see(const HostEvent& call) {
   if (!differs.empty()) fail(progress, where + ", " + differs);
 }
 
+SequenceCheck::Progress SequenceCheck::settled(std::size_t index) const {
+  const CallSequence& sequence = sequences_[index];
+  Progress progress = progress_[index];
+  const std::uint64_t end = std::min(sequence.lastFrame, framesPlayed_);
+  if (end >= sequence.firstFrame && end != kLastFrame) closeFrame(sequence, progress, end + 1);
+  return progress;
+}
+
+std::size_t SequenceCheck::failedLists() const {
+  std::size_t failed = 0;
+  for (std::size_t i = 0; i < sequences_.size(); ++i) failed += settled(i).firstFailure.empty() ? 0 : 1;
+  return failed;
+}
+
 std::vector<std::string> SequenceCheck::failures(const std::string& source) const {
   // A change early in a session tends to change every frame after it: the
   // first few lines tell where, a count tells the rest.
@@ -123,9 +137,7 @@ std::vector<std::string> SequenceCheck::failures(const std::string& source) cons
   std::size_t untold = 0;
   for (std::size_t i = 0; i < sequences_.size(); ++i) {
     const CallSequence& sequence = sequences_[i];
-    Progress progress = progress_[i];
-    const std::uint64_t end = std::min(sequence.lastFrame, framesPlayed_);
-    if (end >= sequence.firstFrame && end != kLastFrame) closeFrame(sequence, progress, end + 1);
+    const Progress progress = settled(i);
     if (progress.firstFailure.empty()) continue;
     if (messages.size() == kLinesTold) {
       ++untold;

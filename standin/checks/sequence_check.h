@@ -35,6 +35,8 @@ class SequenceCheck {
   void see(const HostEvent& call);
   // "SOURCE:LINE: frame F, call N of NATIVE: argument I expected A, got B", one per list that failed.
   std::vector<std::string> failures(const std::string& source) const;
+  // How many lists failed, told or not.
+  std::size_t failedLists() const;
 
  private:
   // Where one list stands: the frame it is counting and what it found so far.
@@ -46,6 +48,8 @@ class SequenceCheck {
     std::uint64_t moreFrames = 0;  // that differ, after the first
   };
 
+  // A list's progress with its last frame closed, as the session ended.
+  Progress settled(std::size_t index) const;
   // The list that covers a frame, or npos.
   std::size_t listFor(std::uint64_t frame) const;
   void fail(Progress& progress, const std::string& what) const;

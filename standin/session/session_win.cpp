@@ -20,10 +20,21 @@ namespace standin::win {
 namespace {
 
 Progress g_progress;
+
+// "N expectations met", or "M of N", after the summary: a pass says what it proved.
+void writeMetLine(const ExpectationCheck& expectations) {
+  const std::size_t all = expectations.size();
+  if (all == 0) return;
+  const std::size_t met = expectations.metCount();
+  writeLine(STD_OUTPUT_HANDLE, (met == all ? std::to_string(all) : std::to_string(met) + " of " + std::to_string(all)) +
+                                   (all == 1 ? " expectation met" : " expectations met"));
+}
+
 int playSession(int argc, char** argv) {
   if (!takeUsageOption(argc, argv) || argc != 4) {
     report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
-           "or standin.exe --short-view SCENARIO TRACE (see standin/README.md)");
+           "standin.exe --short-view SCENARIO TRACE, or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
+           "SCENARIO|FOLDER... (see the kit's STANDIN.md)");
     return kExitUsage;
   }
   InitializeCriticalSection(&traceOutput().lock);
@@ -88,6 +99,7 @@ int playSession(int argc, char** argv) {
     const auto failures = traceOutput().expectations->failures();
     for (const auto& failure : failures) report(failure);
     if (!failures.empty() && code == kExitOk) code = kExitExpectationsFailed;
+    writeMetLine(*traceOutput().expectations);
   }
   return code;
 }

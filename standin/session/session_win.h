@@ -17,9 +17,10 @@ namespace standin::win {
 
 class ScriptScheduler;
 
-// The runner's exit codes (see standin/README.md).
+// The runner's exit codes (see the reference, standin/kit/STANDIN.md).
 enum ExitCode : int {
   kExitOk = 0,
+  kExitSuiteFailed = 1,    // a scenario of a suite failed (its own code is in its line)
   kExitUsage = 2,          // bad command line, scenario or working folder
   kExitStandinFailed = 3,  // the stand-in itself failed: its session's process, or the channel to it
   kExitLoadFailed = 4,     // the plug-in could not be loaded
@@ -78,5 +79,9 @@ void endStrictSession(Rule rule, const std::string& what, std::uint64_t native);
 // The tools that read files and play nothing: no process of their own to
 // watch. -1 when the command line asks for none of them.
 int runTool(int argc, char** argv);
+
+// standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN SCENARIO|FOLDER...:
+// each scenario played by a runner of its own; 0 when all passed.
+int runSuite(int argc, char** argv);
 
 }  // namespace standin::win

@@ -45,7 +45,8 @@ std::string otherEvent(const HostEvent& event) {
   switch (event.kind) {
     case EventKind::Load:
     case EventKind::Stop:
-    case EventKind::Misuse: return text + " " + quoteText(event.detail);
+    case EventKind::Misuse:
+    case EventKind::Debug: return text + " " + quoteText(event.detail);
     default: return event.detail.empty() ? text : text + " " + event.detail;
   }
 }

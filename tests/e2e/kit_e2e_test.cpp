@@ -44,6 +44,10 @@ TEST(KitSymbolize, FindsAnyPluginsSymbolsAndSaysWhenItCannot) {
   } cases[] = {
       {"Crash.asi+" + writeThrough, 0, "  writeThrough at standin/examples/crash/crash.cpp:11\n"},
       {"Crash.asi+" + writeThrough.substr(2), 0, "  writeThrough at standin/examples/crash/crash.cpp:11\n"},
+      // As the event log writes a fault offset: 16 digits.
+      {"Crash.asi+0x" + std::string(18 - writeThrough.size(), '0') + writeThrough.substr(2), 0,
+       "  writeThrough at standin/examples/crash/crash.cpp:11\n"},
+      {"Crash.asi+0x1" + std::string(8, '0'), 2, "not MODULE+0xOFFSET"},  // beyond any module
       {"Tally.asi+0x10", 1, "  no function of Tally.asi there"},
       {"Nowhere.asi+0x10", 1, "  no symbols: neither Nowhere.asi.debug nor Nowhere.asi"},
       {"0x1370", 2, "not MODULE+0xOFFSET"},
@@ -67,17 +71,22 @@ TEST(KitZip, HoldsTheKitsFilesWithSumsThatCheck) {
   ASSERT_EQ(e2e::run({(kSourceRoot / "scripts" / "package-kit").string(), out.string()}, output), 0) << output;
   const std::string archive = (out / ("ScriptHostKit-" E2E_VERSION ".zip")).string();
   ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-q", archive, "-d", (out / "kit").string()}, output), 0) << output;
-  for (const char* file : {"README.md", "STANDIN.md", "play", "symbolize", "kit/script_host.h", "kit/ScriptHookRDR2.def",
+  // One folder, so that unzipping spills nothing around it.
+  ASSERT_EQ(std::distance(fs::directory_iterator(out / "kit"), fs::directory_iterator()), 1);
+  const fs::path kit = out / "kit" / ("ScriptHostKit-" E2E_VERSION);
+  for (const char* file : {"README.md", "STANDIN.md", "play", "symbolize", "new-plugin", "kit/script_host.h", "kit/ScriptHookRDR2.def",
                            "kit/ScriptHookRDR2.msvc.def", "kit/script_plugin.cmake", "kit/mingw-w64-x86_64.cmake",
-                           "kit/script_runtime_release.cpp", "names/vantomere.names", "examples/tally/tally.cpp",
+                           "kit/script_runtime_release.cpp", "examples/tally/tally.cpp", "examples/tally/tally.names",
                            "examples/tally/reloads.scn", "examples/crash/crash.cpp",
                            "standin-not-for-the-game-folder/standin.exe",
                            "standin-not-for-the-game-folder/ScriptHookRDR2.dll"})
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(out / "kit" / file))) << file;
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(kit / file))) << file;
   // Nothing that a game folder holds lies at the top, where an author might unzip it.
-  EXPECT_FALSE(fs::exists(out / "kit" / "ScriptHookRDR2.dll"));
+  EXPECT_FALSE(fs::exists(kit / "ScriptHookRDR2.dll"));
+  // Nor anything that looks like what a run left behind.
+  EXPECT_FALSE(fs::exists(kit / "examples" / "tally" / "tally.txt"));
   // The header is the host's own declarations, not a line that forwards to them.
-  EXPECT_EQ(e2e::readFile((out / "kit" / "kit" / "script_host.h").string()),
+  EXPECT_EQ(e2e::readFile((kit / "kit" / "script_host.h").string()),
             e2e::readFile((kSourceRoot / "src" / "host" / "host_interface.h").string()));
   fs::copy_file(archive, out / "kit" / fs::path(archive).filename());
   EXPECT_EQ(e2e::run({"/usr/bin/sha256sum", "--check", "--strict", "--quiet",

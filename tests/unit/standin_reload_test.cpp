@@ -65,16 +65,19 @@ TEST(ReloadLoss, TheVerdictNamesWhatOneReloadLosesAndTheFix) {
       {300, 0, 1023, ""},
       {11, 1, 75000, ""},  // too few to tell
       {12, 1, 0, "the plug-in lost 10 TLS indexes (1 per reload) over 10 reloads"},
-      {100, 0, 2049, "the plug-in lost 182361 bytes of committed memory (2049 per reload) over 89 reloads"},
+      {100, 0, 2049, "the plug-in lost 182361 bytes of committed memory (2049 per reload) over 89 reloads and no TLS index"},
       {300, 1, 74855, "the plug-in lost 269 TLS indexes (1 per reload) and 20135995 bytes of committed "
                       "memory (74855 per reload) over 269 reloads"},
-      {300, 0, 1024, "the plug-in lost 275456 bytes of committed memory (1024 per reload) over 269 reloads"},
+      {300, 0, 1024, "the plug-in lost 275456 bytes of committed memory (1024 per reload) over 269 reloads and no TLS index"},
   };
   for (const auto& c : cases) {
     const std::string verdict = standin::reloadLossVerdict(unloads(c.count, c.tls, c.bytes));
     EXPECT_EQ(verdict.substr(0, verdict.find(':')), c.lost) << c.count << " unloads";
     if (*c.lost) {
       EXPECT_NE(verdict.find("script_runtime_release.cpp"), std::string::npos) << verdict;
+      // Without a TLS index lost, the runtime (released) is not to blame: the plug-in's own code is.
+      EXPECT_EQ(verdict.find("the plug-in's own code") != std::string::npos, c.tls == 0) << verdict;
+      EXPECT_EQ(verdict.find("script's locals") != std::string::npos, c.tls == 0) << verdict;
     }
   }
 }

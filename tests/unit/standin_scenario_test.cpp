@@ -253,11 +253,12 @@ TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
 const std::string kVantomereNames = std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/tests/")) +
                                     "/standin/names/vantomere.names";
 
-std::vector<std::string> failuresOf(const std::string& scenario, const std::string& trace) {
+std::vector<std::string> failuresOf(const std::string& scenario, const std::string& trace, std::size_t* met = nullptr) {
   const Scenario s = parse("frames 20\nnames \"" + kVantomereNames + "\"\n" + scenario);
   standin::ExpectationCheck check(s.expectations, "s.scn");
   std::istringstream in(trace);
   for (const auto& event : standin::readTrace(in)) check.see(event);
+  if (met) *met = check.metCount(::testing::TempDir());
   return check.failures(::testing::TempDir());
 }
 
@@ -320,9 +321,12 @@ TEST(Expectations, EachFailureNamesItsLineWhatWasExpectedAndWhatHappened) {
        "more frames of the line differ)"},
   };
   for (const auto& c : cases) {
-    const auto failures = failuresOf(c.expectation + "\n", trace);
+    std::size_t met = 0;
+    const auto failures = failuresOf(c.expectation + "\n", trace, &met);
     EXPECT_EQ(failures, !c.failure.empty() ? std::vector<std::string>{c.failure} : std::vector<std::string>{})
         << c.expectation;
+    // What a passing session says it proved: each expectation that held, once.
+    EXPECT_EQ(met, c.failure.empty() ? 1u : 0u) << c.expectation;
   }
   EXPECT_EQ(errorOf("frames 5\nexpect call 0x10 frame 6\n"),
             "scenario.txt:2: expectation for frame 6, but the session has only 5 frames");

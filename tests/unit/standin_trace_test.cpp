@@ -338,7 +338,8 @@ TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
 }
 
 // The short view names natives, shows declared floats and vectors as numbers,
-// gathers repeats and alike frames, and tells the frames the script slept.
+// gathers repeats and alike frames, tells the frames the script slept, and
+// quotes the plug-in's output.
 TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
   std::ofstream(::testing::TempDir() + "/view.names", std::ios::binary)
       << "0x5551 entity coords (handle, int) -> vector\n0x5552 set speed (float, vector)\n";
@@ -352,7 +353,7 @@ TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
       "4 call 0x0000000000000009 &0x00000005\n4 call 0x0000000000000009 &0x00000005\n4 wait 0\n"
       "5 key 0x00000020 repeats=1 scan=0 extended=0 alt=0 was-down=1 up-now=1 no-handler\n"
       "5 call 0x0000000000000009 &0x00000005\n5 wait 0\n6 call 0x0000000000000009 &0x00000005\n6 wait 0\n"
-      "7 unload\n");
+      "7 debug \"[hunt] hi\"\n7 unload\n");
   EXPECT_EQ(standin::shortView(standin::readTrace(trace), standin::GameClock(60)),
             (std::vector<std::string>{
                 "    frame  game time  what happened (natives by name; 0x1 for 0x0000000000000001)",
@@ -362,7 +363,7 @@ TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
                 "(text hash(\"a\") -> 0xCA2E9442 ... text hash(\"b\") -> 0x1); 0x9(&0x5) x2; wait 0 ms",
                 "        5      66 ms  key 0x00000020 up (no handler); 0x9(&0x5); wait 0 ms",
                 "        6      83 ms  0x9(&0x5); wait 0 ms",
-                "        7     100 ms  unload",
+                "        7     100 ms  debug \"[hunt] hi\"; unload",
             }));
 }
 

@@ -7,6 +7,7 @@
 
 #include "game_text_hash.h"
 #include "native_names.h"
+#include "quoted_text.h"
 #include "scenario.h"
 #include "standin_host.h"
 #include "trace.h"
@@ -156,7 +157,7 @@ expect frame 2 wind-at 1002 -2e-3; wind-at 0x3E9 0x7FC00000; steer 1 -0 2.5 0.5;
   EXPECT_EQ(answer(2, 0x7001, 1, {1002, floatBits(35)}), 6u) << "the later of two lines that match";
   EXPECT_EQ(answer(2, 0x7001, 2, {1002, floatBits(34)}), 6u);
   EXPECT_EQ(answer(3, 0x7001, 0, {1002, floatBits(35)}), floatBits(-2e-3f)) << "frame 2 alone";
-  EXPECT_EQ(answer(2, 0x7001, 0, {1001}), floatBits(-2e-3f)) << "a call without the argument matches no condition";
+  EXPECT_EQ(answer(2, 0x7001, 0, {}), floatBits(-2e-3f)) << "a call without the arguments matches no condition";
   const char port[] = "Port \"Vale\"", other[] = "Port Vale";
   const auto address = [](const char* text) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(text)); };
   EXPECT_EQ(answer(1, 0x7002, 0, {address(port), 0xFFFFFFFF}), 4u);

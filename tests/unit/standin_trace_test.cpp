@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -313,6 +314,7 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
 
   // Given where the trace lies and where the replay goes, its paths start from the replay's folder.
   const std::string dir = ::testing::TempDir();
+  std::filesystem::create_directories(dir + "/r/s");
   const std::string moved = standin::scenarioFromTrace(events, read, false, {dir + "/t/trace.txt", dir + "/r/s/replay.scn"});
   EXPECT_NE(moved.find("\nfolder \"../../game dir\"\n"), std::string::npos) << moved;
   EXPECT_NE(moved.find("\nnames \"../../header.names\"\n"), std::string::npos) << moved;

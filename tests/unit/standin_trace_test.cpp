@@ -319,6 +319,15 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
   EXPECT_NE(moved.find("\nfolder \"../../game dir\"\n"), std::string::npos) << moved;
   EXPECT_NE(moved.find("\nnames \"../../header.names\"\n"), std::string::npos) << moved;
 
+  // A session's header: its working folder from the trace's, its own expectations.
+  std::istringstream played("expect line /s/game/log.txt \"a b\"\nexpect line x.txt y\nexpect no-reload-loss\n");
+  const standin::TraceHeader own =
+      standin::traceHeaderOf(standin::parseScenario(played, "s.scn"), "/s/game", "/s/out/trace.txt");
+  EXPECT_EQ(own.folder, "../game");
+  EXPECT_EQ(own.lineExpectations,
+            (std::vector<std::pair<std::string, std::string>>{{"log.txt", "a b"}, {"x.txt", "y"}}));
+  EXPECT_TRUE(own.noReloadLoss);
+
   header.allowed = {"NO-SUCH-RULE"};
   EXPECT_THROW(standin::scenarioFromTrace(events, header), standin::TraceError);
 }

@@ -51,7 +51,8 @@ Answer parseOneAnswer(Words& words) {
   while (!words.done() && words.peek() != "then") {
     const Token& kind = words.take("answer kind");
     if (kind.quoted || !parsePart(kind.text, words, answer, resultSet))
-      throw LineError("unknown answer kind " + shownWord(kind.text) + " (expected int, whole, float, vector, out or zero)");
+      throw LineError("unknown answer kind " + shownWord(kind.text) +
+                      " (expected int, whole, float, vector, out or zero)");
     any = true;
   }
   if (!any) throw LineError("missing answer (int, whole, float, vector, out or zero)");

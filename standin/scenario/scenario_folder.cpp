@@ -29,7 +29,8 @@ std::vector<std::string> pathParts(const std::string& path) {
 
 // A drive letter, or '/' for a path from the root.
 char rootOf(const std::string& path) {
-  return path.size() >= 2 && path[1] == ':' ? static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))) : '/';
+  if (path.size() < 2 || path[1] != ':') return '/';
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
 }
 
 }  // namespace

@@ -304,7 +304,8 @@ void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<s
 std::string callWords(const HostEvent& call) {
   std::string words = nativeWord(call.hash);
   for (unsigned a = 0; a < call.args.size(); ++a) {
-    const bool asFloat = holdsFloat(call.hash, a) && call.args[a] <= 0xFFFFFFFFull && !call.texts.count(a) && !call.outArgs.count(a);
+    const bool asFloat = holdsFloat(call.hash, a) && call.args[a] <= 0xFFFFFFFFull && !call.texts.count(a) &&
+                         !call.outArgs.count(a);
     words += " " + (asFloat ? floatText(call.args[a]) : shortSlot(traceArgument(call, a)));
   }
   return words;

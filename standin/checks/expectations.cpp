@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "argument_values.h"
 #include "native_names.h"
 #include "quoted_text.h"
 #include "scenario_words.h"
@@ -14,12 +15,13 @@ namespace {
 // Frames named in a message; more would bury the point.
 constexpr std::size_t kFramesNamed = 5;
 
-// An argument as the trace writes it: 16 hex digits, a quoted text, & or &0x and 8 hex digits.
-std::string parseArgument(const Token& token) {
+// Argument `index` of `native` as the trace writes it: 16 hex digits, a quoted
+// text, & or &0x and 8 hex digits.
+std::string parseArgument(const Token& token, std::uint64_t native, std::size_t index) {
   if (token.quoted) return quoteText(token.text);
   if (token.text == "&") return "&";
   if (token.text[0] == '&') return "&" + hex(parseWord({token.text.substr(1), false}, "argument"), 8);
-  return hex(parseWhole(token, "argument"), 16);
+  return hex(parseArgumentSlot(token, native, static_cast<unsigned>(index)), 16);
 }
 
 // "[frames F-L]" at the end of a line.
@@ -48,7 +50,7 @@ void parseSequence(Words& words, std::vector<ExpectedCall>& calls) {
     if (endsCall) word.text.pop_back();
     if (!word.text.empty() || word.quoted) {
       if (callEnded) calls.push_back({parseNative(word), {}});
-      else calls.back().arguments.push_back(parseArgument(word));
+      else calls.back().arguments.push_back(parseArgument(word, calls.back().native, calls.back().arguments.size()));
       callEnded = false;
     }
     if (endsCall) {
@@ -113,7 +115,8 @@ Expectation parseExpectation(Words& words) {
     words.take("'frame'");
     expected.firstFrame = expected.lastFrame = parseFrame(words.take("frame"));
     expected.anyArguments = words.done();
-    while (!words.done()) expected.arguments.push_back(parseArgument(words.take("argument")));
+    while (!words.done())
+      expected.arguments.push_back(parseArgument(words.take("argument"), expected.native, expected.arguments.size()));
   } else if (kind.text == "frame" || kind.text == "frames") {
     expected.kind = Expectation::Kind::Sequence;
     const FrameRange range = parseFrameRange(words.take("frame or frame range"));

@@ -227,7 +227,7 @@ std::uint64_t* StandinHost::nativeCall() {
   if (recording_) noteArguments(event, signature);
   std::memset(resultSlots_, 0, sizeof resultSlots_);
   const std::size_t callInFrame = nextCallInFrame(pendingHash_);
-  if (const Answer* scripted = answers_.find(frame_, pendingHash_, callInFrame)) {
+  if (const Answer* scripted = answers_.answerCall(frame_, pendingHash_, callInFrame, pendingArgs_)) {
     answer(*scripted, event);
   } else if (pendingHash_ == kTextHashNative && !pendingArgs_.empty() && pendingArgs_[0] != 0) {
     resultSlots_[0] = gameTextHash(

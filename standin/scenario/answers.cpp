@@ -69,9 +69,22 @@ void AnswerBook::setForFrames(std::uint64_t first, std::uint64_t last, std::uint
   native.all.push_back({first, last, std::move(perCall)});
 }
 
+void AnswerBook::setWhen(std::uint64_t first, std::uint64_t last, std::uint64_t hash,
+                         std::vector<ArgumentCondition> conditions, std::vector<Answer> perCall) {
+  conditional_.add(hash, first, last, std::move(conditions), std::move(perCall));
+}
+
 void AnswerBook::clear() {
   defaults_.clear();
   ranges_.clear();
+  conditional_.clear();
+}
+
+const Answer* AnswerBook::answerCall(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame,
+                                     const std::vector<std::uint64_t>& args) {
+  if (!conditional_.empty())
+    if (const Answer* chosen = conditional_.answer(frame, hash, args)) return chosen;
+  return find(frame, hash, callInFrame);
 }
 
 const Answer* AnswerBook::find(std::uint64_t frame, std::uint64_t hash,

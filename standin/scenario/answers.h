@@ -7,20 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "answer.h"
+#include "answer_conditions.h"
+
 namespace standin {
-
-// What the game answers to one native call: the first three result slots,
-// and 32-bit values written through pointer arguments.
-struct Answer {
-  std::uint64_t slots[3] = {0, 0, 0};
-  std::vector<std::pair<unsigned, std::uint32_t>> outWrites;  // argument index, value
-
-  static Answer ofInt(std::int32_t value);
-  static Answer ofWhole(std::uint64_t value);
-  static Answer ofVector(float x, float y, float z);
-  static Answer ofOut(unsigned argumentIndex, std::uint32_t value);
-  Answer& alsoOut(unsigned argumentIndex, std::uint32_t value);
-};
 
 constexpr std::uint64_t kLastFrame = std::numeric_limits<std::uint64_t>::max();
 
@@ -34,9 +24,16 @@ class AnswerBook {
   void setForFrame(std::uint64_t frame, std::uint64_t hash, std::vector<Answer> perCall);
   void setForFrames(std::uint64_t first, std::uint64_t last, std::uint64_t hash,
                     std::vector<Answer> perCall);
+  // A `when` line: for the calls whose arguments meet the conditions; it
+  // takes precedence over the lines above.
+  void setWhen(std::uint64_t first, std::uint64_t last, std::uint64_t hash, std::vector<ArgumentCondition> conditions,
+               std::vector<Answer> perCall);
   void clear();
   // Null when nothing is scripted for this native.
   const Answer* find(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame) const;
+  // The answer to a call with these argument slots: a `when` line's, or find's.
+  const Answer* answerCall(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame,
+                           const std::vector<std::uint64_t>& args);
 
  private:
   struct FrameRange {
@@ -53,6 +50,7 @@ class AnswerBook {
   };
   std::map<std::uint64_t, std::vector<Answer>> defaults_;
   std::map<std::uint64_t, NativeRanges> ranges_;
+  ConditionalAnswers conditional_;
 };
 
 }  // namespace standin

@@ -1,7 +1,7 @@
 #include "quoted_text.h"
 
-#include <cinttypes>
-#include <cstdio>
+#include <cctype>
+#include <charconv>
 
 namespace standin {
 
@@ -47,9 +47,7 @@ std::string quoteText(std::string_view text) {
         if (c >= 0x20 && c < 0x7F) {
           quoted += static_cast<char>(c);
         } else {
-          char escaped[5];
-          std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-          quoted += escaped;
+          quoted += "\\x" + hex(c, 2).substr(2);
         }
     }
   }
@@ -76,9 +74,13 @@ bool unquoteText(std::string_view text, std::size_t& pos, std::string& out) {
 }
 
 std::string hex(std::uint64_t value, int digits) {
-  char text[24];
-  std::snprintf(text, sizeof text, "0x%0*" PRIX64, digits, value);
-  return text;
+  char text[16];
+  char* end = std::to_chars(text, text + sizeof text, value, 16).ptr;
+  const auto length = static_cast<int>(end - text);
+  std::string out = "0x";
+  if (length < digits) out.append(static_cast<std::size_t>(digits - length), '0');
+  for (const char* c = text; c != end; ++c) out += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+  return out;
 }
 
 std::string printableText(std::string_view text) {

@@ -77,5 +77,8 @@ void loadNamesFile(const std::string& path);
 std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder);
 // Whether a path starts at a root or a drive letter.
 bool isAbsolutePath(const std::string& path);
+// `path` relative to `folder`, both absolute (with '/' or '\\'), its parts
+// joined by '/'; `path` as it is when either is relative or they lie on two drives.
+std::string relativePath(const std::string& folder, const std::string& path);
 
 }  // namespace standin

@@ -1,5 +1,10 @@
 #include "scenario_answers.h"
 
+#include <algorithm>
+
+#include "argument_values.h"
+#include "quoted_text.h"
+
 namespace standin {
 
 namespace {
@@ -7,7 +12,7 @@ namespace {
 constexpr unsigned kLargestArgumentIndex = 63;
 
 void setResult(Answer& answer, bool& resultSet, const Answer& parsed) {
-  if (resultSet) throw LineError("an answer may hold only one of int, whole and vector");
+  if (resultSet) throw LineError("an answer may hold only one of int, whole, float and vector");
   resultSet = true;
   for (int i = 0; i < 3; ++i) answer.slots[i] = parsed.slots[i];
 }
@@ -18,6 +23,8 @@ bool parsePart(const std::string& kind, Words& words, Answer& answer, bool& resu
     setResult(answer, resultSet, Answer::ofWhole(parseWord(words.take("value of 'int'"), "int value")));
   } else if (kind == "whole") {
     setResult(answer, resultSet, Answer::ofWhole(parseWhole(words.take("value of 'whole'"), "whole value")));
+  } else if (kind == "float") {
+    setResult(answer, resultSet, Answer::ofWhole(parseFloatBits(words.take("value of 'float'"), "float value")));
   } else if (kind == "vector") {
     Answer vector;
     for (int i = 0; i < 3; ++i)
@@ -44,14 +51,46 @@ Answer parseOneAnswer(Words& words) {
   while (!words.done() && words.peek() != "then") {
     const Token& kind = words.take("answer kind");
     if (kind.quoted || !parsePart(kind.text, words, answer, resultSet))
-      throw LineError("unknown answer kind " + shownWord(kind.text) + " (expected int, whole, vector, out or zero)");
+      throw LineError("unknown answer kind " + shownWord(kind.text) +
+                      " (expected int, whole, float, vector, out or zero)");
     any = true;
   }
-  if (!any) throw LineError("missing answer (int, whole, vector, out or zero)");
+  if (!any) throw LineError("missing answer (int, whole, float, vector, out or zero)");
   return answer;
 }
 
 }  // namespace
+
+std::vector<ArgumentCondition> parseWhenConditions(Words& words, std::uint64_t native) {
+  std::vector<ArgumentCondition> conditions;
+  while (!words.done() && words.peek().find('=') != std::string::npos) {
+    const Token& word = words.take("condition");
+    if (word.quoted) throw LineError("unexpected quoted text " + shownWord(word.text) + " (expected I=V or an answer)");
+    const std::size_t equals = word.text.find('=');
+    ArgumentCondition condition;
+    condition.index = static_cast<unsigned>(
+        parseUnsigned({word.text.substr(0, equals), false}, kLargestArgumentIndex, "argument index"));
+    const std::string value = word.text.substr(equals + 1);
+    if (value.empty()) throw LineError("missing value after " + shownWord(word.text));
+    if (value[0] == '"') {
+      std::size_t end = 0;
+      if (!unquoteText(value, end, condition.text) || end != value.size())
+        throw LineError("unterminated or badly escaped quoted text in " + shownWord(word.text));
+      if (condition.text.find('\0') != std::string::npos) throw LineError("a text argument ends at its first NUL byte");
+      condition.isText = true;
+    } else if (value[0] == '&') {
+      throw LineError("a 'when' cannot test an out-variable: " + shownWord(word.text));
+    } else {
+      condition.value = parseArgumentSlot({value, false}, native, condition.index);
+    }
+    const auto sameSlot = [&](const ArgumentCondition& other) { return other.index == condition.index; };
+    if (std::any_of(conditions.begin(), conditions.end(), sameSlot))
+      throw LineError("argument " + std::to_string(condition.index) + " tested twice");
+    conditions.push_back(std::move(condition));
+  }
+  if (conditions.empty()) throw LineError("missing condition I=V after 'when'");
+  return conditions;
+}
 
 std::vector<Answer> parseAnswerSequence(Words& words) {
   std::vector<Answer> sequence{parseOneAnswer(words)};

@@ -1,6 +1,52 @@
 #include "scenario.h"
 
+#include <cctype>
+#include <vector>
+
 namespace standin {
+
+namespace {
+
+// The parts of a path between its separators, '.' left out and '..' taken back.
+std::vector<std::string> pathParts(const std::string& path) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '/' && path[i] != '\\') {
+      part += path[i];
+      continue;
+    }
+    // Drive letters in either case name one drive.
+    if (parts.empty() && part.size() == 2 && part[1] == ':')
+      part[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(part[0])));
+    const bool drive = parts.size() == 1 && parts[0].back() == ':';
+    if (part == ".." && !parts.empty() && parts.back() != ".." && !drive) parts.pop_back();
+    else if (!part.empty() && part != ".") parts.push_back(part);
+    part.clear();
+  }
+  return parts;
+}
+
+// A drive letter, or '/' for a path from the root.
+char rootOf(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return '/';
+  return static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+}
+
+}  // namespace
+
+std::string relativePath(const std::string& folder, const std::string& path) {
+  if (!isAbsolutePath(folder) || !isAbsolutePath(path) || rootOf(folder) != rootOf(path)) return path;
+  const std::vector<std::string> from = pathParts(folder), to = pathParts(path);
+  std::size_t common = 0;
+  while (common < from.size() && common < to.size() && from[common] == to[common]) ++common;
+  std::string relative;
+  for (std::size_t i = common; i < from.size(); ++i) relative += "../";
+  for (std::size_t i = common; i < to.size(); ++i) relative += to[i] + (i + 1 < to.size() ? "/" : "");
+  if (relative.empty()) return ".";
+  if (relative.back() == '/') relative.pop_back();
+  return relative;
+}
 
 bool isAbsolutePath(const std::string& path) {
   if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;

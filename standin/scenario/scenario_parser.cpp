@@ -3,8 +3,10 @@
 #include <istream>
 #include <sstream>
 
+#include "key_names.h"
 #include "scenario.h"
 #include "scenario_answers.h"
+#include "when_slots.h"
 #include "quoted_text.h"
 #include "scenario_words.h"
 #include "standin_host.h"
@@ -102,6 +104,7 @@ class ScenarioParser {
     std::size_t line;
   };
   std::vector<OutWrite> outWrites_;
+  std::vector<WhenSlot> whenSlots_;
 };
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
@@ -174,13 +177,22 @@ void ScenarioParser::parseAnswer(Words& words) {
     words.take("'frames'");
     range = parseFrameRange(words.take("frame or frame range"));
   }
+  std::vector<ArgumentCondition> conditions;
+  if (words.peek() == "when") {
+    words.take("'when'");
+    conditions = parseWhenConditions(words, native);
+    for (const ArgumentCondition& condition : conditions)
+      whenSlots_.push_back({line_, native, condition.index, condition.isText});
+  }
   std::vector<Answer> sequence = parseAnswerSequence(words);
   for (const Answer& answer : sequence)
     for (const auto& write : answer.outWrites) {
       scenario_.outArguments.emplace_back(native, write.first);
       outWrites_.push_back({native, write.first, line_});
     }
-  if (everyFrame) {
+  if (!conditions.empty()) {
+    scenario_.answers.setWhen(range.first, range.last, native, std::move(conditions), std::move(sequence));
+  } else if (everyFrame) {
     scenario_.answers.setDefault(native, std::move(sequence));
   } else {
     scenario_.answers.setForFrames(range.first, range.last, native, std::move(sequence));
@@ -190,7 +202,7 @@ void ScenarioParser::parseAnswer(Words& words) {
 void ScenarioParser::parseKey(Words& words) {
   KeyMessage key;
   key.frame = parseFrame(words.take("frame of the key message"));
-  key.code = static_cast<HostDword>(parseWord(words.take("key code"), "key code"));
+  key.code = static_cast<HostDword>(parseKeyCode(words.take("key code")));
   while (!words.done()) parseKeyField(words.take("key field"), key);
   // In the order written; sorted by frame once all are read.
   keyLines_.push_back(line_);
@@ -262,6 +274,10 @@ void ScenarioParser::finish() {
   refuseOverlappingLists();
   refuseOutWritesOnDeclaredSlots();
   expandReloads();
+  for (const WhenSlot& slot : whenSlots_) {
+    const std::string refusal = whenSlotRefusal(scenario_, slot);
+    if (!refusal.empty()) refuseAt(slot.line, refusal);
+  }
 }
 
 std::string frameRangeWords(std::uint64_t first, std::uint64_t last) {

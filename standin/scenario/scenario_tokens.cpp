@@ -1,8 +1,7 @@
 #include "scenario_tokens.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 
 #include "game_text_hash.h"
@@ -18,28 +17,38 @@ bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\f' ||
   throw LineError("bad " + std::string(what) + " " + shownWord(token.text) + ": " + expected);
 }
 
-// strtoull alone would take "+1", " 1" and wrap "-1"; only plain digits pass here.
-bool digitsOnly(std::string_view text, int base) {
-  if (text.empty()) return false;
-  for (char c : text) {
-    const bool decimal = c >= '0' && c <= '9';
-    const bool hex = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    if (!(decimal || (base == 16 && hex))) return false;
-  }
-  return true;
-}
-
+// Plain digits only, the whole word: no sign, no spaces, nothing after.
 bool readUnsigned(std::string_view text, std::uint64_t& value) {
   int base = 10;
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     base = 16;
     text.remove_prefix(2);
   }
-  if (!digitsOnly(text, base)) return false;
-  errno = 0;
-  const std::string digits(text);
-  value = std::strtoull(digits.c_str(), nullptr, base);
-  return errno != ERANGE;
+  const char* end = text.data() + text.size();
+  const auto read = std::from_chars(text.data(), end, value, base);
+  return !text.empty() && read.ec == std::errc() && read.ptr == end;
+}
+
+// A finite float from a decimal as strtof reads it: a leading '+' allowed,
+// one too small for a float read as a zero of its sign.
+bool readFloat(std::string_view text, float& value) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') text.remove_prefix(1);
+  const char* end = text.data() + text.size();
+  const auto read = std::from_chars(text.data(), end, value, std::chars_format::general);
+  if (read.ptr != end || text.empty()) return false;
+  if (read.ec == std::errc::result_out_of_range) {
+    double wide = 0;
+    const bool readsWide = std::from_chars(text.data(), end, wide, std::chars_format::general).ec == std::errc();
+    const std::string_view digits = text.substr(text[0] == '-' ? 1 : 0);
+    const std::size_t exponent = digits.find_first_of("eE");
+    const bool tiny = readsWide ? std::fabs(wide) < 1.0
+                      : exponent != std::string_view::npos ? digits.substr(exponent + 1, 1) == "-"
+                                                            : digits[0] == '.' || digits.substr(0, 2) == "0.";
+    if (!tiny) return false;
+    value = text[0] == '-' ? -0.0f : 0.0f;
+    return true;
+  }
+  return read.ec == std::errc() && std::isfinite(value);
 }
 
 bool readHashOfText(std::string_view text, std::uint32_t& value) {
@@ -94,7 +103,15 @@ std::vector<Token> tokenizeLine(std::string_view line) {
       tokens.push_back(std::move(token));
     } else {
       const std::size_t start = pos;
-      while (pos < line.size() && !isSpace(line[pos]) && line[pos] != '#') ++pos;
+      std::string ignored;
+      while (pos < line.size() && !isSpace(line[pos]) && line[pos] != '#') {
+        // I="a text" of a 'when' keeps its quoted text in the word, spaces and all.
+        if (line[pos] == '"' && pos > start && line[pos - 1] == '=') {
+          if (!unquoteText(line, pos, ignored)) throw LineError("unterminated or badly escaped quoted text");
+          continue;
+        }
+        ++pos;
+      }
       refuseNul(line.substr(start, pos - start));
       tokens.push_back({std::string(line.substr(start, pos - start)), false});
     }
@@ -134,13 +151,8 @@ std::uint32_t parseFloatBits(const Token& token, const char* what) {
   if (!token.quoted && token.text.size() > 2 && token.text[1] == 'x' && readUnsigned(token.text, bits) &&
       bits <= 0xFFFFFFFFull)
     return static_cast<std::uint32_t>(bits);
-  const char* begin = token.text.c_str();
-  char* end = nullptr;
-  const float value = token.quoted ? 0.0f : std::strtof(begin, &end);
-  // The whole word: a NUL inside it ends no number.
-  const bool whole = end == begin + token.text.size() && end != begin;
-  const bool hexadecimal = token.text.find_first_of("xX") != std::string::npos;
-  if (token.quoted || !whole || hexadecimal || !std::isfinite(value))
+  float value = 0;
+  if (token.quoted || !readFloat(token.text, value))
     refuse(token, what, "expected a finite decimal number such as -2.5e-3, or a bit pattern such as 0x3F800000");
   std::uint32_t floatBits;
   std::memcpy(&floatBits, &value, sizeof floatBits);

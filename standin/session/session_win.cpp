@@ -66,7 +66,7 @@ int playSession(int argc, char** argv) {
     report("cannot write the trace " + tracePath);
     return kExitTraceFailed;
   }
-  writeTraceHeader(traceOutput().file, traceHeaderOf(scenario));
+  writeTraceHeader(traceOutput().file, traceHeaderOf(scenario, fullPath(folder.c_str()), tracePath));
   copyText(channel().tracePath, tracePath.c_str());
   channel().traceOpen = 1;
   if (!openUsageLog()) {

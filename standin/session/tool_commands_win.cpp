@@ -22,7 +22,7 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath, bool
   try {
     TraceHeader header;
     const std::vector<HostEvent> events = readTrace(in, true, &header);
-    scenario = scenarioFromTrace(events, header, countOnly);
+    scenario = scenarioFromTrace(events, header, countOnly, {fullPath(tracePath), fullPath(scenarioPath)});
   } catch (const TraceError& error) {
     const std::string line = error.line() == 0 ? "" : ":" + std::to_string(error.line());
     report(std::string(tracePath) + line + ": " + error.reason());

@@ -10,11 +10,13 @@
 #include <set>
 #include <sstream>
 
+#include "argument_values.h"
 #include "float_text.h"
 #include "game_clock.h"
 #include "game_text_hash.h"
 #include "native_names.h"
 #include "quoted_text.h"
+#include "replay_header.h"
 #include "scenario.h"
 #include "scenario_tokens.h"
 #include "trace.h"
@@ -55,7 +57,8 @@ std::string answerWords(const HostEvent& call) {
   } else if (r[0] > 0xFFFFFFFFull) {
     words = "whole " + hex(r[0], 16);
   } else if (r[0] != 0) {
-    words = "int " + number(r[0]);
+    const NativeSignature* signature = nativeSignature(call.hash);
+    words = (signature && signature->result == ValueKind::Float ? "float " + floatText(r[0]) : "int " + number(r[0]));
   }
   for (const auto& [index, value] : call.outWritten)
     words += (words.empty() ? "" : " ") + ("out " + std::to_string(index) + " " + number(value));
@@ -319,10 +322,15 @@ void writeExpectations(std::ostream& out, std::uint64_t native, const std::map<s
   }
 }
 
-// One call as an ordered list names it: the native and its arguments, numbers without leading zeros.
+// One call as an ordered list names it: the native and its arguments, numbers
+// without leading zeros, declared floats as decimals.
 std::string callWords(const HostEvent& call) {
   std::string words = nativeWord(call.hash);
-  for (unsigned a = 0; a < call.args.size(); ++a) words += " " + shortSlot(traceArgument(call, a));
+  for (unsigned a = 0; a < call.args.size(); ++a) {
+    const bool asFloat = holdsFloat(call.hash, a) && call.args[a] <= 0xFFFFFFFFull && !call.texts.count(a) &&
+                         !call.outArgs.count(a);
+    words += " " + (asFloat ? floatText(call.args[a]) : shortSlot(traceArgument(call, a)));
+  }
   return words;
 }
 
@@ -360,23 +368,6 @@ void writeSequences(std::ostream& out, const std::vector<HostEvent>& events, std
   extend(0, 0, "\n");  // writes the last run
 }
 
-// The names files and allowed rules the session ran with, loaded so the lines that follow may name natives.
-void writeHeaderDirectives(std::ostream& out, const TraceHeader& header) {
-  for (const std::string& names : header.namesFiles) {
-    try {
-      loadNamesFile(names);
-    } catch (const std::runtime_error& error) {  // a names file gone or changed since
-      throw TraceError(std::string("the names file of its header does not read: ") + error.what());
-    }
-    out << "names " << quoteText(names) << "\n";
-  }
-  for (const std::string& id : header.allowed) {
-    Rule rule;
-    if (!ruleNamed(id, rule)) throw TraceError("its header allows a rule no stand-in has: " + shownWord(id));
-    out << "allow " << id << "\n";
-  }
-}
-
 // A names file that declares the argument says it already.
 bool declaredAs(const std::pair<std::uint64_t, unsigned>& argument, ValueKind kind) {
   return declaresSlot(nativeSignature(argument.first), argument.second, kind);
@@ -388,13 +379,15 @@ bool known(const std::vector<std::pair<std::uint64_t, unsigned>>& list, const st
 
 }  // namespace
 
-std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header, bool countOnly) {
+std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceHeader& header, bool countOnly,
+                              const ReplayPaths& paths) {
   refuseImpossible(events, header);
-  const Recorded seen = record(events, header.fps);
-  const ScenarioCaps usual;
   std::ostringstream out;
   out << "# Plays a recorded session again (standin.exe --scenario-from-trace).\n";
-  writeHeaderDirectives(out, header);
+  // First: it loads the names files, whose declarations tell how answers are written.
+  writeReplayHeader(out, header, paths);
+  const Recorded seen = record(events, header.fps);
+  const ScenarioCaps usual;
   out << "frames " << seen.frames << "\n";
   if (seen.fps != GameClock::kDefaultFps) out << "fps " << seen.fps << "\n";
   const std::uint64_t framesCap = std::max(header.framesCap != 0 ? header.framesCap : usual.frames, seen.frames);
@@ -424,26 +417,15 @@ std::string scenarioFromTrace(const std::vector<HostEvent>& events, const TraceH
     out << "\n# Every call of each frame, in order, with its arguments.\n";
     writeSequences(out, events, seen.frames);
   }
+  writeReplayExpectations(out, header);
   // What is written must read; the checks above should see to it.
   std::istringstream written(out.str());
   try {
-    parseScenario(written, "the scenario written");
+    parseScenario(written, paths.scenario.empty() ? "the scenario written" : paths.scenario);
   } catch (const ScenarioError& error) {
     throw TraceError(std::string("the trace holds what no session makes: ") + error.what());
   }
   return out.str();
-}
-
-TraceHeader traceHeaderOf(const Scenario& scenario) {
-  TraceHeader header;
-  header.fps = scenario.fps;
-  header.callsPerFrame = scenario.caps.callsPerFrame;
-  header.framesCap = scenario.caps.frames;
-  header.stallMs = scenario.caps.stallMs;
-  header.namesFiles = scenario.namesFiles;
-  for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
-  header.strict = scenario.strict;
-  return header;
 }
 
 std::string traceDifference(const std::string& a, const std::string& b, bool anyPluginName) {

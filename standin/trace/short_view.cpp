@@ -18,6 +18,8 @@ std::string callArguments(const HostEvent& call, const NativeSignature* signatur
     const ValueKind kind = signature && i < signature->slots.size() ? signature->slots[i] : ValueKind::Unknown;
     std::string word = shortSlot(traceArgument(call, i));
     if (kind == ValueKind::Float && call.texts.count(i) == 0) word = floatText(call.args[i]);
+    if (kind == ValueKind::Int && call.args[i] <= 0xFFFFFFFFull && call.texts.count(i) == 0 && call.outArgs.count(i) == 0)
+      word = std::to_string(static_cast<std::int32_t>(call.args[i]));
     if (kind == ValueKind::Vector && i + 2 < call.args.size()) {
       word = "(" + floatText(call.args[i]) + ", " + floatText(call.args[i + 1]) + ", " + floatText(call.args[i + 2]) + ")";
       i += 2;
@@ -34,6 +36,8 @@ std::string callAnswer(const HostEvent& call, const NativeSignature* signature) 
   const ValueKind kind = signature ? signature->result : ValueKind::Unknown;
   if (kind == ValueKind::Vector) return " -> " + floatText(r[0]) + ", " + floatText(r[1]) + ", " + floatText(r[2]);
   if (kind == ValueKind::Float && !three) return " -> " + floatText(r[0]);
+  if (kind == ValueKind::Int && !three && r[0] <= 0xFFFFFFFFull)
+    return " -> " + std::to_string(static_cast<std::int32_t>(r[0]));
   std::string text = " -> " + shortSlot(hex(r[0], 16));
   if (three) text += ", " + shortSlot(hex(r[1], 16)) + ", " + shortSlot(hex(r[2], 16));
   return text;

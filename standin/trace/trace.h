@@ -44,6 +44,8 @@ class TraceWriter {
 //   # cap calls-per-frame 10000     # cap frames 100000     # cap stall-ms 10000
 //   # names "PATH"                  # allow RULE-ID
 //   # strict
+//   # folder "PATH"                 (the working folder, from the trace's folder)
+//   # expect line "FILE" "TEXT"     # expect no-reload-loss
 // Readers that know nothing of it take the lines for comments.
 struct TraceHeader {
   std::uint32_t fps = 0;  // 0: the trace has no header
@@ -51,6 +53,9 @@ struct TraceHeader {
   std::vector<std::string> namesFiles;
   std::vector<std::string> allowed;  // rule ids
   bool strict = false;  // a broken rule ended the session
+  std::string folder;  // relative to the trace's folder; empty: not told
+  std::vector<std::pair<std::string, std::string>> lineExpectations;  // file in the working folder, text
+  bool noReloadLoss = false;
 };
 void writeTraceHeader(std::ostream& out, const TraceHeader& header);
 

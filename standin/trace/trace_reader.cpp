@@ -132,6 +132,19 @@ void readHeaderLine(const std::string& line, TraceHeader& header) {
   } else if (key == "strict") {
     words.take("strict");
     header.strict = true;
+  } else if (key == "folder") {
+    words.take("folder");
+    header.folder = takeQuoted(words, "working folder");
+  } else if (key == "expect") {
+    words.take("expect");
+    if (words.peek() == "no-reload-loss") {
+      words.take("no-reload-loss");
+      header.noReloadLoss = true;
+    } else {
+      takeChoice(words, {"line"});
+      std::string file = takeQuoted(words, "file");
+      header.lineExpectations.emplace_back(std::move(file), takeQuoted(words, "text"));
+    }
   } else {
     return;
   }

@@ -92,6 +92,10 @@ void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
   for (const std::string& names : header.namesFiles) out << "# names " << quoteText(names) << "\n";
   for (const std::string& rule : header.allowed) out << "# allow " << rule << "\n";
   if (header.strict) out << "# strict\n";
+  if (!header.folder.empty()) out << "# folder " << quoteText(header.folder) << "\n";
+  for (const auto& [file, text] : header.lineExpectations)
+    out << "# expect line " << quoteText(file) << " " << quoteText(text) << "\n";
+  if (header.noReloadLoss) out << "# expect no-reload-loss\n";
 }
 
 std::string shortSlot(const std::string& word) {

@@ -136,7 +136,9 @@ Session playOnce(const std::string& folder, const std::string& scenario, const s
   Session session;
   session.folder = folder;
   session.gameFolder = session.folder + "/game";
-  writeFile(session.folder + "/scenario.txt", "folder game\n" + scenario);
+  // A replay names its working folder itself.
+  const bool ownFolder = scenario.rfind("folder ", 0) == 0 || scenario.find("\nfolder ") != std::string::npos;
+  writeFile(session.folder + "/scenario.txt", (ownFolder ? "" : "folder game\n") + scenario);
   for (const auto& [path, text] : files) {
     if (!path.empty() && path.back() == '/') {
       fs::create_directories(session.gameFolder + "/" + path);

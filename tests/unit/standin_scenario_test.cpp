@@ -7,6 +7,7 @@
 
 #include "game_text_hash.h"
 #include "native_names.h"
+#include "quoted_text.h"
 #include "scenario.h"
 #include "standin_host.h"
 #include "trace.h"
@@ -118,6 +119,73 @@ cap stall-ms 2500
   host.reset();
 }
 
+// Floats, answers by argument and key names. Of the lines that match a call a
+// 'when' line wins, then one for certain frames, then one for every frame,
+// the later among equals; 'then' counts the calls that matched its line.
+TEST(ScenarioParser, ReadsFloatsAnswersByArgumentAndKeyNames) {
+  const std::string names = ::testing::TempDir() + "/when.names";
+  std::ofstream(names, std::ios::binary) << "0x7001 wind at (int, float) -> float\n0x7002 port (text, int) -> int\n"
+                                         << "0x7003 steer (vector, float)\n";
+  Scenario s = parse("names \"" + names + R"("
+answer wind-at float 3.5
+answer wind-at frames 2-3 float -2e-3
+answer wind-at when 0=1001 float 0x40000000 then float 7
+answer wind-at frame 2 when 1=35 0=1002 whole 5
+answer wind-at frame 2 when 0=1002 int 6
+answer port when 0="Port \"Vale\"" 1=0xFFFFFFFF int 4
+key 2 F8
+key 2 vk_space up
+key 2 VK_0
+key 2 a
+key 2 Numpad7
+key 2 ENTER
+key 2 alt
+key 2 VK_OEM_PLUS
+key 2 7
+expect call wind-at frame 1 1001 35
+expect frame 2 wind-at 1002 -2e-3; wind-at 0x3E9 0x7FC00000; steer 1 -0 2.5 0.5; port "x" -1
+)");
+  auto& book = s.answers;
+  const auto answer = [&](std::uint64_t frame, std::uint64_t native, std::size_t call, std::vector<std::uint64_t> args) {
+    const Answer* found = book.answerCall(frame, native, call, args);
+    return found ? found->slots[0] : 0xDEADull;
+  };
+  EXPECT_EQ(answer(1, 0x7001, 0, {1003, floatBits(1)}), floatBits(3.5f)) << "every frame";
+  EXPECT_EQ(answer(1, 0x7001, 1, {1001, floatBits(1)}), 0x40000000u) << "the first call that matched";
+  EXPECT_EQ(answer(1, 0x7001, 2, {1003, floatBits(1)}), floatBits(3.5f));
+  EXPECT_EQ(answer(1, 0x7001, 3, {1001, floatBits(1)}), floatBits(7.0f)) << "the second call that matched";
+  EXPECT_EQ(answer(1, 0x7001, 4, {1001, floatBits(1)}), floatBits(7.0f)) << "the last answer repeats";
+  EXPECT_EQ(answer(2, 0x7001, 0, {1001, floatBits(1)}), 0x40000000u) << "counted again in each frame";
+  EXPECT_EQ(answer(2, 0x7001, 1, {1002, floatBits(35)}), 6u) << "the later of two lines that match";
+  EXPECT_EQ(answer(2, 0x7001, 2, {1002, floatBits(34)}), 6u);
+  EXPECT_EQ(answer(3, 0x7001, 0, {1002, floatBits(35)}), floatBits(-2e-3f)) << "frame 2 alone";
+  EXPECT_EQ(answer(2, 0x7001, 0, {}), floatBits(-2e-3f)) << "a call without the arguments matches no condition";
+  const char port[] = "Port \"Vale\"", other[] = "Port Vale";
+  const auto address = [](const char* text) { return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(text)); };
+  EXPECT_EQ(answer(1, 0x7002, 0, {address(port), 0xFFFFFFFF}), 4u);
+  EXPECT_EQ(answer(1, 0x7002, 0, {address(other), 0xFFFFFFFF}), 0xDEADu);
+  EXPECT_EQ(answer(1, 0x7002, 0, {0, 0xFFFFFFFF}), 0xDEADu) << "a null text matches none";
+
+  std::vector<std::uint32_t> codes;
+  for (const auto& key : s.keys) codes.push_back(key.code);
+  EXPECT_EQ(codes, (std::vector<std::uint32_t>{0x77, 0x20, 0x30, 0x41, 0x67, 0x0D, 0x12, 0xBB, 7}));
+  EXPECT_EQ(s.keys[1].isUpNow, 1);
+
+  // Declared floats are decimals (the float nearest) or bits; vectors are three floats.
+  using standin::hex;
+  EXPECT_EQ(s.expectations.at(0).arguments, (std::vector<std::string>{hex(1001, 16), hex(floatBits(35), 16)}));
+  const auto& calls = s.expectations.at(1).sequence;
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].arguments[1], hex(floatBits(-2e-3f), 16));
+  EXPECT_EQ(calls[1].arguments, (std::vector<std::string>{hex(1001, 16), hex(0x7FC00000, 16)})) << "bits stay bits";
+  EXPECT_EQ(calls[2].arguments, (std::vector<std::string>{hex(floatBits(1), 16), hex(0x80000000, 16),
+                                                          hex(floatBits(2.5f), 16), hex(floatBits(0.5f), 16)}));
+  EXPECT_EQ(calls[3].arguments[1], hex(~0ull, 16)) << "an int's decimal as before";
+  EXPECT_EQ(errorOf("names \"" + names + "\"\nexpect call wind-at frame 1 1 1e99\n"),
+            "scenario.txt:2: bad float argument '1e99': expected a finite decimal number such as -2.5e-3, or a bit "
+            "pattern such as 0x3F800000");
+}
+
 TEST(ScenarioParser, DefaultsKeepASessionShortAndCapped) {
   const Scenario s = parse("");
   EXPECT_EQ(s.frames, 10u);
@@ -142,8 +210,29 @@ TEST(ScenarioParser, RefusesBadLinesNamingTheLine) {
       {"frames 3 4", "scenario.txt:2: unexpected '4'"},
       {"frames -3", "scenario.txt:2: bad frame '-3'"},
       {"answer 0x10 int", "scenario.txt:2: missing value of 'int'"},
-      {"answer 0x10", "scenario.txt:2: missing answer (int, whole, vector, out or zero)"},
-      {"answer 0x10 int 1 vector 1 2 3", "scenario.txt:2: an answer may hold only one of int, whole and vector"},
+      {"answer 0x10", "scenario.txt:2: missing answer (int, whole, float, vector, out or zero)"},
+      {"answer 0x10 int 1 vector 1 2 3", "scenario.txt:2: an answer may hold only one of int, whole, float and vector"},
+      {"answer 0x10 float 1 int 2", "scenario.txt:2: an answer may hold only one of int, whole, float and vector"},
+      {"answer 0x10 float", "scenario.txt:2: missing value of 'float'"},
+      {"answer 0x10 float inf", "scenario.txt:2: bad float value 'inf'"},
+      {"answer 0x10 float 0x100000000", "scenario.txt:2: bad float value '0x100000000'"},
+      {"answer 0x10 when int 1", "scenario.txt:2: missing condition I=V after 'when'"},
+      {"answer 0x10 when 0= int 1", "scenario.txt:2: missing value after '0='"},
+      {"answer 0x10 when 0=1 0=2 int 1", "scenario.txt:2: argument 0 tested twice"},
+      {"answer 0x10 when 0=&5 int 1", "scenario.txt:2: a 'when' cannot test an out-variable: '0=&5'"},
+      {"answer 0x10 when 64=1 int 1", "scenario.txt:2: bad argument index '64'"},
+      {"answer 0x10 when x=1 int 1", "scenario.txt:2: bad argument index 'x'"},
+      {"answer 0x10 when 0=\"open int 1", "scenario.txt:2: unterminated or badly escaped quoted text"},
+      {"answer 0x10 when 0=\"a\\x00\" int 1", "scenario.txt:2: a text argument ends at its first NUL byte"},
+      {"answer 0x10 when 0=1 \"x=y\" int 1", "scenario.txt:2: unexpected quoted text 'x=y'"},
+      {"answer 0x10 when 0=1", "scenario.txt:2: missing answer"},
+      {"answer 0x10 frames 2 when 0=zz int 1", "scenario.txt:2: bad argument 'zz'"},
+      {"key 1 F25", "scenario.txt:2: unknown key name 'F25' (expected a key code such as 0x77, or a Windows"},
+      {"key 1 VK_", "scenario.txt:2: unknown key name 'VK_'"},
+      {"key 1 F08", "scenario.txt:2: unknown key name 'F08'"},
+      {"key 1 NUMPAD10", "scenario.txt:2: unknown key name 'NUMPAD10'"},
+      {"key 1 1x", "scenario.txt:2: bad key code '1x'"},
+      {"key 1 \"A\"", "scenario.txt:2: bad key code 'A'"},
       {"answer 0x10 int 0x100000000", "scenario.txt:2: bad int value '0x100000000'"},
       {"answer 0x10 int -2147483649", "scenario.txt:2: bad int value '-2147483649'"},
       {"answer 0x10 whole 18446744073709551616", "scenario.txt:2: bad whole value"},
@@ -231,6 +320,19 @@ TEST(ScenarioParser, RefusesAnOutAnswerForASlotDeclaredOtherwise) {
             std::string::npos);
   // Names read after the answer still judge it.
   EXPECT_NE(errorOf("answer 0x1234 out 0 5\n" + names).find("scenario.txt:1: 'out 0'"), std::string::npos);
+}
+
+TEST(ScenarioParser, RefusesWhenOnWhatItCannotTest) {
+  // What a 'when' may test shows once every line that declares arguments is read.
+  EXPECT_EQ(errorOf("answer 0x10 when 1=5 int 1\nanswer 0x10 out 1 7\n"),
+            "scenario.txt:1: a 'when' on argument 1 of 0x0000000000000010, an out-variable the game writes: test the "
+            "other arguments");
+  EXPECT_EQ(errorOf("answer 0x10 when 0=\"a b\" int 1\n"),
+            "scenario.txt:1: a text for argument 0 of 0x0000000000000010, which is not declared a text ('text-arg', or "
+            "'text' in a names file)");
+  EXPECT_EQ(errorOf("text-arg 0x10 0\n\nanswer 0x10 frame 2 when 0=5 int 1\n"),
+            "scenario.txt:3: a number for argument 0 of 0x0000000000000010, which is a text: write the text quoted");
+  EXPECT_EQ(errorOf("answer text-hash when 0=\"a b\" int 1\nanswer 0x10 when 0=5 1=hash(x) int 1\n"), "(accepted)");
 }
 
 TEST(ScenarioParser, GarbageIsRefusedNeverMisread) {
@@ -432,6 +534,22 @@ TEST(ScenarioFolder, RelativeFoldersHangBelowTheScenarioFile) {
   EXPECT_EQ(resolveWorkingFolder("scenario.txt", ""), ".");
   EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", "/srv/game"), "/srv/game");
   EXPECT_EQ(resolveWorkingFolder("/tmp/s/scenario.txt", "C:\\game"), "C:\\game");
+}
+
+// Replays name their folders from where they lie, so that they move with them.
+TEST(ScenarioFolder, RelativePathsFromOneFolderToAnother) {
+  const struct {
+    const char* folder;
+    const char* path;
+    const char* relative;
+  } cases[] = {
+      {"/a/b", "/a/b/c/d.names", "c/d.names"},      {"/a/b/", "/a/x", "../x"},
+      {"/a/b", "/a/b", "."},                        {"/a/./b/../c", "/a/c/d", "d"},
+      {"Z:\\s\\out\\", "Z:\\s\\game", "../game"}, {"z:\\s", "Z:\\s\\t.names", "t.names"},
+      {"C:\\s", "Z:\\s\\t.names", "Z:\\s\\t.names"}, {"/a", "game", "game"},
+      {"/", "/a/b", "a/b"},                         {"/a/b", "/", "../.."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(standin::relativePath(c.folder, c.path), c.relative) << c.folder << " " << c.path;
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "float_text.h"
 #include "game_text_hash.h"
 #include "quoted_text.h"
 #include "scenario.h"
@@ -294,6 +296,9 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
   header.stallMs = 3000;
   header.namesFiles = {names};
   header.allowed = {"ARG-KIND"};
+  header.folder = "../game dir";
+  header.lineExpectations = {{"logs/a.txt", "* ready \"now\""}};
+  header.noReloadLoss = true;
   std::ostringstream written;
   standin::writeTraceHeader(written, header);
   std::istringstream in(written.str() +
@@ -305,12 +310,35 @@ TEST(ScenarioFromTrace, KeepsTheHeadersRateCapsNamesFilesAndAllowedRules) {
   EXPECT_EQ(read.stallMs, 3000u);
   EXPECT_EQ(read.namesFiles, header.namesFiles);
   EXPECT_EQ(read.allowed, header.allowed);
+  EXPECT_EQ(read.folder, header.folder);
+  EXPECT_EQ(read.lineExpectations, header.lineExpectations);
+  EXPECT_TRUE(read.noReloadLoss);
   const std::string scenario = standin::scenarioFromTrace(events, read);
   EXPECT_EQ(scenario.substr(0, scenario.find("\n# What")),
             "# Plays a recorded session again (standin.exe --scenario-from-trace).\n"
-            "names " + standin::quoteText(names) + "\nallow ARG-KIND\nframes 1\nfps 30\ncap stall-ms 3000\nstrict\n");
+            "names " + standin::quoteText(names) + "\nallow ARG-KIND\nfolder \"../game dir\"\nframes 1\nfps 30\n"
+            "cap stall-ms 3000\nstrict\n");
   EXPECT_NE(scenario.find("answer jump int 1\n"), std::string::npos) << scenario;
-  EXPECT_NE(scenario.find("expect frame 1 jump 0x3F800000\n"), std::string::npos) << scenario;
+  EXPECT_NE(scenario.find("expect frame 1 jump 1\n"), std::string::npos) << "a declared float as a decimal: " << scenario;
+  EXPECT_EQ(scenario.substr(scenario.find("\n# What the session expected")),
+            "\n# What the session expected besides its calls.\n"
+            "expect line \"logs/a.txt\" \"* ready \\\"now\\\"\"\nexpect no-reload-loss\n");
+
+  // Given where the trace lies and where the replay goes, its paths start from the replay's folder.
+  const std::string dir = ::testing::TempDir();
+  std::filesystem::create_directories(dir + "/r/s");
+  const std::string moved = standin::scenarioFromTrace(events, read, false, {dir + "/t/trace.txt", dir + "/r/s/replay.scn"});
+  EXPECT_NE(moved.find("\nfolder \"../../game dir\"\n"), std::string::npos) << moved;
+  EXPECT_NE(moved.find("\nnames \"../../header.names\"\n"), std::string::npos) << moved;
+
+  // A session's header: its working folder from the trace's, its own expectations.
+  std::istringstream played("expect line /s/game/log.txt \"a b\"\nexpect line x.txt y\nexpect no-reload-loss\n");
+  const standin::TraceHeader own =
+      standin::traceHeaderOf(standin::parseScenario(played, "s.scn"), "/s/game", "/s/out/trace.txt");
+  EXPECT_EQ(own.folder, "../game");
+  EXPECT_EQ(own.lineExpectations,
+            (std::vector<std::pair<std::string, std::string>>{{"log.txt", "a b"}, {"x.txt", "y"}}));
+  EXPECT_TRUE(own.noReloadLoss);
 
   header.allowed = {"NO-SUCH-RULE"};
   EXPECT_THROW(standin::scenarioFromTrace(events, header), standin::TraceError);
@@ -337,6 +365,21 @@ TEST(ScenarioFromTrace, TraceComparisonsMayIgnoreThePluginsName) {
   EXPECT_EQ(standin::traceDifference(a, a + "2 wait 0\n", true), "line 3: (end) | 2 wait 0");
 }
 
+// Floats as the shortest decimal that reads back, written without an
+// exponent where at most nine digits do.
+TEST(FloatText, ShortestDecimalsReadBackWithoutNeedlessExponents) {
+  const struct {
+    std::uint32_t bits;
+    const char* text;
+  } cases[] = {
+      {0x4CBEBC20, "100000000"}, {0x4CEB79A3, "123456792"}, {0x3DCCCCCD, "0.1"},   {0x3727C5AC, "1e-05"},
+      {0x38D1B717, "0.0001"},    {0x505F8476, "1.5e+10"},   {0x41F00000, "30"},    {0x80000000, "-0"},
+      {0x00000001, "1e-45"},     {0x7F7FFFFF, "3.4028235e+38"}, {0xC0200000, "-2.5"}, {0x7FC00000, "0x7FC00000"},
+      {0xFF800000, "0xFF800000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(standin::floatText(c.bits), c.text) << standin::hex(c.bits, 8);
+}
+
 // The short view names natives, shows declared floats and vectors as numbers,
 // gathers repeats and alike frames, tells the frames the script slept, and
 // quotes the plug-in's output.
@@ -359,7 +402,7 @@ TEST(ShortView, TellsATraceInShortWithDeclaredNumbers) {
                 "    frame  game time  what happened (natives by name; 0x1 for 0x0000000000000001)",
                 "        1       0 ms  load \"P.asi\"; scriptRegister self; wait 50 ms",
                 "      2-3      16 ms  (script asleep)",
-                "        4      50 ms  entity coords(0xFFFFFFFE, 0x1) -> 1, 2, 3; set speed(1.5, (0, -1, 0)); text hash x2 "
+                "        4      50 ms  entity coords(0xFFFFFFFE, 1) -> 1, 2, 3; set speed(1.5, (0, -1, 0)); text hash x2 "
                 "(text hash(\"a\") -> 0xCA2E9442 ... text hash(\"b\") -> 0x1); 0x9(&0x5) x2; wait 0 ms",
                 "        5      66 ms  key 0x00000020 up (no handler); 0x9(&0x5); wait 0 ms",
                 "        6      83 ms  0x9(&0x5); wait 0 ms",

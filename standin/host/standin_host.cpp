@@ -103,23 +103,27 @@ void StandinHost::recordRegistration(EventKind kind, const void* pointer) {
   record(std::move(event));
 }
 
-void StandinHost::violate(Rule rule, const std::string& what, std::uint64_t native) {
-  if (allowed_.count(rule)) return;
-  RuleTally& tally = ruleTallies_[{rule, native}];
+void StandinHost::violate(const RuleBreach& breach) {
+  if (allowed_.count(breach.rule)) return;
+  RuleTally& tally = ruleTallies_[{breach.rule, breach.native}];
   if (tally.times++ == 0) {
     tally.firstFrame = frame_;
-    tally.first = what;
+    tally.first = breach;
   }
   HostEvent event;
   event.kind = EventKind::Misuse;
-  event.detail = std::string(ruleId(rule)) + ": " + what;
+  event.detail = std::string(ruleId(breach.rule)) + ": " + ruleMessage(breach);
   record(std::move(event));
-  if (onViolation) onViolation(rule, what, native);
+  if (onViolation) onViolation(breach);
 }
 
 void StandinHost::scriptRegister(const void* module, ScriptEntry entry) {
-  if (script_ && module == module_)
-    violate(Rule::RegisterTwice, "scriptRegister for a module whose script is registered already (scriptUnregister first)");
+  if (script_ && module == module_) {
+    RuleBreach breach(Rule::RegisterTwice);
+    breach.act = "scriptRegister for a module whose script";
+    breach.undo = "scriptUnregister";
+    violate(breach);
+  }
   module_ = module;
   script_ = entry;
   recordRegistration(EventKind::ScriptRegister, module);
@@ -131,9 +135,12 @@ void StandinHost::scriptUnregister(const void* module) {
 }
 
 void StandinHost::keyboardHandlerRegister(KeyboardHandler handler) {
-  if (keyboardHandler_)
-    violate(Rule::RegisterTwice,
-            "keyboardHandlerRegister while a handler is registered already (keyboardHandlerUnregister first)");
+  if (keyboardHandler_) {
+    RuleBreach breach(Rule::RegisterTwice);
+    breach.act = "keyboardHandlerRegister while a handler";
+    breach.undo = "keyboardHandlerUnregister";
+    violate(breach);
+  }
   keyboardHandler_ = handler;
   recordRegistration(EventKind::KeyboardRegister, reinterpret_cast<const void*>(handler));
 }
@@ -153,11 +160,7 @@ void StandinHost::scriptWait(std::uint32_t milliseconds) {
 }
 
 void StandinHost::nativeInit(std::uint64_t hash) {
-  if (callBegun_)
-    violate(Rule::InitWhilePending,
-            "nativeInit(" + hex(hash, 16) + ") while the call of " + hex(pendingHash_, 16) + " begun with " +
-                std::to_string(pendingArgs_.size()) + " pushes was never performed (nativeCall first)",
-            pendingHash_);
+  if (callBegun_) violateBy(Rule::InitWhilePending, pendingHash_, "nativeInit(" + hex(hash, 16) + ")", pendingArgs_.size());
   pendingHash_ = hash;
   pendingArgs_.clear();
   callBegun_ = true;
@@ -165,23 +168,31 @@ void StandinHost::nativeInit(std::uint64_t hash) {
 }
 
 void StandinHost::nativePush64(std::uint64_t value) {
-  if (!callBegun_)
-    violate(Rule::CallWithoutInit, "nativePush64(" + hex(value, 16) + ") with no call begun (nativeInit first)");
+  if (!callBegun_) violateBy(Rule::CallWithoutInit, 0, "nativePush64(" + hex(value, 16) + ")");
   if (pendingArgs_.size() < kMostPushes) {
     pendingArgs_.push_back(value);
   } else if (!pushesDropped_) {
     pushesDropped_ = true;
-    violate(Rule::PushBound, "more than " + std::to_string(kMostPushes) + " pushes into a call of " +
-                                 hex(pendingHash_, 16) + ", more than any native takes (the rest are dropped)",
-            pendingHash_);
+    violateBy(Rule::PushBound, pendingHash_, "", kMostPushes);
   }
 }
 
 void StandinHost::checkPerformedCall(const HostEvent& event, const NativeSignature* signature) {
-  if (!callBegun_) violate(Rule::CallWithoutInit, "nativeCall() with no call begun (nativeInit first)");
+  if (!callBegun_) violateBy(Rule::CallWithoutInit, 0, "nativeCall()");
   if (!callBegun_ || pushesDropped_ || !signature) return;
-  const ArgumentFault fault = checkArguments(event.hash, pendingArgs_, *signature);
-  if (!fault.message.empty()) violate(fault.rule, fault.message, event.hash);
+  checkDeclaredArguments(event.hash, *signature);
+}
+
+void StandinHost::checkDeclaredArguments(std::uint64_t native, const NativeSignature& signature) {
+  RuleBreach fault;
+  if (checkArguments(native, pendingArgs_, signature, fault)) violate(fault);
+}
+
+void StandinHost::violateBy(Rule rule, std::uint64_t native, std::string act, std::size_t pushes) {
+  RuleBreach breach(rule, native);
+  breach.act = std::move(act);
+  breach.pushes = pushes;
+  violate(breach);
 }
 
 void StandinHost::answer(const Answer& scripted, HostEvent& event) {

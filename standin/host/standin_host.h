@@ -72,13 +72,12 @@ class StandinHost {
   std::function<void()> onCall;
 
   // The plug-in broke a rule of the protocol: unless the scenario allows the
-  // rule, a misuse event "ID: WHAT" is recorded and counted, and
-  // onViolation is told (the runner ends a strict session there). `native`,
-  // when not 0, is the call's, whose hash WHAT holds.
-  void violate(Rule rule, const std::string& what, std::uint64_t native = 0);
+  // rule, a misuse event "ID: MESSAGE" is recorded and counted, and
+  // onViolation is told (the runner ends a strict session there).
+  void violate(const RuleBreach& breach);
   void allow(Rule rule) { allowed_.insert(rule); }
   const RuleTallies& ruleTallies() const { return ruleTallies_; }
-  std::function<void(Rule rule, const std::string& what, std::uint64_t native)> onViolation;
+  std::function<void(const RuleBreach& breach)> onViolation;
 
   // The eight host operations.
   void scriptRegister(const void* module, ScriptEntry entry);
@@ -121,6 +120,10 @@ class StandinHost {
   KeyboardHandler keyboardHandler_ = nullptr;
 
   void checkPerformedCall(const HostEvent& event, const NativeSignature* signature);
+  // Out of line, as is each breach: the calls that keep the rules run on
+  // the little stack a plug-in may have left.
+  __attribute__((noinline)) void checkDeclaredArguments(std::uint64_t native, const NativeSignature& signature);
+  __attribute__((noinline)) void violateBy(Rule rule, std::uint64_t native, std::string act, std::size_t pushes = 0);
 
   std::set<Rule> allowed_;
   RuleTallies ruleTallies_;

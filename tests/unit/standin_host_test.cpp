@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <regex>
+#include <sstream>
 
 #include "host_test_support.h"
 #include "native_names.h"
@@ -150,7 +153,7 @@ TEST_F(StandinHostTest, EachBrokenProtocolRuleIsRecordedWithItsId) {
 // The summary's warnings: one per rule and native, named.
 TEST_F(StandinHostTest, WarnsOncePerRuleAndNative) {
   std::vector<std::string> told;
-  host().onViolation = [&](standin::Rule rule, const std::string&, std::uint64_t) { told.push_back(standin::ruleId(rule)); };
+  host().onViolation = [&](const standin::RuleBreach& breach) { told.push_back(standin::ruleId(breach.rule)); };
   host().enterFrame(7, 0);
   for (int i = 0; i < 3; ++i) {
     host().nativeInit(standin::kTextHashNative);
@@ -163,6 +166,23 @@ TEST_F(StandinHostTest, WarnsOncePerRuleAndNative) {
                 "CALL-WITHOUT-INIT: 1 time, first in frame 7: nativeCall() with no call begun (nativeInit first)",
                 "ARG-COUNT: 3 times, first in frame 7: text hash (0xFD340785ADF8CFB7) takes 1 argument slots (text) -> "
                 "hash, got 0 pushes"}));
+}
+
+// The README's rules table holds a row per rule, as the rules table says it,
+// and no other.
+TEST(ProtocolRules, TheReadmeHasARowPerRule) {
+  std::ifstream in(STANDIN_README);
+  std::stringstream readme;
+  readme << in.rdbuf();
+  const std::string text = readme.str();
+  ASSERT_FALSE(text.empty()) << STANDIN_README;
+  for (int i = 0; i < standin::kRuleCount; ++i) {
+    const std::string row = standin::ruleReadmeRow(static_cast<standin::Rule>(i));
+    EXPECT_NE(text.find("\n" + row + "\n"), std::string::npos) << row;
+  }
+  const std::regex ruleRow("\n\\| `[A-Z-]+` \\|");
+  const auto rows = std::distance(std::sregex_iterator(text.begin(), text.end(), ruleRow), std::sregex_iterator());
+  EXPECT_EQ(rows, standin::kRuleCount);
 }
 
 }  // namespace

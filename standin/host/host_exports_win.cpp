@@ -25,6 +25,13 @@ bool inScript() {
   return scheduler && scheduler->inScript();
 }
 
+// The host judges a native from any other thread than the runner's and the
+// keyboard's for itself.
+const bool g_sessionThreadsKnown = [] {
+  StandinHost::instance().sessionThread = &standin::win::onSessionThread;
+  return true;
+}();
+
 // Where the plug-in is when it calls from outside its script.
 std::string whereOutsideScript() {
   if (!standin::win::onSessionThread()) return "on a thread of its own";
@@ -87,7 +94,7 @@ extern "C" std::uint64_t* standinNativeCall() {
   arrive();
   const bool fromScript = inScript();
   const std::uint64_t native = StandinHost::instance().pendingNative();
-  if (!fromScript) noteOutsideScript(standin::Rule::NativeOutsideScript, native);
+  if (!fromScript && standin::win::onSessionThread()) noteOutsideScript(standin::Rule::NativeOutsideScript, native);
   std::uint64_t* slots = StandinHost::instance().nativeCall();
   if (fromScript) activeScheduler()->afterCall();
   return slots;

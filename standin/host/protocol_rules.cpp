@@ -34,8 +34,9 @@ constexpr RuleRow kRules[kRuleCount] = {
      "pushed more than 64 arguments into one call, more than any native takes; the rest are dropped | "
      "`breaks_push_bound`"},
     {Rule::NativeOutsideScript, "NATIVE-OUTSIDE-SCRIPT", "native {native} called outside the script, {where}",
-     "called a native from `DllMain`, the keyboard handler or a thread of its own | `fault_key_misuse`, "
-     "`fault_misuse`, `breaks_thread`"},
+     "called a native from `DllMain`, the keyboard handler or a thread of its own; from a thread of its own the "
+     "call is made for no one (it answers 0) and traced only as this misuse, since its order among the script's "
+     "calls differs from run to run | `fault_key_misuse`, `fault_misuse`, `breaks_thread`, `breaks_thread_calls`"},
     {Rule::WaitOutsideScript, "WAIT-OUTSIDE-SCRIPT", "{act} outside the script, {where}",
      "called `scriptWait` outside its script; the wait returns at once and ends no frame | "
      "`breaks_wait_in_handler`, `fault_misuse`"},
@@ -122,16 +123,16 @@ std::string ruleMessage(const RuleBreach& breach, bool named) {
   return message;
 }
 
-bool checkArguments(std::uint64_t native, const std::vector<std::uint64_t>& slots, const NativeSignature& signature,
-                    RuleBreach& breach) {
+bool checkArguments(std::uint64_t native, const std::uint64_t* slots, std::size_t pushes,
+                    const NativeSignature& signature, RuleBreach& breach) {
   // Named only when a rule is broken: a call that keeps them allocates nothing.
-  if (slots.size() != signature.slots.size()) {
+  if (pushes != signature.slots.size()) {
     breach = RuleBreach(Rule::ArgumentCount, native);
     breach.declared = std::to_string(signature.slots.size()) + " argument slots " + signature.declaration;
-    breach.pushes = slots.size();
+    breach.pushes = pushes;
     return true;
   }
-  for (std::size_t i = 0; i < slots.size(); ++i) {
+  for (std::size_t i = 0; i < pushes; ++i) {
     std::string fault = slotFault(signature.slots[i], slots[i]);
     if (fault.empty()) continue;
     breach = RuleBreach(Rule::ArgumentKind, native);

@@ -66,8 +66,8 @@ std::string ruleMessage(const RuleBreach& breach, bool named = false);
 
 // The first fault of a performed call against its native's declaration;
 // false when it holds.
-bool checkArguments(std::uint64_t native, const std::vector<std::uint64_t>& slots, const NativeSignature& signature,
-                    RuleBreach& breach);
+bool checkArguments(std::uint64_t native, const std::uint64_t* slots, std::size_t pushes,
+                    const NativeSignature& signature, RuleBreach& breach);
 
 // How often a rule fired for one native (0: none named), and its first breach.
 struct RuleTally {

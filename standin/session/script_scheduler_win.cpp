@@ -24,7 +24,7 @@ ScriptScheduler::~ScriptScheduler() {
 }
 
 // Only the runner's thread switches to the script's fiber, and only inside resume().
-bool ScriptScheduler::inScript() const { return scriptRunning_ && GetCurrentThreadId() == runnerThread_; }
+bool ScriptScheduler::inScript() const { return GetCurrentThreadId() == runnerThread_ && scriptRunning_; }
 
 void ScriptScheduler::stop(const std::string& why) {
   HostEvent event;

@@ -25,14 +25,26 @@ bool inScript() {
   return scheduler && scheduler->inScript();
 }
 
+// The host judges a native from any other thread than the runner's and the
+// keyboard's for itself.
+const bool g_sessionThreadsKnown = [] {
+  StandinHost::instance().sessionThread = &standin::win::onSessionThread;
+  return true;
+}();
+
 // Where the plug-in is when it calls from outside its script.
 std::string whereOutsideScript() {
   if (!standin::win::onSessionThread()) return "on a thread of its own";
   return std::string("while ") + standin::win::progress().phase;
 }
 
-void noteOutsideScript(standin::Rule rule, const std::string& what, std::uint64_t native = 0) {
-  StandinHost::instance().violate(rule, what + " outside the script, " + whereOutsideScript(), native);
+// Out of line: the calls that keep the rules run on the little stack a
+// plug-in may have left, and the breach's fields would take it.
+__attribute__((noinline)) void noteOutsideScript(standin::Rule rule, std::uint64_t native, const std::string& act = "") {
+  standin::RuleBreach breach(rule, native);
+  breach.act = act;
+  breach.where = whereOutsideScript();
+  StandinHost::instance().violate(breach);
 }
 }  // namespace
 
@@ -51,7 +63,7 @@ extern "C" void standinScriptWait(HostDword milliseconds) {
   // Only the script's fiber can be switched away from; anywhere else the
   // wait would return into the wrong code.
   if (!inScript()) {
-    noteOutsideScript(standin::Rule::WaitOutsideScript, "scriptWait(" + std::to_string(milliseconds) + ")");
+    noteOutsideScript(standin::Rule::WaitOutsideScript, 0, "scriptWait(" + std::to_string(milliseconds) + ")");
     return;
   }
   StandinHost::instance().scriptWait(milliseconds);
@@ -82,7 +94,7 @@ extern "C" std::uint64_t* standinNativeCall() {
   arrive();
   const bool fromScript = inScript();
   const std::uint64_t native = StandinHost::instance().pendingNative();
-  if (!fromScript) noteOutsideScript(standin::Rule::NativeOutsideScript, "native " + standin::hex(native, 16) + " called", native);
+  if (!fromScript && standin::win::onSessionThread()) noteOutsideScript(standin::Rule::NativeOutsideScript, native);
   std::uint64_t* slots = StandinHost::instance().nativeCall();
   if (fromScript) activeScheduler()->afterCall();
   return slots;

@@ -6,11 +6,67 @@ namespace standin {
 
 namespace {
 
-// In the order of Rule; an id, once given, never changes.
-constexpr const char* kRuleIds[kRuleCount] = {
-    "CALL-WITHOUT-INIT",     "INIT-WHILE-PENDING",  "ARG-COUNT",      "ARG-KIND",        "PUSH-BOUND",
-    "NATIVE-OUTSIDE-SCRIPT", "WAIT-OUTSIDE-SCRIPT", "REGISTER-TWICE", "SCRIPT-RETURNED", "UNLOAD-REGISTERED",
+// A rule's message names its fields in braces: {native}, {act}, {where},
+// {declared}, {fault}, {undo}, {slot}, {pushed}, {pushes}.
+struct RuleRow {
+  Rule rule;
+  const char* id;       // once given, never changes
+  const char* message;
+  const char* readme;   // the README's rules table: what the plug-in did | the test plug-ins that show it
 };
+
+// In the order of Rule.
+constexpr RuleRow kRules[kRuleCount] = {
+    {Rule::CallWithoutInit, "CALL-WITHOUT-INIT", "{act} with no call begun (nativeInit first)",
+     "pushed an argument or called with no call begun (`nativePush64` or `nativeCall` without `nativeInit`) | "
+     "`breaks_push_without_init`"},
+    {Rule::InitWhilePending, "INIT-WHILE-PENDING",
+     "{act} while the call of {native} begun with {pushes} pushes was never performed (nativeCall first)",
+     "began a call with `nativeInit` while the call it began before was never performed | "
+     "`breaks_init_while_pending`"},
+    {Rule::ArgumentCount, "ARG-COUNT", "{native} takes {declared}, got {pushes} pushes",
+     "called a native with more or fewer pushes than its names file declares slots | `breaks_arg_count`"},
+    {Rule::ArgumentKind, "ARG-KIND", "argument {slot} of {native} is declared {declared}, pushed {pushed}: {fault}",
+     "pushed what the declared kind cannot hold: an int, handle, hash or float with its upper 32 bits set (a "
+     "sign-extended -2), a bool other than 0 or 1, a null text or out-variable | `breaks_arg_kind`"},
+    {Rule::PushBound, "PUSH-BOUND",
+     "more than {pushes} pushes into a call of {native}, more than any native takes (the rest are dropped)",
+     "pushed more than 64 arguments into one call, more than any native takes; the rest are dropped | "
+     "`breaks_push_bound`"},
+    {Rule::NativeOutsideScript, "NATIVE-OUTSIDE-SCRIPT", "native {native} called outside the script, {where}",
+     "called a native from `DllMain`, the keyboard handler or a thread of its own; from a thread of its own the "
+     "call is made for no one (it answers 0) and traced only as this misuse, since its order among the script's "
+     "calls differs from run to run | `fault_key_misuse`, `fault_misuse`, `breaks_thread`, `breaks_thread_calls`"},
+    {Rule::WaitOutsideScript, "WAIT-OUTSIDE-SCRIPT", "{act} outside the script, {where}",
+     "called `scriptWait` outside its script; the wait returns at once and ends no frame | "
+     "`breaks_wait_in_handler`, `fault_misuse`"},
+    {Rule::RegisterTwice, "REGISTER-TWICE", "{act} is registered already ({undo} first)",
+     "registered its script (for the same module) or a keyboard handler again without unregistering first | "
+     "`breaks_register_twice`, `breaks_handler_twice`"},
+    {Rule::ScriptReturned, "SCRIPT-RETURNED", "the script entry returned; the host expects it to run for ever",
+     "returned from its script entry, which the host expects to run for ever; the script has ended and no later "
+     "frame runs it | `fault_returns`"},
+    {Rule::UnloadRegistered, "UNLOAD-REGISTERED", "unloaded without {undo}",
+     "was unloaded with its script or keyboard handler still registered (its `DllMain` did not call "
+     "`scriptUnregister` or `keyboardHandlerUnregister`); the stand-in then forgets them, so that nothing calls "
+     "into the unloaded code | `fault_keeps_registered`"},
+};
+
+const RuleRow& rowOf(Rule rule) { return kRules[static_cast<int>(rule)]; }
+
+// The value of one field of the breach, by its name in a message.
+std::string field(const RuleBreach& breach, const std::string& name, bool named) {
+  if (name == "native") return named ? nativeWords(breach.native) : hex(breach.native, 16);
+  if (name == "act") return breach.act;
+  if (name == "where") return breach.where;
+  if (name == "declared") return breach.declared;
+  if (name == "fault") return breach.fault;
+  if (name == "undo") return breach.undo;
+  if (name == "slot") return std::to_string(breach.slot);
+  if (name == "pushed") return hex(breach.pushed, 16);
+  if (name == "pushes") return std::to_string(breach.pushes);
+  return "{" + name + "}";
+}
 
 // Why a slot cannot hold a value of its declared kind; empty when it can.
 std::string slotFault(ValueKind kind, std::uint64_t slot) {
@@ -32,12 +88,12 @@ std::string slotFault(ValueKind kind, std::uint64_t slot) {
 
 }  // namespace
 
-const char* ruleId(Rule rule) { return kRuleIds[static_cast<int>(rule)]; }
+const char* ruleId(Rule rule) { return rowOf(rule).id; }
 
 bool ruleNamed(const std::string& id, Rule& rule) {
-  for (int i = 0; i < kRuleCount; ++i)
-    if (id == kRuleIds[i]) {
-      rule = static_cast<Rule>(i);
+  for (const RuleRow& row : kRules)
+    if (id == row.id) {
+      rule = row.rule;
       return true;
     }
   return false;
@@ -45,29 +101,48 @@ bool ruleNamed(const std::string& id, Rule& rule) {
 
 std::string ruleIds() {
   std::string ids;
-  for (const char* id : kRuleIds) ids += (ids.empty() ? "" : ", ") + std::string(id);
+  for (const RuleRow& row : kRules) ids += (ids.empty() ? "" : ", ") + std::string(row.id);
   return ids;
 }
 
-ArgumentFault checkArguments(std::uint64_t native, const std::vector<std::uint64_t>& slots,
-                             const NativeSignature& signature) {
-  // Named only when a rule is broken: a call that keeps them allocates nothing.
-  if (slots.size() != signature.slots.size())
-    return {Rule::ArgumentCount, hex(native, 16) + " takes " + std::to_string(signature.slots.size()) + " argument slots " +
-                                     signature.declaration + ", got " + std::to_string(slots.size()) + " pushes"};
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    const std::string fault = slotFault(signature.slots[i], slots[i]);
-    if (!fault.empty())
-      return {Rule::ArgumentKind, "argument " + std::to_string(i) + " of " + hex(native, 16) + " is declared " +
-                                      valueKindName(signature.slots[i]) + ", pushed " + hex(slots[i], 16) + ": " + fault};
+std::string ruleReadmeRow(Rule rule) { return "| `" + std::string(ruleId(rule)) + "` | " + rowOf(rule).readme + " |"; }
+
+std::string ruleMessage(const RuleBreach& breach, bool named) {
+  const std::string words = rowOf(breach.rule).message;
+  std::string message;
+  for (std::size_t at = 0; at < words.size();) {
+    const std::size_t open = words.find('{', at);
+    const std::size_t close = open == std::string::npos ? open : words.find('}', open);
+    if (close == std::string::npos) {
+      message += words.substr(at);
+      break;
+    }
+    message += words.substr(at, open - at) + field(breach, words.substr(open + 1, close - open - 1), named);
+    at = close + 1;
   }
-  return {};
+  return message;
 }
 
-std::string withNativeName(const std::string& message, std::uint64_t native) {
-  const std::size_t at = native != 0 ? message.find(hex(native, 16)) : std::string::npos;
-  if (at == std::string::npos || nativeName(native).empty()) return message;
-  return message.substr(0, at) + nativeWords(native) + message.substr(at + 18);
+bool checkArguments(std::uint64_t native, const std::uint64_t* slots, std::size_t pushes,
+                    const NativeSignature& signature, RuleBreach& breach) {
+  // Named only when a rule is broken: a call that keeps them allocates nothing.
+  if (pushes != signature.slots.size()) {
+    breach = RuleBreach(Rule::ArgumentCount, native);
+    breach.declared = std::to_string(signature.slots.size()) + " argument slots " + signature.declaration;
+    breach.pushes = pushes;
+    return true;
+  }
+  for (std::size_t i = 0; i < pushes; ++i) {
+    std::string fault = slotFault(signature.slots[i], slots[i]);
+    if (fault.empty()) continue;
+    breach = RuleBreach(Rule::ArgumentKind, native);
+    breach.slot = static_cast<unsigned>(i);
+    breach.declared = valueKindName(signature.slots[i]);
+    breach.pushed = slots[i];
+    breach.fault = std::move(fault);
+    return true;
+  }
+  return false;
 }
 
 std::vector<std::string> ruleWarnings(const RuleTallies& tallies) {
@@ -75,7 +150,7 @@ std::vector<std::string> ruleWarnings(const RuleTallies& tallies) {
   for (const auto& [key, tally] : tallies)
     warnings.push_back(std::string(ruleId(key.first)) + ": " + std::to_string(tally.times) +
                        (tally.times == 1 ? " time" : " times") + ", first in frame " + std::to_string(tally.firstFrame) +
-                       ": " + withNativeName(tally.first, key.second));
+                       ": " + ruleMessage(tally.first, true));
   return warnings;
 }
 

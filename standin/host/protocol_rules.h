@@ -1,6 +1,8 @@
 // The rules of the host's protocol that the stand-in watches, each with an id
 // that stays the same from release to release: scenarios silence a rule by
-// its id ('allow ID'), and messages and trace lines start with it.
+// its id ('allow ID'), and messages and trace lines start with it. One table
+// (protocol_rules.cpp) holds, per rule, its id, the words of its message and
+// its row in the README's rules table.
 #pragma once
 
 #include <cstdint>
@@ -36,27 +38,44 @@ const char* ruleId(Rule rule);
 bool ruleNamed(const std::string& id, Rule& rule);
 // Every id, for messages: "CALL-WITHOUT-INIT, INIT-WHILE-PENDING, ...".
 std::string ruleIds();
+// What the README's rules table says of the rule: "`ID` | the plug-in ...".
+std::string ruleReadmeRow(Rule rule);
 
-// The first fault of a performed call against its native's declaration, as
-// the message of `rule`; empty when it holds.
-struct ArgumentFault {
-  Rule rule = Rule::ArgumentCount;
-  std::string message;
+// One broken rule, as the fields its message is built from; a rule's
+// message uses those it names, the rest stay empty.
+struct RuleBreach {
+  RuleBreach() = default;
+  explicit RuleBreach(Rule broken, std::uint64_t call = 0) : rule(broken), native(call) {}
+
+  Rule rule = Rule::CallWithoutInit;
+  std::uint64_t native = 0;  // the native it concerns, 0 for none: by hash in traces, by name for people
+  std::string act;           // what the plug-in did, in the host's words: "nativePush64(0x...)"
+  std::string where;         // where the plug-in was, outside its script
+  std::string declared;      // the native's declaration, or its argument's kind
+  std::string fault;         // why the push does not fit its kind
+  std::string undo;          // the host function that would have kept the rule
+  unsigned slot = 0;         // the argument
+  std::uint64_t pushed = 0;  // what was pushed there
+  std::size_t pushes = 0;    // how many arguments
 };
-ArgumentFault checkArguments(std::uint64_t native, const std::vector<std::uint64_t>& slots,
-                             const NativeSignature& signature);
 
-// How often a rule fired for one native (0: none named), and its first message.
+// The breach's message, the native by its hash, or with `named` by its name
+// from the names file as well; traces keep the hash alone, so that they do
+// not change with names files.
+std::string ruleMessage(const RuleBreach& breach, bool named = false);
+
+// The first fault of a performed call against its native's declaration;
+// false when it holds.
+bool checkArguments(std::uint64_t native, const std::uint64_t* slots, std::size_t pushes,
+                    const NativeSignature& signature, RuleBreach& breach);
+
+// How often a rule fired for one native (0: none named), and its first breach.
 struct RuleTally {
   std::uint64_t times = 0;
   std::uint64_t firstFrame = 0;
-  std::string first;
+  RuleBreach first;
 };
 using RuleTallies = std::map<std::pair<Rule, std::uint64_t>, RuleTally>;
-
-// `message` with the native's hash in it followed by its name, for people;
-// traces keep the hash alone, so that they do not change with names files.
-std::string withNativeName(const std::string& message, std::uint64_t native);
 
 // One warning per rule and native: "ID: N times, first in frame F: MESSAGE".
 std::vector<std::string> ruleWarnings(const RuleTallies& tallies);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <set>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "answers.h"
+#include "host_platform.h"
 #include "trace_event.h"
 #include "protocol_rules.h"
 #include "host/host_interface.h"
@@ -19,10 +21,20 @@ using ScriptEntry = ScriptEntryFunction;
 using KeyboardHandler = KeyboardHandlerFunction;
 
 // The game and its script host, as far as a plug-in can see them: answers
-// natives from an AnswerBook and records every call.
+// natives from an AnswerBook and records every call. Any thread may call it:
+// each has its own call in the making and its own result slots, the rest is
+// shared under a lock, and a broken rule is told (onViolation) once the lock
+// is let go. A native called from a thread the host does not run the plug-in
+// on is such a rule, and no call.
 class StandinHost {
  public:
   static StandinHost& instance();
+
+  // Whether the calling thread is one the host runs the plug-in on (its
+  // script, DllMain and keyboard handler); null: the thread that reset the
+  // host. The Windows exports set it; not forgotten at reset.
+  bool (*sessionThread)() = nullptr;
+  bool onSessionThread() const;
 
   // Forgets answers, events and registrations; the next frame is frame 1.
   void reset();
@@ -38,12 +50,13 @@ class StandinHost {
   // Benchmarks measure the plug-in, not the recording.
   void setRecording(bool on) { recording_ = on; }
 
+  // Read while no other thread calls the host.
   const std::vector<HostEvent>& events() const { return events_; }
   std::vector<HostEvent> calls() const;
   // Hands over what was recorded so far, so long sessions can be written out as they go.
   std::vector<HostEvent> takeEvents();
   // Records an event that the runner, not the plug-in, brought about.
-  void note(HostEvent event) { record(std::move(event)); }
+  void note(HostEvent event);
   // Passes one keyboard message to the registered handler, if any, and records it.
   void deliverKey(HostDword keyCode, HostWord repeats, HostByte scanCode, HostBool isExtended,
                   HostBool isWithAlt, HostBool wasDownBefore, HostBool isUpNow);
@@ -51,34 +64,27 @@ class StandinHost {
   // The runner, which plays game time, sets the frame before each one. Tests
   // that drive the plug-in in-process leave it to the waits instead: a wait
   // of 0 ms ends the frame, a longer one only adds game time.
-  void enterFrame(std::uint64_t frame, std::uint64_t gameTimeMs) {
-    frame_ = frame;
-    gameTimeMs_ = gameTimeMs;
-  }
+  void enterFrame(std::uint64_t frame, std::uint64_t gameTimeMs);
   std::uint64_t gameTimeMs() const { return gameTimeMs_; }
-  ScriptEntry registeredScript() const { return script_; }
-  KeyboardHandler registeredKeyboardHandler() const { return keyboardHandler_; }
-  const void* registeredModule() const { return module_; }
-  // The native being called, from nativeInit until the next one.
-  std::uint64_t pendingNative() const { return pendingHash_; }
+  ScriptEntry registeredScript() const;
+  KeyboardHandler registeredKeyboardHandler() const;
+  const void* registeredModule() const;
+  // The native the calling thread is calling, from nativeInit until the next one.
+  std::uint64_t pendingNative() const;
   // Drops the registrations of a plug-in that was unloaded without undoing them.
-  void forgetRegistrations() {
-    script_ = nullptr;
-    keyboardHandler_ = nullptr;
-  }
+  void forgetRegistrations();
 
   // Called after every performed call, before the plug-in reads the answer:
   // tests make the game misbehave here.
   std::function<void()> onCall;
 
   // The plug-in broke a rule of the protocol: unless the scenario allows the
-  // rule, a misuse event "ID: WHAT" is recorded and counted, and
-  // onViolation is told (the runner ends a strict session there). `native`,
-  // when not 0, is the call's, whose hash WHAT holds.
-  void violate(Rule rule, const std::string& what, std::uint64_t native = 0);
+  // rule, a misuse event "ID: MESSAGE" is recorded and counted, and
+  // onViolation is told (the runner ends a strict session there).
+  void violate(const RuleBreach& breach);
   void allow(Rule rule) { allowed_.insert(rule); }
   const RuleTallies& ruleTallies() const { return ruleTallies_; }
-  std::function<void(Rule rule, const std::string& what, std::uint64_t native)> onViolation;
+  std::function<void(const RuleBreach& breach)> onViolation;
 
   // The eight host operations.
   void scriptRegister(const void* module, ScriptEntry entry);
@@ -92,10 +98,31 @@ class StandinHost {
 
  private:
   StandinHost();
+  // A thread's call in the making and its answer: plain data, one per thread.
+  struct ThreadCall {
+    std::uint64_t generation = 0;  // of the host's reset it belongs to
+    std::uint64_t hash = 0;
+    std::uint64_t args[kMostPushes] = {};
+    std::size_t pushes = 0;
+    bool begun = false;    // from nativeInit to nativeCall
+    bool dropped = false;  // pushes past the bound, in the call begun
+    // More than the three slots plug-ins rely on, and never moved.
+    std::uint64_t results[16] = {};
+  };
+  ThreadCall& threadCall() const;
+  // Breaches found under the lock, told once it is let go.
+  using Told = std::vector<RuleBreach>;
+  void judge(const RuleBreach& breach, Told& told);
+  void tell(const Told& told);
+  __attribute__((noinline)) void judgeBy(Rule rule, std::uint64_t native, std::string act, std::size_t pushes,
+                                         Told& told);
+  __attribute__((noinline)) std::uint64_t* foreignCall(ThreadCall& call);
   void record(HostEvent event);
   void recordRegistration(EventKind kind, const void* pointer);
-  void answer(const Answer& answer, HostEvent& event);
-  void noteArguments(HostEvent& event, const NativeSignature* signature) const;
+  void registerOnce(bool registered, const char* act, const char* undo);
+  void answer(const Answer& answer, ThreadCall& call, HostEvent& event);
+  static void writeOuts(const Answer& answer, const ThreadCall& call);
+  void noteArguments(const ThreadCall& call, HostEvent& event, const NativeSignature* signature) const;
   // Whether the scenario (`declared`) or the names file (`signature`) makes that argument a `kind`.
   static bool isArgument(const std::set<std::pair<std::uint64_t, unsigned>>& declared, ValueKind kind,
                          std::uint64_t hash, unsigned argumentIndex, const NativeSignature* signature);
@@ -113,23 +140,24 @@ class StandinHost {
     std::size_t calls = 0;
   };
   std::map<std::uint64_t, CallCount> callsInFrame_;
-  std::uint64_t frame_ = 1;
-  std::uint64_t gameTimeMs_ = 0;
+  mutable HostLock lock_;
+  std::atomic<std::uint64_t> generation_{1};
+  std::uint64_t resetThread_ = 0;
+  std::atomic<std::uint64_t> frame_{1};
+  std::atomic<std::uint64_t> gameTimeMs_{0};
   bool recording_ = true;
   const void* module_ = nullptr;
   ScriptEntry script_ = nullptr;
   KeyboardHandler keyboardHandler_ = nullptr;
 
-  void checkPerformedCall(const HostEvent& event, const NativeSignature* signature);
+  void checkPerformedCall(const ThreadCall& call, const NativeSignature* signature, Told& told);
+  // Out of line, as is each breach: the calls that keep the rules run on
+  // the little stack a plug-in may have left.
+  __attribute__((noinline)) void checkDeclaredArguments(const ThreadCall& call, const NativeSignature& signature,
+                                                        Told& told);
 
   std::set<Rule> allowed_;
   RuleTallies ruleTallies_;
-  std::uint64_t pendingHash_ = 0;
-  std::vector<std::uint64_t> pendingArgs_;
-  bool callBegun_ = false;      // from nativeInit to nativeCall
-  bool pushesDropped_ = false;  // past the bound, in the call begun
-  // More than the three slots plug-ins rely on, and never moved.
-  std::uint64_t resultSlots_[16] = {};
 };
 
 }  // namespace standin

@@ -133,7 +133,9 @@ void checkUnregistered(StandinHost& host) {
   if (host.registeredKeyboardHandler()) left += (left.empty() ? "" : " and ") + std::string("keyboardHandlerUnregister");
   if (left.empty()) return;
   host.forgetRegistrations();
-  host.violate(Rule::UnloadRegistered, "unloaded without " + left);
+  RuleBreach breach(Rule::UnloadRegistered);
+  breach.undo = left;
+  host.violate(breach);
 }
 
 void unloadForSession(HMODULE plugin) {

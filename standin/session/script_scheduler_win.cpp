@@ -24,7 +24,7 @@ ScriptScheduler::~ScriptScheduler() {
 }
 
 // Only the runner's thread switches to the script's fiber, and only inside resume().
-bool ScriptScheduler::inScript() const { return scriptRunning_ && GetCurrentThreadId() == runnerThread_; }
+bool ScriptScheduler::inScript() const { return GetCurrentThreadId() == runnerThread_ && scriptRunning_; }
 
 void ScriptScheduler::stop(const std::string& why) {
   HostEvent event;
@@ -43,7 +43,7 @@ void __stdcall ScriptScheduler::fiberMain(void* self) {
   auto* scheduler = static_cast<ScriptScheduler*>(self);
   scheduler->entry_();
   // The host expects its scripts to run for ever; one that returned has ended.
-  scheduler->host_.violate(Rule::ScriptReturned, "the script entry returned; the host expects it to run for ever");
+  scheduler->host_.violate(RuleBreach(Rule::ScriptReturned));
   scheduler->ended_ = true;
   for (;;) SwitchToFiber(scheduler->runner_);
 }

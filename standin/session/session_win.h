@@ -74,7 +74,7 @@ int runSession(int argc, char** argv);
 int playLoaded(const Scenario& scenario, const std::string& pluginPath);
 
 // A session that broke a host rule under `strict` ends here.
-void endStrictSession(Rule rule, const std::string& what, std::uint64_t native);
+void endStrictSession(const RuleBreach& breach);
 
 // The tools that read files and play nothing: no process of their own to
 // watch. -1 when the command line asks for none of them.

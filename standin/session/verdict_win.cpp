@@ -56,9 +56,9 @@ void abandon(const std::string& message, ExitCode code) {
   for (;;) Sleep(INFINITE);
 }
 
-void endStrictSession(Rule rule, const std::string& what, std::uint64_t native) {
+void endStrictSession(const RuleBreach& breach) {
   abandon("the plug-in broke a host rule (strict) in frame " + std::to_string(StandinHost::instance().frame()) + ": " +
-              ruleId(rule) + ": " + withNativeName(what, native),
+              ruleId(breach.rule) + ": " + ruleMessage(breach, true),
           kExitMisbehaved);
 }
 

@@ -15,6 +15,7 @@
 #define BREAKS_WAIT_IN_HANDLER 7    // scriptWait from the keyboard handler
 #define BREAKS_REGISTER_TWICE 8     // its script registered twice
 #define BREAKS_HANDLER_TWICE 9      // its keyboard handler registered twice
+#define BREAKS_THREAD_CALLS 10      // 10,000 natives from a thread of its own while the script calls its own
 
 namespace {
 
@@ -26,6 +27,32 @@ void tick() {
 DWORD WINAPI threadMain(void*) {
   tick();
   return 0;
+}
+
+// The thread that calls while the script does: the script does not wait for
+// it, and only the unload does, for its last call, since its code goes then.
+volatile LONG g_callerStarted = 0;
+HANDLE g_callerDone = nullptr;
+
+DWORD WINAPI callerMain(void*) {
+  InterlockedExchange(&g_callerStarted, 1);
+  for (int i = 0; i < 10000; ++i) {
+    nativeInit(0x5555);
+    nativePush64(static_cast<std::uint64_t>(i));
+    nativeCall();
+  }
+  SetEvent(g_callerDone);
+  // Ends here, without returning into code that an unload may have taken away.
+  ExitThread(0);
+}
+
+void startCaller() {
+  g_callerDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE thread = CreateThread(nullptr, 0, &callerMain, nullptr, 0, nullptr);
+  CloseHandle(thread);
+  // Started, not finished: a thread that has not yet started would wait for
+  // the loader, which the unload holds while it waits for this thread.
+  while (InterlockedCompareExchange(&g_callerStarted, 0, 0) == 0) Sleep(0);
 }
 
 void breakTheRule() {
@@ -45,6 +72,8 @@ void breakTheRule() {
     nativeInit(0x4444);
     for (int i = 0; i < 100000; ++i) nativePush64(static_cast<std::uint64_t>(i));
     nativeCall();
+  } else if (BREAKS == BREAKS_THREAD_CALLS) {
+    startCaller();
   } else if (BREAKS == BREAKS_THREAD) {
     const HANDLE thread = CreateThread(nullptr, 0, &threadMain, nullptr, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
@@ -61,7 +90,8 @@ void script() {
   scriptWait(0);
   breakTheRule();
   for (;;) {
-    tick();
+    // Many calls a frame, so that the thread's overlap them.
+    for (int i = 0; i < (BREAKS == BREAKS_THREAD_CALLS ? 500 : 1); ++i) tick();
     scriptWait(0);
   }
 }
@@ -75,6 +105,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     keyboardHandlerRegister(onKey);
     if (BREAKS == BREAKS_HANDLER_TWICE) keyboardHandlerRegister(onKey);
   } else if (reason == DLL_PROCESS_DETACH) {
+    if (g_callerDone) WaitForSingleObject(g_callerDone, 30000);
     scriptUnregister(module);
     keyboardHandlerUnregister(onKey);
   }

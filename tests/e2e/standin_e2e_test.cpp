@@ -221,6 +221,7 @@ TEST(Standin, EachProtocolRuleHasAnIdAWarningAndAStrictEnd) {
       {"fault_misuse", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, while loading it (its DllMain)", ""},
       {"fault_key_misuse", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, while in its keyboard handler", ""},
       {"breaks_thread", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000001111 called outside the script, on a thread of its own", ""},
+      {"breaks_thread_calls", "NATIVE-OUTSIDE-SCRIPT", "native 0x0000000000005555 called outside the script, on a thread of its own", ""},
       {"breaks_wait_in_handler", "WAIT-OUTSIDE-SCRIPT", "scriptWait(0) outside the script, while in its keyboard handler", ""},
       {"fault_keeps_registered", "UNLOAD-REGISTERED", "unloaded without scriptUnregister and keyboardHandlerUnregister", ""},
       {"fault_returns", "SCRIPT-RETURNED", "the script entry returned", "", true},
@@ -243,6 +244,11 @@ TEST(Standin, EachProtocolRuleHasAnIdAWarningAndAStrictEnd) {
     EXPECT_TRUE(mentions(lenient.traceText, "misuse \"" + misuse)) << c.plugin << "\n" << lenient.traceText;
     EXPECT_TRUE(mentions(lenient.output, std::string("standin: warning: ") + c.rule + ": "))
         << c.plugin << "\n" << lenient.output;
+    // A thread of the plug-in's own makes no call of the script's, nor breaks its calls.
+    for (const auto& e : lenient.trace) {
+      if (std::string(c.rule) != "NATIVE-OUTSIDE-SCRIPT" || e.kind != EventKind::Misuse) continue;
+      EXPECT_TRUE(e.detail.rfind(c.rule, 0) == 0 || mentions(e.detail, "WAIT-OUTSIDE")) << c.plugin << ": " << e.detail;
+    }
 
     const auto strict = e2e::play("strict\n" + scenario, files, testPlugin(c.plugin));
     EXPECT_EQ(strict.exitCode, 6) << c.plugin << "\n" << strict.output;

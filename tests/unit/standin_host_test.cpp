@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <atomic>
 #include <functional>
+#include <regex>
+#include <sstream>
+#include <thread>
 
 #include "host_test_support.h"
 #include "native_names.h"
@@ -150,7 +155,7 @@ TEST_F(StandinHostTest, EachBrokenProtocolRuleIsRecordedWithItsId) {
 // The summary's warnings: one per rule and native, named.
 TEST_F(StandinHostTest, WarnsOncePerRuleAndNative) {
   std::vector<std::string> told;
-  host().onViolation = [&](standin::Rule rule, const std::string&, std::uint64_t) { told.push_back(standin::ruleId(rule)); };
+  host().onViolation = [&](const standin::RuleBreach& breach) { told.push_back(standin::ruleId(breach.rule)); };
   host().enterFrame(7, 0);
   for (int i = 0; i < 3; ++i) {
     host().nativeInit(standin::kTextHashNative);
@@ -163,6 +168,85 @@ TEST_F(StandinHostTest, WarnsOncePerRuleAndNative) {
                 "CALL-WITHOUT-INIT: 1 time, first in frame 7: nativeCall() with no call begun (nativeInit first)",
                 "ARG-COUNT: 3 times, first in frame 7: text hash (0xFD340785ADF8CFB7) takes 1 argument slots (text) -> "
                 "hash, got 0 pushes"}));
+}
+
+// Threads of the plug-in's own call natives while its script calls them:
+// each thread's call in the making and its answer are its own, so the
+// script's calls keep their pushes and answers, and every other thread's
+// call is a broken rule, never a call. Run under ThreadSanitizer too.
+TEST_F(StandinHostTest, ThreadsOfItsOwnCallWhileTheScriptDoes) {
+  constexpr int kThreads = 4;
+  constexpr int kCallsEach = 2000;
+  host().answers().setDefault(0x10, Answer::ofInt(7));
+  std::atomic<int> told{0};
+  host().onViolation = [&](const standin::RuleBreach& breach) {
+    if (breach.rule == standin::Rule::NativeOutsideScript) ++told;
+  };
+  std::atomic<int> wrongAnswers{0};
+  std::atomic<bool> go{false};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t)
+    threads.emplace_back([&] {
+      while (!go) std::this_thread::yield();
+      for (int i = 0; i < kCallsEach; ++i) {
+        host().nativeInit(0x10);
+        host().nativePush64(static_cast<std::uint64_t>(i));
+        if (host().nativeCall()[0] != 0) ++wrongAnswers;
+      }
+    });
+  go = true;
+  int scriptCalls = 0;
+  for (int frame = 0; frame < 50; ++frame) {
+    for (int i = 0; i < 40; ++i, ++scriptCalls) {
+      host().nativeInit(0x10);
+      host().nativePush64(1);
+      host().nativePush64(2);
+      if (host().nativeCall()[0] != 7) ++wrongAnswers;
+    }
+    host().scriptWait(0);
+  }
+  for (auto& thread : threads) thread.join();
+
+  EXPECT_EQ(wrongAnswers, 0);
+  EXPECT_EQ(told, kThreads * kCallsEach);
+  std::size_t misuses = 0;
+  for (const auto& event : host().events()) {
+    if (event.kind == EventKind::Call) {
+      EXPECT_EQ(event.args, (std::vector<std::uint64_t>{1, 2}));
+    }
+    if (event.kind != EventKind::Misuse) continue;
+    ++misuses;
+    EXPECT_EQ(event.detail, "NATIVE-OUTSIDE-SCRIPT: native 0x0000000000000010 called outside the script, on a thread of its own");
+  }
+  EXPECT_EQ(host().calls().size(), static_cast<std::size_t>(scriptCalls));
+  EXPECT_EQ(misuses, static_cast<std::size_t>(kThreads * kCallsEach));
+}
+
+// The reference's rules table holds a row per rule, as the rules table says
+// what the plug-in did, and the repository's README the test plug-ins that
+// show it; neither has another.
+TEST(ProtocolRules, TheReadmesHaveARowPerRule) {
+  const auto textOf = [](const char* path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  };
+  const std::string reference = textOf(STANDIN_REFERENCE), readme = textOf(STANDIN_README);
+  ASSERT_FALSE(reference.empty()) << STANDIN_REFERENCE;
+  ASSERT_FALSE(readme.empty()) << STANDIN_README;
+  for (int i = 0; i < standin::kRuleCount; ++i) {
+    const std::string row = standin::ruleReadmeRow(static_cast<standin::Rule>(i));
+    const std::size_t split = row.rfind(" | ", row.size() - 3);
+    const std::size_t idEnd = row.find(" | ");
+    const std::string what = row.substr(0, split) + " |", plugins = row.substr(0, idEnd) + row.substr(split);
+    EXPECT_NE(reference.find("\n" + what + "\n"), std::string::npos) << what;
+    EXPECT_NE(readme.find("\n" + plugins + "\n"), std::string::npos) << plugins;
+  }
+  const std::regex ruleRow("\n\\| `[A-Z-]+` \\|");
+  for (const std::string* text : {&reference, &readme})
+    EXPECT_EQ(std::distance(std::sregex_iterator(text->begin(), text->end(), ruleRow), std::sregex_iterator()),
+              standin::kRuleCount);
 }
 
 }  // namespace

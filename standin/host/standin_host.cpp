@@ -373,7 +373,7 @@ std::uint64_t* StandinHost::nativeCall() {
   }
   std::memset(call.results, 0, sizeof call.results);
   scripted = answers_.answerCall(frame_, call.hash, nextCallInFrame(call.hash),
-                                std::vector<std::uint64_t>(call.args, call.args + call.pushes));
+                                CallArguments(call.args, call.pushes));
   if (scripted) {
     answer(*scripted, call, event);
   } else if (hashesText) {

@@ -16,7 +16,7 @@ void ConditionalAnswers::clear() {
   byNative_.clear();
 }
 
-bool ConditionalAnswers::matches(const Line& line, const std::vector<std::uint64_t>& args) {
+bool ConditionalAnswers::matches(const Line& line, CallArguments args) {
   for (const ArgumentCondition& condition : line.conditions) {
     if (condition.index >= args.size()) return false;
     const std::uint64_t slot = args[condition.index];
@@ -39,7 +39,7 @@ bool ConditionalAnswers::matches(const Line& line, const std::vector<std::uint64
 }
 
 const Answer* ConditionalAnswers::answer(std::uint64_t frame, std::uint64_t hash,
-                                         const std::vector<std::uint64_t>& args) {
+                                         CallArguments args) {
   const auto own = byNative_.find(hash);
   if (own == byNative_.end()) return nullptr;
   const Answer* chosen = nullptr;

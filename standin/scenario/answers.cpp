@@ -81,7 +81,7 @@ void AnswerBook::clear() {
 }
 
 const Answer* AnswerBook::answerCall(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame,
-                                     const std::vector<std::uint64_t>& args) {
+                                     CallArguments args) {
   if (!conditional_.empty())
     if (const Answer* chosen = conditional_.answer(frame, hash, args)) return chosen;
   return find(frame, hash, callInFrame);

@@ -33,7 +33,7 @@ class AnswerBook {
   const Answer* find(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame) const;
   // The answer to a call with these argument slots: a `when` line's, or find's.
   const Answer* answerCall(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame,
-                           const std::vector<std::uint64_t>& args);
+                           CallArguments args);
 
  private:
   struct FrameRange {

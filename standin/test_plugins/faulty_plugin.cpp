@@ -80,7 +80,7 @@ void script() {
   if (FAULT == FAULT_TERMINATE) std::terminate();
   if (FAULT == FAULT_THROWS) throw 42;
   if (FAULT == FAULT_STACK_OVERFLOW) descend(0);
-  if (FAULT == FAULT_STACK_LOW) descend(12 * 1024);
+  if (FAULT == FAULT_STACK_LOW) descend(16 * 1024);
   for (;;) {
     if (FAULT == FAULT_SPIN) tick();
     if (FAULT == FAULT_BUSY) {

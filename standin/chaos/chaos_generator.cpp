@@ -51,7 +51,7 @@ ChaosAnswer randomAnswer(ChaosRandom& random, const NativePlan& native) {
     answer.value |= (random.next() | 1) << 32;
   }
   for (unsigned slot : native.outSlots)
-    if (random.chance(700)) answer.outs.push_back(randomOut(random, native, slot));  // else left unwritten
+    if (random.chance(800)) answer.outs.push_back(randomOut(random, native, slot));  // else left unwritten
   return answer;
 }
 
@@ -81,7 +81,7 @@ AnswerLine randomLine(ChaosRandom& random, const NativePlan& native, std::uint64
 AnswerLine goneLine(ChaosRandom& random, const NativePlan& native, std::uint64_t frames) {
   AnswerLine line;
   line.native = native.hash;
-  line.first = randomFrame(random, frames, 2);
+  line.first = static_cast<std::uint64_t>(random.between(2, static_cast<std::int64_t>(std::max<std::uint64_t>(frames, 2))));
   ChaosAnswer gone;
   if (!native.returnsNothing) gone.result = native.result == ValueKind::Float ? ResultKind::Float : ResultKind::Int;
   if (native.result == ValueKind::Vector) gone.result = ResultKind::Vector;
@@ -100,6 +100,29 @@ KeyLine randomKey(ChaosRandom& random, const ChaosPlan& plan, std::uint64_t fram
     key.repeats = repeats[random.below(4)];
   }
   return key;
+}
+
+// A few keys, or now and then a storm: each function key and the author's
+// once, at random frames, for the shrinker to pick the ones that matter.
+void addKeys(ChaosRandom& random, const ChaosPlan& plan, ChaosScenario& session) {
+  const std::uint64_t frames = session.frames;
+  if (random.chance(250)) {
+    std::vector<std::uint32_t> codes = plan.keyHints;
+    for (std::uint32_t code = 0x70; code <= 0x7B; ++code) codes.push_back(code);
+    for (std::uint32_t code : codes) session.keys.push_back({randomFrame(random, frames), code, false, 1});
+  }
+  const auto count = random.between(1, 6);
+  for (std::int64_t i = 0; i < count; ++i) {
+    session.keys.push_back(randomKey(random, plan, frames));
+    if (!session.keys.back().up && random.chance(300)) {  // released again, a little later
+      KeyLine release = session.keys.back();
+      release.up = true;
+      release.frame = std::min(frames, release.frame + random.below(5));
+      session.keys.push_back(release);
+    }
+  }
+  std::stable_sort(session.keys.begin(), session.keys.end(),
+                   [](const KeyLine& a, const KeyLine& b) { return a.frame < b.frame; });
 }
 
 }  // namespace
@@ -127,31 +150,18 @@ ChaosScenario generateSession(const ChaosPlan& plan, std::uint64_t seed, std::ui
     const auto values = plan.values.find(native.hash);
     if (values != plan.values.end()) native.values = values->second;
     if (native.returnsNothing && native.outSlots.empty()) continue;
-    if (!random.chance(750)) continue;  // left to the stand-in: 0, or what the base says
+    if (!random.chance(850)) continue;  // left to the stand-in: 0, or what the base says
     const bool everyFrame = random.chance(650);
     session.answers.push_back(randomLine(random, native, frames, everyFrame));
-    // Entities come and go: what answers handles or fills variables most often.
-    const bool entity = native.result == ValueKind::Handle || !native.outSlots.empty();
-    if (random.chance(entity ? 350 : 150)) {
-      session.answers.push_back(goneLine(random, native, frames));
-    } else if (random.chance(200)) {  // another answer for a while
+    // Other answers for a while: the game's state moves on during a session.
+    for (int more = 0; more < 2 && random.chance(450); ++more)
       session.answers.push_back(randomLine(random, native, frames, false));
-    }
+    // Entities come and go: what answers handles or fills variables most
+    // often. Written last, so that it wins over the lines before it.
+    const bool entity = native.result == ValueKind::Handle || !native.outSlots.empty();
+    if (random.chance(entity ? 350 : 150)) session.answers.push_back(goneLine(random, native, frames));
   }
-  if (plan.keys && random.chance(750)) {
-    const auto count = random.between(1, 8);
-    for (std::int64_t i = 0; i < count; ++i) {
-      session.keys.push_back(randomKey(random, plan, frames));
-      if (!session.keys.back().up && random.chance(300)) {  // released again, a little later
-        KeyLine release = session.keys.back();
-        release.up = true;
-        release.frame = std::min(frames, release.frame + random.below(5));
-        session.keys.push_back(release);
-      }
-    }
-    std::stable_sort(session.keys.begin(), session.keys.end(),
-                     [](const KeyLine& a, const KeyLine& b) { return a.frame < b.frame; });
-  }
+  if (plan.keys && random.chance(750)) addKeys(random, plan, session);
   if (plan.reloads && frames >= 2 && random.chance(350)) {
     const auto count = random.between(1, 2);
     for (std::int64_t i = 0; i < count; ++i) session.reloads.push_back(randomFrame(random, frames, 2));

@@ -176,6 +176,17 @@ void simplerAnswers(const ChaosAnswer& answer, std::vector<ChaosAnswer>& out) {
   }
 }
 
+// Earlier frames for something in `frame`, no earlier than `lowest`: a
+// shorter session may then do.
+std::vector<std::uint64_t> earlierFrames(std::uint64_t frame, std::uint64_t lowest) {
+  std::vector<std::uint64_t> earlier;
+  if (frame <= lowest) return earlier;  // an answer for every frame too
+  earlier.push_back(lowest);
+  if (frame / 2 > lowest) earlier.push_back(frame / 2);
+  if (frame - 1 > lowest && frame - 1 != frame / 2) earlier.push_back(frame - 1);
+  return earlier;
+}
+
 std::vector<AnswerLine> simplerLines(const AnswerLine& line) {
   std::vector<AnswerLine> simpler;
   auto with = [&](auto change) {
@@ -190,6 +201,11 @@ std::vector<AnswerLine> simplerLines(const AnswerLine& line) {
   }
   if (line.first != 0) with([](AnswerLine& l) { l.first = l.last = 0; });
   if (line.first != 0 && line.last != line.first) with([](AnswerLine& l) { l.last = l.first; });
+  for (std::uint64_t earlier : earlierFrames(line.first, 1))
+    with([&](AnswerLine& l) {
+      if (l.last != 0) l.last -= l.first - earlier;  // as long as it was
+      l.first = earlier;
+    });
   for (std::size_t i = 0; i < line.sequence.size(); ++i) {
     std::vector<ChaosAnswer> answers;
     simplerAnswers(line.sequence[i], answers);
@@ -214,13 +230,23 @@ bool Shrinker::simplerValues(ChaosScenario& current) {
   for (std::size_t i = 0; i < current.keys.size(); ++i) {
     for (;;) {
       std::vector<ChaosScenario> candidates;
-      if (current.keys[i].up) {
+      auto with = [&](auto change) {
         candidates.push_back(current);
-        candidates.back().keys[i].up = false;
-      }
-      if (current.keys[i].repeats != 1) {
+        change(candidates.back().keys[i]);
+      };
+      if (current.keys[i].up) with([](KeyLine& key) { key.up = false; });
+      if (current.keys[i].repeats != 1) with([](KeyLine& key) { key.repeats = 1; });
+      for (std::uint64_t earlier : earlierFrames(current.keys[i].frame, 1)) with([&](KeyLine& key) { key.frame = earlier; });
+      if (!tryCandidates(current, candidates)) break;
+      changed = true;
+    }
+  }
+  for (std::size_t i = 0; i < current.reloads.size(); ++i) {
+    for (;;) {
+      std::vector<ChaosScenario> candidates;
+      for (std::uint64_t earlier : earlierFrames(current.reloads[i], 2)) {
         candidates.push_back(current);
-        candidates.back().keys[i].repeats = 1;
+        candidates.back().reloads[i] = earlier;
       }
       if (!tryCandidates(current, candidates)) break;
       changed = true;

@@ -126,7 +126,7 @@ std::uint32_t randomKeyCode(ChaosRandom& random, const std::uint32_t* hints, std
       0x21, 0x22, 0x23, 0x24, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67, 0x68, 0x69};
   static const std::uint32_t odd[] = {0, 0xFF, 0x100, 0xFFFFFFFF, 0x80000000};
   if (hintCount > 0 && random.chance(600)) return hints[random.below(hintCount)];
-  switch (weighted(random, {40, 35, 10, 7, 8})) {
+  switch (weighted(random, {50, 25, 10, 7, 8})) {
     case 0: return usual[random.below(12)];  // the function keys: what mods bind most
     case 1: return usual[random.below(38)];  // and the letters
     case 2: return pickFrom(random, usual);

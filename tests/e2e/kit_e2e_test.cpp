@@ -67,7 +67,7 @@ TEST(KitZip, HoldsTheKitsFilesWithSumsThatCheck) {
   ASSERT_EQ(e2e::run({(kSourceRoot / "scripts" / "package-kit").string(), out.string()}, output), 0) << output;
   const std::string archive = (out / ("ScriptHostKit-" E2E_VERSION ".zip")).string();
   ASSERT_EQ(e2e::run({"/usr/bin/unzip", "-q", archive, "-d", (out / "kit").string()}, output), 0) << output;
-  for (const char* file : {"README.md", "STANDIN.md", "play", "symbolize", "kit/script_host.h", "kit/ScriptHookRDR2.def",
+  for (const char* file : {"README.md", "STANDIN.md", "play", "chaos", "symbolize", "kit/script_host.h", "kit/ScriptHookRDR2.def",
                            "kit/ScriptHookRDR2.msvc.def", "kit/script_plugin.cmake", "kit/mingw-w64-x86_64.cmake",
                            "kit/script_runtime_release.cpp", "names/vantomere.names", "examples/tally/tally.cpp",
                            "examples/tally/reloads.scn", "examples/crash/crash.cpp",

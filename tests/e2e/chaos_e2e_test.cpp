@@ -22,9 +22,9 @@ struct Planted {
 };
 
 const Planted kPlanted[] = {
-    {"chain", 7, "crash", "400"},
-    {"rare_misuse", 6, "ARG-KIND", "200"},
-    {"reload", 7, "crash", "40"},
+    {"chain", 7, "crash", "200"},
+    {"rare_misuse", 6, "ARG-KIND", "100"},
+    {"reload", 7, "crash", "20"},
 };
 
 struct ChaosRun {
@@ -97,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(Planted, Chaos, ::testing::ValuesIn(kPlanted),
 
 TEST(ChaosRun, APlugInWithoutAFaultGivesNothing) {
   const fs::path out = outFolder("clean");
-  const ChaosRun run = chaos("clean", "150", "1", out);
+  const ChaosRun run = chaos("clean", "100", "1", out);
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_TRUE(run.findings.empty()) << run.output;
   fs::remove_all(out);
@@ -105,7 +105,7 @@ TEST(ChaosRun, APlugInWithoutAFaultGivesNothing) {
 
 TEST(ChaosRun, TheSameSeedGivesTheSameFindings) {
   const fs::path first = outFolder("seed-first"), second = outFolder("seed-second");
-  const ChaosRun a = chaos("reload", "40", "1", first), b = chaos("reload", "40", "1", second);
+  const ChaosRun a = chaos("reload", "20", "1", first), b = chaos("reload", "20", "1", second);
   ASSERT_EQ(a.findings.size(), b.findings.size()) << a.output << b.output;
   for (std::size_t i = 0; i < a.findings.size(); ++i)
     EXPECT_EQ(e2e::readFile(a.findings[i].string()), e2e::readFile(b.findings[i].string()));

@@ -74,7 +74,7 @@ TEST(KitZip, HoldsTheKitsFilesWithSumsThatCheck) {
   // One folder, so that unzipping spills nothing around it.
   ASSERT_EQ(std::distance(fs::directory_iterator(out / "kit"), fs::directory_iterator()), 1);
   const fs::path kit = out / "kit" / ("ScriptHostKit-" E2E_VERSION);
-  for (const char* file : {"README.md", "STANDIN.md", "play", "symbolize", "new-plugin", "kit/script_host.h", "kit/ScriptHookRDR2.def",
+  for (const char* file : {"README.md", "STANDIN.md", "play", "chaos", "symbolize", "new-plugin", "kit/script_host.h", "kit/ScriptHookRDR2.def",
                            "kit/ScriptHookRDR2.msvc.def", "kit/script_plugin.cmake", "kit/mingw-w64-x86_64.cmake",
                            "kit/script_runtime_release.cpp", "examples/tally/tally.cpp", "examples/tally/tally.names",
                            "examples/tally/reloads.scn", "examples/crash/crash.cpp",

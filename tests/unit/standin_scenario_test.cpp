@@ -60,6 +60,7 @@ cap calls-per-frame 500
 fps 30
 cap frames 1000
 cap stall-ms 2500
+chaos keep 0x10        # for chaos runs alone
 )");
   EXPECT_EQ(s.frames, 20u);
   EXPECT_EQ(s.folder, "game dir");

@@ -1,0 +1,54 @@
+#include "chaos_pool_win.h"
+
+#include <vector>
+
+namespace standin::chaos {
+
+namespace {
+
+struct WorkerStart {
+  const std::function<void(unsigned)>* work;
+  unsigned worker;
+};
+
+DWORD WINAPI workerMain(void* parameter) {
+  const auto* start = static_cast<const WorkerStart*>(parameter);
+  (*start->work)(start->worker);
+  return 0;
+}
+
+}  // namespace
+
+SessionFiles ChaosPool::filesOf(unsigned worker) const {
+  const std::string stem = workFolder_ + "\\worker" + std::to_string(worker);
+  return {stem + ".scn", stem + "-trace.txt", stem + "-errors.txt"};
+}
+
+Verdict ChaosPool::play(unsigned worker, const std::string& scenarioText) const {
+  return playInChild(standinExe_, pluginPath_, filesOf(worker), scenarioText);
+}
+
+void ChaosPool::runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const {
+  std::vector<WorkerStart> starts;
+  for (unsigned worker = 0; worker < workers_; ++worker) starts.push_back({&work, worker});
+  std::vector<HANDLE> threads;
+  for (WorkerStart& start : starts) {
+    const HANDLE thread = CreateThread(nullptr, 0, &workerMain, &start, 0, nullptr);
+    if (thread) threads.push_back(thread);
+    else workerMain(&start);  // no thread to be had: this one plays its part
+  }
+  while (!threads.empty() &&
+         WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, tickMs) == WAIT_TIMEOUT)
+    tick();
+  for (HANDLE thread : threads) CloseHandle(thread);
+}
+
+void ChaosPool::clean() const {
+  for (unsigned worker = 0; worker < workers_; ++worker) {
+    const SessionFiles files = filesOf(worker);
+    for (const std::string* path : {&files.scenario, &files.trace, &files.errors}) DeleteFileA(path->c_str());
+  }
+  RemoveDirectoryA(workFolder_.c_str());
+}
+
+}  // namespace standin::chaos

@@ -1,0 +1,91 @@
+#include "chaos_process_win.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace standin::chaos {
+
+namespace {
+
+// Only one child at a time is started while the handles it must inherit are
+// inheritable, so no child keeps another's files open.
+SRWLOCK g_startLock = SRWLOCK_INIT;
+
+// Its last lines: the stop line is the last but the unload's.
+std::string fileTail(const std::string& path, std::streamoff size) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return "";
+  const std::streamoff length = in.tellg();
+  in.seekg(length > size ? length - size : 0);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string quoted(const std::string& argument) { return "\"" + argument + "\""; }
+
+HANDLE openForChild(const std::string& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+std::string fileText(const std::string& path) { return fileTail(path, static_cast<std::streamoff>(1) << 40); }
+
+bool writeFileText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  return static_cast<bool>(out);
+}
+
+Verdict playInChild(const std::string& standinExe, const std::string& pluginPath, const SessionFiles& files,
+                    const std::string& scenarioText) {
+  Verdict failed;
+  failed.code = -1;
+  if (!writeFileText(files.scenario, scenarioText)) {
+    failed.message = "cannot write " + files.scenario;
+    return failed;
+  }
+  std::string commandLine = quoted(standinExe) + " " + quoted(files.scenario) + " " + quoted(pluginPath) + " " +
+                            quoted(files.trace);
+  PROCESS_INFORMATION process{};
+  BOOL started = FALSE;
+  AcquireSRWLockExclusive(&g_startLock);
+  const HANDLE errors = openForChild(files.errors, GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE nothing = openForChild("NUL", GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  if (errors != INVALID_HANDLE_VALUE && nothing != INVALID_HANDLE_VALUE) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nothing;
+    startup.hStdOutput = nothing;
+    startup.hStdError = errors;
+    // Under load Wine has been seen to fail a start once.
+    for (int tries = 0; tries < 3 && !started; ++tries) {
+      if (tries > 0) Sleep(200);
+      started = CreateProcessA(standinExe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &process);
+    }
+  }
+  const DWORD startError = GetLastError();
+  if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);
+  if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
+  ReleaseSRWLockExclusive(&g_startLock);
+  if (!started) {
+    failed.message = "cannot start " + standinExe + " (error " + std::to_string(startError) + ")";
+    return failed;
+  }
+  CloseHandle(process.hThread);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD exitValue = 0;
+  GetExitCodeProcess(process.hProcess, &exitValue);
+  CloseHandle(process.hProcess);
+  return verdictOf(static_cast<int>(exitValue), fileText(files.errors), fileTail(files.trace, 8192));
+}
+
+}  // namespace standin::chaos

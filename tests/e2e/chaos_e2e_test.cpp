@@ -1,0 +1,116 @@
+// Chaos runs find each planted fault (planted_*_plugin.cpp) from a base that
+// says nothing of it, shrink it to a few lines that play it again, find
+// nothing in the plug-in without one, and find the same with the same seed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "e2e_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSourceRoot = fs::path(__FILE__).parent_path().parent_path().parent_path();
+
+struct Planted {
+  const char* plugin;
+  int exitCode;
+  const char* word;  // in the finding's file name
+  const char* runs;  // enough for the seed below to find it
+};
+
+const Planted kPlanted[] = {
+    {"chain", 7, "crash", "200"},
+    {"rare_misuse", 6, "ARG-KIND", "100"},
+    {"reload", 7, "crash", "20"},
+};
+
+struct ChaosRun {
+  int exitCode = -1;
+  std::string output;
+  std::vector<fs::path> findings;  // in name order
+};
+
+std::string plantedPlugin(const std::string& name) { return e2e::paths().testPlugins + "/planted_" + name + ".asi"; }
+
+ChaosRun chaos(const std::string& plugin, const std::string& runs, const std::string& seed, const fs::path& out) {
+  fs::remove_all(out);
+  fs::create_directories(out);
+  ChaosRun run;
+  const std::string base = (kSourceRoot / "standin" / "test_plugins" / "planted.scn").string();
+  run.exitCode = e2e::runUnderWine({e2e::paths().standinExe, "--chaos", base, plantedPlugin(plugin), "--runs", runs,
+                                    "--seed", seed, "-j", "2", "--out", out.string()},
+                                   run.output, out.string());
+  for (const auto& entry : fs::directory_iterator(out))
+    if (entry.path().extension() == ".scn") run.findings.push_back(entry.path());
+  std::sort(run.findings.begin(), run.findings.end());
+  return run;
+}
+
+fs::path outFolder(const std::string& name) {
+  return fs::temp_directory_path() /
+         ("chaos-" + name + "-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+}
+
+// The lines that make the finding, besides frames, names, folder and strict.
+std::size_t findingLines(const std::string& text) {
+  std::istringstream lines(text);
+  std::size_t count = 0;
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream words(line);
+    std::string first;
+    if (words >> first && first[0] != '#' && first != "frames" && first != "names" && first != "folder" && first != "strict")
+      ++count;
+  }
+  return count;
+}
+
+class Chaos : public ::testing::TestWithParam<Planted> {};
+
+TEST_P(Chaos, FindsThePlantedFaultAndShrinksItToAScenarioThatPlaysIt) {
+  const Planted& planted = GetParam();
+  const fs::path out = outFolder(planted.plugin);
+  const ChaosRun run = chaos(planted.plugin, planted.runs, "1", out);
+  SCOPED_TRACE(run.output);
+  EXPECT_EQ(run.exitCode, 1);
+  ASSERT_EQ(run.findings.size(), 1u);
+  const fs::path finding = run.findings[0];
+  EXPECT_EQ(finding.filename().string(), std::string("001-") + planted.word + ".scn");
+  const std::string text = e2e::readFile(finding.string());
+  SCOPED_TRACE(text);
+  EXPECT_LE(findingLines(text), 6u);
+  EXPECT_NE(text.find("# Found by chaos with --seed 1, session "), std::string::npos);
+
+  std::string output;
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, finding.string(), plantedPlugin(planted.plugin),
+                               (out / "replay-trace.txt").string()},
+                              output, out.string()),
+            planted.exitCode)
+      << output;
+  fs::remove_all(out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Planted, Chaos, ::testing::ValuesIn(kPlanted),
+                         [](const ::testing::TestParamInfo<Planted>& info) { return std::string(info.param.plugin); });
+
+TEST(ChaosRun, APlugInWithoutAFaultGivesNothing) {
+  const fs::path out = outFolder("clean");
+  const ChaosRun run = chaos("clean", "100", "1", out);
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(run.findings.empty()) << run.output;
+  fs::remove_all(out);
+}
+
+TEST(ChaosRun, TheSameSeedGivesTheSameFindings) {
+  const fs::path first = outFolder("seed-first"), second = outFolder("seed-second");
+  const ChaosRun a = chaos("reload", "20", "1", first), b = chaos("reload", "20", "1", second);
+  ASSERT_EQ(a.findings.size(), b.findings.size()) << a.output << b.output;
+  for (std::size_t i = 0; i < a.findings.size(); ++i)
+    EXPECT_EQ(e2e::readFile(a.findings[i].string()), e2e::readFile(b.findings[i].string()));
+  fs::remove_all(first);
+  fs::remove_all(second);
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "float_text.h"
+#include "key_names.h"
 #include "native_names.h"
 #include "quoted_text.h"
 
@@ -52,7 +53,7 @@ bool ChaosAnswer::operator==(const ChaosAnswer& other) const {
   return true;
 }
 
-std::string floatAnswerText(std::uint32_t bits) { return "int " + hex(bits, 8); }
+std::string floatAnswerText(std::uint32_t bits) { return "float " + floatComponent(bits); }
 
 std::string nativeText(std::uint64_t native) {
   std::string name = nativeName(native);
@@ -72,7 +73,8 @@ std::string answerLineText(const AnswerLine& line) {
 }
 
 std::string keyLineText(const KeyLine& key) {
-  std::string text = "key " + std::to_string(key.frame) + " " + hex(key.code, 2);
+  const std::string name = keyNameOf(key.code);
+  std::string text = "key " + std::to_string(key.frame) + " " + (name.empty() ? hex(key.code, 2) : name);
   if (key.up) text += " up";
   if (key.repeats != 1) text += " repeats=" + std::to_string(key.repeats);
   return text;

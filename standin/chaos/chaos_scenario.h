@@ -64,8 +64,8 @@ struct ChaosScenario {
   std::size_t lineCount() const;
 };
 
-// How a float answer is written; one place, for when the scenario language
-// takes floats by value.
+// How a float answer is written: a decimal that reads back to its bits, hex
+// where none would.
 std::string floatAnswerText(std::uint32_t bits);
 // A native by its name when a names file gave one ('-' for spaces), else its hash.
 std::string nativeText(std::uint64_t native);

@@ -79,6 +79,16 @@ bool keyCodeNamed(const std::string& written, std::uint32_t& code) {
   return true;
 }
 
+std::string keyNameOf(std::uint32_t code) {
+  if (code >= 'A' && code <= 'Z') return std::string(1, static_cast<char>(code));
+  if (code >= '0' && code <= '9') return "VK_" + std::string(1, static_cast<char>(code));
+  if (code >= 0x70 && code < 0x70 + 24) return "F" + std::to_string(code - 0x70 + 1);
+  if (code >= 0x60 && code <= 0x69) return "NUMPAD" + std::to_string(code - 0x60);
+  for (const KeyName& key : kKeys)
+    if (key.code == code) return key.name;
+  return "";
+}
+
 std::uint32_t parseKeyCode(const Token& token) {
   const char first = token.text.empty() ? '\0' : token.text[0];
   const bool number = (first >= '0' && first <= '9') || first == '-' || token.text.rfind("hash(", 0) == 0;

@@ -141,8 +141,8 @@ TEST(ChaosShrink, KeepsOnlyWhatTheVerdictNeedsWithTheSimplestValues) {
   const ChaosScenario shrunk = shrinkScenario(start, 45, firstKeeping, [] { return false; });
   EXPECT_EQ(shrunk.text(), "fps 30\nframes 20\nstrict\n"
                            "answer 0x000000000000A001 out 1 0\n"
-                           "answer 0x000000000000A002 int 0xBF800000\n"  // -1
-                           "key 1 0x77\n");
+                           "answer 0x000000000000A002 float -1\n"
+                           "key 1 F8\n");
   EXPECT_LT(replays, 400u);
   EXPECT_EQ(shrinkScenario(start, 0, firstKeeping, [] { return true; }).text(), start.text())
       << "out of time: the finding as it was";

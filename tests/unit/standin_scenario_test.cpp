@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "game_text_hash.h"
+#include "key_names.h"
 #include "native_names.h"
 #include "quoted_text.h"
 #include "scenario.h"
@@ -171,6 +172,16 @@ expect frame 2 wind-at 1002 -2e-3; wind-at 0x3E9 0x7FC00000; steer 1 -0 2.5 0.5;
   for (const auto& key : s.keys) codes.push_back(key.code);
   EXPECT_EQ(codes, (std::vector<std::uint32_t>{0x77, 0x20, 0x30, 0x41, 0x67, 0x0D, 0x12, 0xBB, 7}));
   EXPECT_EQ(s.keys[1].isUpNow, 1);
+  // A chaos run writes keys by the names it reads.
+  std::size_t named = 0;
+  for (std::uint32_t code = 0; code <= 0xFF; ++code) {
+    const std::string name = standin::keyNameOf(code);
+    std::uint32_t read = 0xFFFF;
+    if (name.empty()) continue;
+    ++named;
+    EXPECT_TRUE(standin::keyCodeNamed(name, read) && read == code) << name;
+  }
+  EXPECT_GT(named, 150u);
 
   // Declared floats are decimals (the float nearest) or bits; vectors are three floats.
   using standin::hex;

@@ -70,6 +70,7 @@ class BaseReader {
 void BaseReader::addPathLine(const std::string& directive, const std::string& path) {
   const std::string resolved = resolveWorkingFolder(path_, path);
   base_.plan.base.head.push_back(directive + " " + quoteText(resolved));
+  if (directive == "folder") base_.workingFolder = resolved;
   base_.outHead.push_back(directive + " " + quoteText(relativePath(outFolder_, resolved)));
 }
 

@@ -20,6 +20,7 @@ namespace standin::chaos {
 struct ChaosBase {
   ChaosPlan plan;                    // natives still empty: the caller adds them
   std::vector<std::string> outHead;  // the head with paths relative to the findings' folder
+  std::string workingFolder;         // as the head's `folder` line names it
   std::set<std::uint64_t> answered;  // by the base, or kept by `chaos keep`: never answered at random
 };
 

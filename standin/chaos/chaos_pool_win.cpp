@@ -25,7 +25,7 @@ SessionFiles ChaosPool::filesOf(unsigned worker) const {
 }
 
 Verdict ChaosPool::play(unsigned worker, const std::string& scenarioText) const {
-  return playInChild(standinExe_, pluginPath_, filesOf(worker), scenarioText);
+  return playInChild(standinExe_, pluginPath_, filesOf(worker), folders_.freshFor(worker, scenarioText));
 }
 
 void ChaosPool::runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const {
@@ -48,6 +48,7 @@ void ChaosPool::clean() const {
     const SessionFiles files = filesOf(worker);
     for (const std::string* path : {&files.scenario, &files.trace, &files.errors}) DeleteFileA(path->c_str());
   }
+  folders_.clean(workers_);
   RemoveDirectoryA(workFolder_.c_str());
 }
 

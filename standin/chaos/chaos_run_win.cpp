@@ -223,7 +223,10 @@ int runChaos(int argc, char** argv) {
     return 2;
   }
   removeOldFindings(out);
-  const ChaosPool pool(exe, plugin, work, options.jobs);
+  SessionFolders folders;
+  std::string shared;
+  if (!folders.prepare(chaosBase.workingFolder, work, shared)) say(shared);
+  const ChaosPool pool(exe, plugin, work, options.jobs, std::move(folders));
   // The base alone, strict, first: what it calls is what sessions answer.
   const Verdict baseVerdict = pool.play(0, chaosBase.plan.base.text());
   if (baseVerdict.code != 0) {

@@ -103,6 +103,24 @@ TEST(ChaosRun, APlugInWithoutAFaultGivesNothing) {
   fs::remove_all(out);
 }
 
+// Every session plays in a fresh copy of the base's working folder: the
+// base's own stays as it was, though Vantomere writes its log in each.
+TEST(ChaosRun, EverySessionHasAFreshWorkingFolder) {
+  const fs::path out = outFolder("folder"), game = out / "game";
+  fs::remove_all(out);
+  fs::create_directories(game / "Harlowick");
+  fs::copy_file(fs::path(e2e::paths().plugin).parent_path() / "Vantomere.ini", game / "Vantomere.ini");
+  e2e::writeFile((out / "base.scn").string(), "frames 30\n" + e2e::vantomereNames() + "folder game\n");
+  std::string output;
+  const int code = e2e::runUnderWine({e2e::paths().standinExe, "--chaos", (out / "base.scn").string(), e2e::paths().plugin,
+                                      "--runs", "6", "--seed", "1", "-j", "2", "--out", (out / "findings").string()},
+                                     output, out.string());
+  EXPECT_TRUE(code == 0 || code == 1) << output;
+  EXPECT_TRUE(fs::is_empty(game / "Harlowick")) << output;
+  EXPECT_FALSE(fs::exists(out / "findings" / "work")) << "the copies are gone with the run's work folder";
+  fs::remove_all(out);
+}
+
 TEST(ChaosRun, TheSameSeedGivesTheSameFindings) {
   const fs::path first = outFolder("seed-first"), second = outFolder("seed-second");
   const ChaosRun a = chaos("reload", "20", "1", first), b = chaos("reload", "20", "1", second);

@@ -58,8 +58,11 @@ void setSetting(std::string name, std::string text) {
   findSwitchTexts();
 }
 
+// At namespace scope, made when the library loads: a function's static
+// would be guarded by the runtime's lock, whose semaphore outlives an unload.
+static const SettingsMap nothingPublished;
+
 const SettingsMap& settingsStore() {
-  static const SettingsMap nothingPublished;
   return publishedStore ? *publishedStore : nothingPublished;
 }
 

@@ -4,7 +4,12 @@
 #include "trigonometry/roads_of_degrees.h"
 #include "trigonometry/sine_cosine_fused.h"
 
+namespace {
+// Asked once, as the library loads: a function's static would be guarded by
+// the runtime's lock, whose semaphore outlives an unload.
+const bool fused = processorFusesMultiplyAdd();
+}  // namespace
+
 SineCosine sineCosineOfDegrees(float degrees) {
-  static const bool fused = processorFusesMultiplyAdd();
   return fused ? fusedSineCosineOfDegrees(degrees) : splitSineCosineOfDegrees(degrees);
 }

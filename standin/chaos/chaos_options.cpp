@@ -32,6 +32,8 @@ bool readChaosOptions(int count, char** words, ChaosOptions& options, std::strin
       } else if (word == "-j") {
         options.jobs = static_cast<unsigned>(parseUnsigned(value, kMostJobs, "jobs"));
         if (options.jobs == 0) throw LineError("-j must be at least 1");
+      } else if (word == "--fresh") {
+        options.reuse = false;
       } else if (!word.empty() && word[0] == '-') {
         throw LineError("unknown option " + shownWord(word));
       } else if (positional == 0) {

@@ -15,6 +15,7 @@ struct ChaosOptions {
   bool seedGiven = false;
   std::string out = "chaos-findings";
   unsigned jobs = 0;  // 0: one per processor
+  bool reuse = true;  // --fresh: every session in a process of its own
 };
 
 // From the words after --chaos; false with `error` set when they do not read.

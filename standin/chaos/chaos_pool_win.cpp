@@ -24,8 +24,18 @@ SessionFiles ChaosPool::filesOf(unsigned worker) const {
   return {stem + ".scn", stem + "-trace.txt", stem + "-errors.txt"};
 }
 
-Verdict ChaosPool::play(unsigned worker, const std::string& scenarioText) const {
-  return playInChild(standinExe_, pluginPath_, filesOf(worker), folders_.freshFor(worker, scenarioText));
+Verdict ChaosPool::play(unsigned worker, const std::string& scenarioText, bool reuse) const {
+  const std::string text = folders_.freshFor(worker, scenarioText);
+  Verdict verdict;
+  if (reuse && served_[worker]->playClean(standinExe_, pluginPath_, filesOf(worker), text, verdict)) return verdict;
+  // What was not clean there, played as any author would; the folder afresh too.
+  return playInChild(standinExe_, pluginPath_, filesOf(worker), reuse ? folders_.freshFor(worker, scenarioText) : text);
+}
+
+unsigned long long ChaosPool::served() const {
+  unsigned long long sessions = 0;
+  for (const auto& child : served_) sessions += child->served();
+  return sessions;
 }
 
 void ChaosPool::runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const {
@@ -44,6 +54,7 @@ void ChaosPool::runAll(const std::function<void(unsigned)>& work, const std::fun
 }
 
 void ChaosPool::clean() const {
+  for (auto& child : served_) child = std::make_unique<ServedChild>();
   for (unsigned worker = 0; worker < workers_; ++worker) {
     const SessionFiles files = filesOf(worker);
     for (const std::string* path : {&files.scenario, &files.trace, &files.errors}) DeleteFileA(path->c_str());

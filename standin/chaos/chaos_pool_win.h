@@ -5,10 +5,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
+#include <vector>
 #include <string>
 
 #include "chaos_folder_win.h"
 #include "chaos_process_win.h"
+#include "chaos_served_win.h"
 
 namespace standin::chaos {
 
@@ -17,12 +20,17 @@ class ChaosPool {
   ChaosPool(std::string standinExe, std::string pluginPath, std::string workFolder, unsigned workers,
             SessionFolders folders)
       : standinExe_(std::move(standinExe)), pluginPath_(std::move(pluginPath)), workFolder_(std::move(workFolder)),
-        workers_(workers), folders_(std::move(folders)) {}
+        workers_(workers), folders_(std::move(folders)) {
+    for (unsigned worker = 0; worker < workers; ++worker) served_.push_back(std::make_unique<ServedChild>());
+  }
 
   unsigned workers() const { return workers_; }
   // Plays a scenario with worker `worker`'s files, in a fresh copy of the
-  // working folder.
-  Verdict play(unsigned worker, const std::string& scenarioText) const;
+  // working folder: in the worker's served process when `reuse` and it is
+  // clean there, else in a process of its own.
+  Verdict play(unsigned worker, const std::string& scenarioText, bool reuse = false) const;
+  // Sessions played clean in served processes.
+  unsigned long long served() const;
   // Runs `work(worker)` on each worker at once; calls `tick` about every
   // `tickMs` until all have returned.
   void runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const;
@@ -37,6 +45,7 @@ class ChaosPool {
   std::string workFolder_;
   unsigned workers_;
   SessionFolders folders_;
+  mutable std::vector<std::unique_ptr<ServedChild>> served_;
 };
 
 }  // namespace standin::chaos

@@ -34,6 +34,8 @@ HANDLE openForChild(const std::string& path, DWORD access, DWORD disposition) {
 
 }  // namespace
 
+SRWLOCK& childStartLock() { return g_startLock; }
+
 std::string fileText(const std::string& path) { return fileTail(path, static_cast<std::streamoff>(1) << 40); }
 
 bool writeFileText(const std::string& path, const std::string& text) {
@@ -45,12 +47,18 @@ bool writeFileText(const std::string& path, const std::string& text) {
 
 Verdict playInChild(const std::string& standinExe, const std::string& pluginPath, const SessionFiles& files,
                     const std::string& scenarioText) {
-  Verdict failed;
-  failed.code = -1;
   if (!writeFileText(files.scenario, scenarioText)) {
+    Verdict failed;
+    failed.code = -1;
     failed.message = "cannot write " + files.scenario;
     return failed;
   }
+  return playFileInChild(standinExe, pluginPath, files);
+}
+
+Verdict playFileInChild(const std::string& standinExe, const std::string& pluginPath, const SessionFiles& files) {
+  Verdict failed;
+  failed.code = -1;
   std::string commandLine = quoted(standinExe) + " " + quoted(files.scenario) + " " + quoted(pluginPath) + " " +
                             quoted(files.trace);
   PROCESS_INFORMATION process{};

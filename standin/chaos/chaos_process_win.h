@@ -2,6 +2,8 @@
 // session's scenario, as any author would play it.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "chaos_verdict.h"
@@ -18,6 +20,12 @@ struct SessionFiles {
 // -1 with a message when the child could not be started.
 Verdict playInChild(const std::string& standinExe, const std::string& pluginPath, const SessionFiles& files,
                     const std::string& scenarioText);
+
+// The same with the scenario that is in `files.scenario` already.
+Verdict playFileInChild(const std::string& standinExe, const std::string& pluginPath, const SessionFiles& files);
+
+// Held while a child is started: only its own handles are inheritable then.
+SRWLOCK& childStartLock();
 
 // The whole file, or empty.
 std::string fileText(const std::string& path);

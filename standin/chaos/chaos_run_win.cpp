@@ -137,7 +137,7 @@ void ChaosRun::search() {
           const auto index = static_cast<std::uint64_t>(InterlockedIncrement64(&next_) - 1);
           if (options_.runs != 0 ? index >= options_.runs : GetTickCount64() >= deadline) return;
           ChaosScenario session = generateSession(plan_, options_.seed, index);
-          const Verdict verdict = pool_.play(worker, session.text());
+          const Verdict verdict = pool_.play(worker, session.text(), options_.reuse);
           InterlockedIncrement64(&done_);
           if (!verdict.found()) continue;
           AcquireSRWLockExclusive(&lock_);
@@ -147,6 +147,8 @@ void ChaosRun::search() {
       },
       [&] { progress(); }, kProgressMs);
   progress();
+  if (options_.reuse)
+    say(std::to_string(pool_.served()) + " of them clean in a process that played others before or after");
 }
 
 std::vector<Finding> ChaosRun::confirmedFindings() const {
@@ -191,7 +193,7 @@ int runChaos(int argc, char** argv) {
   ChaosOptions options;
   std::string error;
   if (!readChaosOptions(argc - 2, argv + 2, options, error)) {
-    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N])",
+    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N] [--fresh])",
         STD_ERROR_HANDLE);
     return 2;
   }

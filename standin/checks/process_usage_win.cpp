@@ -73,6 +73,11 @@ bool openUsageLog() {
 
 void watchUsage() { g_watched = true; }
 
+void forgetUsage() {
+  g_watched = false;
+  g_samples.clear();
+}
+
 const std::vector<UsageSample>& usageAfterUnloads() { return g_samples; }
 
 void noteUsageAtUnload(std::uint64_t frame) {

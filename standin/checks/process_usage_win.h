@@ -22,6 +22,8 @@ const std::string& usageLogPath();
 
 // Measures after every unload from now on, with or without the option.
 void watchUsage();
+// A served process's next session measures its own unloads, from none.
+void forgetUsage();
 
 // Measures, when watched or asked for, after the unload that ended before
 // `frame`, and writes its line.

@@ -159,8 +159,12 @@ void redirectLibrary(unsigned char* base, const IMAGE_IMPORT_DESCRIPTOR& library
 
 }  // namespace
 
-void redirectPluginImports(HMODULE plugin) {
+void prepareImportRedirects() {
   if (g_insideHandler == TLS_OUT_OF_INDEXES) g_insideHandler = TlsAlloc();
+}
+
+void redirectPluginImports(HMODULE plugin) {
+  prepareImportRedirects();
   g_plugin = plugin;
   auto* base = reinterpret_cast<unsigned char*>(plugin);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);

@@ -15,5 +15,7 @@ namespace standin::win {
 // loader has bound the imports (before the plug-in's TLS callbacks and
 // DllMain run), and again harmlessly.
 void redirectPluginImports(HMODULE plugin);
+// What the first redirection makes for the process's life, made now.
+void prepareImportRedirects();
 
 }  // namespace standin::win

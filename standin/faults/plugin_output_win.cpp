@@ -103,6 +103,12 @@ HANDLE runnerOutput(DWORD stream) {
   return kept ? kept : GetStdHandle(stream);
 }
 
+void setRunnerOutput(HANDLE output, HANDLE errors) {
+  static const HANDLE ownOutput = g_caught.runnerOut, ownErrors = g_caught.runnerErr;
+  g_caught.runnerOut = output ? output : ownOutput;
+  g_caught.runnerErr = errors ? errors : ownErrors;
+}
+
 bool catchPluginOutput() {
   // Redirecting descriptors 1 and 2 closes the handles they had.
   g_caught.runnerOut = copyOf(GetStdHandle(STD_OUTPUT_HANDLE));

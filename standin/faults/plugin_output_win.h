@@ -10,6 +10,9 @@ namespace standin::win {
 
 // The runner's own stdout or stderr: the plug-in's go elsewhere once caught.
 HANDLE runnerOutput(DWORD stream);
+// Where the runner's lines go from now on: a served process's next session's
+// files; null for the process's own again. After catchPluginOutput.
+void setRunnerOutput(HANDLE output, HANDLE errors);
 
 // Sends stdout and stderr (the C runtime's descriptors 1 and 2, which the
 // plug-in shares, and the process's handles) into a file the runner reads,

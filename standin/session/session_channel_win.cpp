@@ -17,20 +17,28 @@ SessionChannel& channel() { return *g_block; }
 
 void beginSession(SessionChannel& block) {
   const LONG session = block.session;
+  const ULONG_PTR goEvent = block.goEvent;
+  const ServedRequest request = block.request;
   char tracePath[sizeof block.tracePath];
   copyText(tracePath, block.tracePath);
   new (&block) SessionChannel();
   copyText(block.tracePath, tracePath);
+  block.goEvent = goEvent;
+  block.request = request;
   InterlockedExchange(&block.session, session + 1);
 }
 
-SessionChannel* makeSharedChannel(HANDLE& mapping) {
+SessionChannel* makeChannelMapping(HANDLE& mapping) {
   SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   mapping = CreateFileMappingA(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE, 0, sizeof(SessionChannel), nullptr);
   void* view = mapping ? MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SessionChannel)) : nullptr;
-  if (!view) return nullptr;
-  g_block = new (view) SessionChannel();
-  return g_block;
+  return view ? new (view) SessionChannel() : nullptr;
+}
+
+SessionChannel* makeSharedChannel(HANDLE& mapping) {
+  SessionChannel* block = makeChannelMapping(mapping);
+  if (block) g_block = block;
+  return block;
 }
 
 // The runner passes the inherited mapping's handle by its number; the

@@ -45,7 +45,23 @@ struct FaultCopy {
   CONTEXT context{};
 };
 
+// A session for a served process (one that plays session after session):
+// what its command line would say, and where the runner's lines go.
+struct ServedRequest {
+  char scenario[4 * MAX_PATH] = "";
+  char plugin[4 * MAX_PATH] = "";
+  char trace[4 * MAX_PATH] = "";
+  char output[4 * MAX_PATH] = "";
+  char errors[4 * MAX_PATH] = "";
+};
+
 struct SessionChannel {
+  // Set by a runner that serves sessions to one process: the event it sets
+  // when `request` holds the next session. Kept by beginSession.
+  volatile ULONG_PTR goEvent = 0;
+  ServedRequest request;
+  // The session whose process, clean after it, waits for the next.
+  volatile LONG parked = 0;
   // Counted up by beginSession: a process may play several sessions one after
   // another on one block, each starting from a clean block.
   volatile LONG session = 0;
@@ -112,6 +128,8 @@ void beginSession(SessionChannel& block);
 // The watching runner makes the block in an inheritable mapping, which the
 // process it starts finds by the handle's number in kChannelVariable.
 SessionChannel* makeSharedChannel(HANDLE& mapping);
+// The same block for a runner of several processes at once: not this process's own.
+SessionChannel* makeChannelMapping(HANDLE& mapping);
 extern const char* const kChannelVariable;
 // True in the session's process, which has the runner's block now.
 bool attachRunnersChannel();

@@ -30,13 +30,11 @@ void writeMetLine(const ExpectationCheck& expectations) {
                                    (all == 1 ? " expectation met" : " expectations met"));
 }
 
-int playSession(int argc, char** argv) {
-  if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
-           "standin.exe --short-view SCENARIO TRACE, or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
-           "SCENARIO|FOLDER... (see the kit's STANDIN.md)");
-    return kExitUsage;
-  }
+// Once a process, however many sessions it plays.
+void prepareProcess() {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
   InitializeCriticalSection(&traceOutput().lock);
   noteSessionThread(GetCurrentThreadId());
   if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
@@ -44,6 +42,28 @@ int playSession(int argc, char** argv) {
   SetUnhandledExceptionFilter(&crashFilter);
   watchFatalFaults();
   listenForLoads();
+}
+
+// What the last session of a served process counted starts from nothing.
+void resetSessionOutput() {
+  TraceOutput& output = traceOutput();
+  output.writer.reset();
+  output.calls = output.misuses = output.frames = 0;
+  output.expectations.reset();
+  output.lastStop.clear();
+  output.loading = false;
+  forgetUsage();
+}
+
+int playSession(int argc, char** argv) {
+  if (!takeUsageOption(argc, argv) || argc != 4) {
+    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
+           "standin.exe --short-view SCENARIO TRACE, or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
+           "SCENARIO|FOLDER... (see the kit's STANDIN.md)");
+    return kExitUsage;
+  }
+  prepareProcess();
+  resetSessionOutput();
   const std::string pluginPath = fullPath(argv[2]);
   const std::string tracePath = fullPath(argv[3]);
   Scenario scenario;
@@ -76,7 +96,8 @@ int playSession(int argc, char** argv) {
   }
   StandinHost::instance().reset();
   // After the host is made, so that its end at process exit comes after this.
-  std::atexit(&flushAtExit);
+  static const bool flushesAtExit = std::atexit(&flushAtExit) == 0;
+  (void)flushesAtExit;
   scenario.applyTo(StandinHost::instance());
   if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
   channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);
@@ -107,6 +128,8 @@ int playSession(int argc, char** argv) {
 }  // namespace
 
 Progress& progress() { return g_progress; }
+
+void prepareSessionProcess() { prepareProcess(); }
 
 void setPhase(const char* phase) {
   g_progress.phase = phase;
@@ -143,6 +166,6 @@ extern "C" int standinRun(int argc, char** argv) {
   using namespace standin::win;
   const int toolCode = runTool(argc, argv);
   if (toolCode >= 0) return toolCode;
-  if (attachRunnersChannel()) return runSession(argc, argv);
+  if (attachRunnersChannel()) return channel().goEvent != 0 ? runServedSessions() : runSession(argc, argv);
   return watchSession();
 }

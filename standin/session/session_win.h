@@ -68,6 +68,12 @@ std::string fullPath(const char* path);
 
 // In the session's process, started by the watching runner: plays the session.
 int runSession(int argc, char** argv);
+// What every session of the process shares, made once: the fault handlers,
+// the catch of the plug-in's output.
+void prepareSessionProcess();
+// A process served session after session by its runner plays each it is
+// given while the last left the process as it found it; the last one's code.
+int runServedSessions();
 
 // Plays the scenario's frames with the plug-in, loading it and reloading it
 // where the scenario says; the session's exit code.

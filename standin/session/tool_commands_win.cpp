@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "chaos_run_win.h"
+#include "served_list_win.h"
 #include "scenario.h"
 #include "scenario_from_trace.h"
 #include "short_view.h"
@@ -70,6 +71,7 @@ int runTool(int argc, char** argv) {
   if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
   if (argc >= 2 && std::string(argv[1]) == "--suite") return runSuite(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--chaos") return chaos::runChaos(argc, argv);
+  if (argc >= 2 && std::string(argv[1]) == "--play-served") return chaos::playServedList(argc, argv);
   return -1;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "e2e_support.h"
@@ -118,6 +119,55 @@ TEST(ChaosRun, EverySessionHasAFreshWorkingFolder) {
   EXPECT_TRUE(code == 0 || code == 1) << output;
   EXPECT_TRUE(fs::is_empty(game / "Harlowick")) << output;
   EXPECT_FALSE(fs::exists(out / "findings" / "work")) << "the copies are gone with the run's work folder";
+  fs::remove_all(out);
+}
+
+// A session played in a process that played others gives the exit code and
+// the trace of the same session in a fresh process; a session that leaves
+// something in the process ends it, and the next has a fresh one.
+TEST(ChaosRun, AServedSessionIsAFreshOne) {
+  const fs::path out = outFolder("served"), game = out / "game";
+  fs::remove_all(out);
+  fs::create_directories(game / "Harlowick");
+  fs::copy_file(fs::path(e2e::paths().plugin).parent_path() / "Vantomere.ini", game / "Vantomere.ini");
+  const std::string names = e2e::vantomereNames() + "folder game\nstrict\n";
+  const std::map<std::string, std::string> scenarios = {
+      {"short", "frames 20\n"},
+      {"fight", "folder game\n" + e2e::scenarioFile((kSourceRoot / "standin" / "scenarios" / "default-session.scn").string())},
+      {"chaos", names + "frames 90\nreload 40\nkey 35 F8\nkey 36 F8 up\nanswer current-weapon out 1 0x28950C71\n"
+                "answer melee-target int 7 then zero\nanswer target-test-1 int 1\nanswer target-bone out 1 21030\n"
+                "answer entity-rotation vector 0x7FC00000 -0 1e30\nanswer player-character int 0\n"},
+  };
+  for (const auto& [name, text] : scenarios) e2e::writeFile((out / (name + ".scn")).string(), text);
+  const std::string leaves = e2e::paths().testPlugins + "/leaves_";
+  const struct Row {
+    std::string plugin, scenario;
+    const char* where;
+  } rows[] = {
+      {e2e::paths().plugin, "fight", "kept"},    {e2e::paths().plugin, "chaos", "kept"},
+      {e2e::paths().plugin, "chaos", "kept"},    {leaves + "handle.asi", "short", "ended"},
+      {e2e::paths().plugin, "chaos", "kept"},    {leaves + "tls.asi", "short", "ended"},
+      {leaves + "module.asi", "short", "ended"}, {leaves + "sse.asi", "short", "ended"},
+      {leaves + "filter.asi", "short", "ended"}, {e2e::paths().plugin, "fight", "kept"},
+  };
+  std::vector<std::string> command = {e2e::paths().standinExe, "--play-served", out.string()};
+  std::string expected;
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    command.insert(command.end(), {rows[i].plugin, (out / (rows[i].scenario + ".scn")).string()});
+    expected += std::to_string(i + 1) + " 0 " + rows[i].where + "\n";
+  }
+  std::string said;
+  ASSERT_EQ(e2e::runUnderWine(command, said, out.string()), 0) << said;
+  EXPECT_EQ(said, expected);
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const std::string trace = (out / (std::to_string(i + 1) + "-trace.txt")).string();
+    const std::string served = e2e::readFile(trace);
+    std::string output;
+    const int code = e2e::runUnderWine(
+        {e2e::paths().standinExe, (out / (rows[i].scenario + ".scn")).string(), rows[i].plugin, trace}, output, out.string());
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(e2e::readFile(trace), served) << "session " << i + 1 << ": " << rows[i].plugin;
+  }
   fs::remove_all(out);
 }
 

@@ -1,0 +1,196 @@
+// A process that plays session after session for a chaos run: what a
+// process start costs is paid once for many sessions. A session is played
+// in it only as it would be in a fresh process: the process must be as the
+// last session found it (no thread, handle, module or TLS index left behind,
+// the stand-in's own crash filter still in place, the floating-point control
+// as it was); otherwise it ends, and the runner starts a fresh one.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cfloat>
+#include <vector>
+#include <xmmintrin.h>
+
+#include "crash_report_win.h"
+#include "import_hooks_win.h"
+#include "plugin_output_win.h"
+#include "session_win.h"
+
+namespace standin::win {
+
+namespace {
+
+struct ProcessMark {
+  DWORD threads = 0;
+  DWORD handles = 0;
+  DWORD modules = 0;
+  DWORD firstFreeTls = 0;
+  unsigned fpControl = 0;
+  unsigned sseControl = 0;
+
+  bool operator==(const ProcessMark& other) const {
+    return threads == other.threads && handles == other.handles && modules == other.modules &&
+           firstFreeTls == other.firstFreeTls && fpControl == other.fpControl && sseControl == other.sseControl;
+  }
+};
+
+using QuerySystem = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+QuerySystem querySystem() {
+  static const auto query = reinterpret_cast<QuerySystem>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  return query;
+}
+
+// The start of one process's entry in the system's list of processes.
+struct ProcessEntry {
+  ULONG next;
+  ULONG threads;
+  BYTE unused[0x38 - 8];
+  PVOID imageNameLength;  // a UNICODE_STRING's head, then its buffer
+  PVOID imageName;
+  LONG basePriority;
+  HANDLE process;
+};
+
+// This process's threads, from the system's list of processes: a snapshot of
+// threads costs Wine far more.
+bool countThreads(DWORD& threads) {
+  static std::vector<unsigned char> buffer(1 << 18);
+  const QuerySystem query = querySystem();
+  for (int tries = 0; query && tries < 8; ++tries) {
+    ULONG needed = 0;
+    const LONG status = query(5 /* processes */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    if (status != 0) {
+      buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 65536));
+      continue;
+    }
+    for (std::size_t at = 0;;) {
+      const auto* entry = reinterpret_cast<const ProcessEntry*>(buffer.data() + at);
+      if (reinterpret_cast<ULONG_PTR>(entry->process) == GetCurrentProcessId()) {
+        threads = entry->threads;
+        return true;
+      }
+      if (entry->next == 0) return false;
+      at += entry->next;
+    }
+  }
+  return false;
+}
+
+// Under Wine a process's own count of its handles is always 0, and the
+// count in the list of processes is the size of its table.
+DWORD countHandles() {
+  struct Entry {
+    USHORT process;
+    USHORT backTrace;
+    UCHAR type;
+    UCHAR attributes;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+  };
+  struct Table {
+    ULONG count;
+    Entry entries[1];
+  };
+  DWORD own = 0;
+  if (GetProcessHandleCount(GetCurrentProcess(), &own) && own != 0) return own;
+  static std::vector<unsigned char> buffer(1 << 16);
+  const QuerySystem query = querySystem();
+  for (int tries = 0; query && tries < 8; ++tries) {
+    ULONG needed = 0;
+    if (query(16 /* handles */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
+      buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
+      continue;
+    }
+    const auto* table = reinterpret_cast<const Table*>(buffer.data());
+    DWORD count = 0;
+    for (ULONG i = 0; i < table->count; ++i)
+      if (table->entries[i].process == static_cast<USHORT>(GetCurrentProcessId())) ++count;
+    return count;
+  }
+  return ~0u;
+}
+
+DWORD countModules() {
+  HMODULE modules[1024];
+  DWORD bytes = 0;
+  return K32EnumProcessModules(GetCurrentProcess(), modules, sizeof modules, &bytes) ? bytes / sizeof(HMODULE) : ~0u;
+}
+
+ProcessMark markProcess() {
+  ProcessMark mark;
+  if (!countThreads(mark.threads)) mark.threads = ~0u;
+  mark.handles = countHandles();
+  mark.modules = countModules();
+  mark.firstFreeTls = TlsAlloc();
+  if (mark.firstFreeTls != TLS_OUT_OF_INDEXES) TlsFree(mark.firstFreeTls);
+  mark.fpControl = _controlfp(0, 0);
+  mark.sseControl = _mm_getcsr() & ~0x3Fu;  // its control, not the flags that arithmetic sets
+  return mark;
+}
+
+// What a process makes once, at its first session, for its whole life (a
+// TLS index for the runtime's thread-locals and its exceptions, the import
+// hooks' own), made before any session, so that every session, the first
+// too, must leave the process as it found it.
+void warmUp() {
+  static thread_local int touched = 0;
+  touched = 1;
+  try {
+    throw touched;
+  } catch (int) {
+  }
+  prepareImportRedirects();
+}
+
+bool crashFilterInPlace() {
+  const LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(&crashFilter);
+  return current == &crashFilter;
+}
+
+HANDLE openForRunner(const char* path) {
+  if (path[0] == '\0') return nullptr;
+  return CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+void closeOutput(HANDLE file) {
+  if (file && file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
+}  // namespace
+
+int runServedSessions() {
+  SessionChannel& block = channel();
+  const auto go = reinterpret_cast<HANDLE>(block.goEvent);
+  prepareSessionProcess();
+  warmUp();
+  // Each session finds its paths from where the process started, as a fresh one would.
+  char startFolder[4 * MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof startFolder, startFolder);
+  for (;;) {
+    if (WaitForSingleObject(go, INFINITE) != WAIT_OBJECT_0) return kExitStandinFailed;
+    const ServedRequest request = block.request;
+    SetCurrentDirectoryA(startFolder);
+    const ProcessMark before = markProcess();
+    const HANDLE output = openForRunner(request.output), errors = openForRunner(request.errors);
+    setRunnerOutput(output == INVALID_HANDLE_VALUE ? nullptr : output, errors == INVALID_HANDLE_VALUE ? nullptr : errors);
+    char exe[] = "standin.exe";
+    char* argv[] = {exe, const_cast<char*>(request.scenario), const_cast<char*>(request.plugin),
+                    const_cast<char*>(request.trace), nullptr};
+    const int code = runSession(4, argv);
+    setRunnerOutput(nullptr, nullptr);
+    closeOutput(output);
+    closeOutput(errors);
+    const ProcessMark after = markProcess();
+    const bool clean = code == kExitOk && crashFilterInPlace() && after == before;
+    if (!clean) return code;
+    InterlockedExchange(&block.parked, block.session);
+  }
+}
+
+}  // namespace standin::win
+

@@ -1,0 +1,47 @@
+// A plug-in whose session passes but that leaves something of its own in the
+// process at its unload: a handle, a TLS index, a library, the floating-point
+// control, its exception filter. A process that plays sessions one after
+// another must not play another after it.
+#include <windows.h>
+#include <xmmintrin.h>
+
+#include "host/host_interface.h"
+
+#define LEAVES_HANDLE 1
+#define LEAVES_TLS 2
+#define LEAVES_MODULE 3
+#define LEAVES_SSE 4
+#define LEAVES_FILTER 5
+
+namespace {
+
+LONG WINAPI ownFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
+
+void leave() {
+  switch (LEAVES) {
+    case LEAVES_HANDLE: CreateEventA(nullptr, TRUE, FALSE, nullptr); break;
+    case LEAVES_TLS: TlsAlloc(); break;
+    case LEAVES_MODULE: LoadLibraryA("msimg32.dll"); break;
+    case LEAVES_SSE: _mm_setcsr(_mm_getcsr() | 0x8040); break;  // flush to zero, denormals are zero
+    case LEAVES_FILTER: SetUnhandledExceptionFilter(&ownFilter); break;
+  }
+}
+
+void script() {
+  for (;;) {
+    nativeInit(0x1111);
+    nativeCall();
+    scriptWait(0);
+  }
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    leave();
+    scriptRegister(module, script);
+  }
+  if (reason == DLL_PROCESS_DETACH) scriptUnregister(module);
+  return TRUE;
+}

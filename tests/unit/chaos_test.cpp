@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "chaos_generator.h"
+#include "chaos_options.h"
 #include "chaos_random.h"
 #include "chaos_shrink.h"
 #include "chaos_verdict.h"
@@ -182,3 +183,42 @@ TEST(ChaosVerdict, FindingsAreToldApartByCodeAndPlace) {
 }
 
 }  // namespace
+
+TEST(ChaosOptions, ReadsTheCommandAndRefusesWhatDoesNotRead) {
+  struct Case {
+    std::vector<const char*> words;
+    const char* error;  // empty: read
+  } cases[] = {
+      {{"base.scn", "My.asi"}, ""},
+      {{"base.scn", "My.asi", "--runs", "50", "--seed", "7", "-j", "3", "--out", "found", "--fresh"}, ""},
+      {{"base.scn", "My.asi", "--seconds", "5"}, ""},
+      {{"base.scn"}, "missing the base scenario or the plug-in"},
+      {{"base.scn", "My.asi", "extra"}, "unexpected"},
+      {{"base.scn", "My.asi", "--runs", "0"}, "--runs must be at least 1"},
+      {{"base.scn", "My.asi", "-j", "0"}, "-j must be at least 1"},
+      {{"base.scn", "My.asi", "--seconds", "5", "--runs", "3"}, "give --seconds or --runs, not both"},
+      {{"base.scn", "My.asi", "--seed"}, "--seed needs a value"},
+      {{"base.scn", "My.asi", "--runs", "many"}, "runs"},
+      {{"base.scn", "My.asi", "--reuse"}, "unknown option"},
+  };
+  for (const Case& c : cases) {
+    std::vector<char*> words;
+    for (const char* word : c.words) words.push_back(const_cast<char*>(word));
+    standin::chaos::ChaosOptions options;
+    std::string error;
+    const bool read = standin::chaos::readChaosOptions(static_cast<int>(words.size()), words.data(), options, error);
+    EXPECT_EQ(read, std::string(c.error).empty()) << c.words.size() << " words: " << error;
+    if (!read) EXPECT_NE(error.find(c.error), std::string::npos) << error;
+  }
+  standin::chaos::ChaosOptions options;
+  std::vector<char*> words;
+  for (const char* word : {"b.scn", "P.asi", "--runs", "50", "--seed", "7", "-j", "3", "--fresh"})
+    words.push_back(const_cast<char*>(word));
+  std::string error;
+  ASSERT_TRUE(standin::chaos::readChaosOptions(static_cast<int>(words.size()), words.data(), options, error));
+  EXPECT_EQ(options.runs, 50u);
+  EXPECT_EQ(options.seed, 7u);
+  EXPECT_TRUE(options.seedGiven);
+  EXPECT_EQ(options.jobs, 3u);
+  EXPECT_FALSE(options.reuse);
+}

@@ -208,7 +208,9 @@ TEST(ChaosOptions, ReadsTheCommandAndRefusesWhatDoesNotRead) {
     std::string error;
     const bool read = standin::chaos::readChaosOptions(static_cast<int>(words.size()), words.data(), options, error);
     EXPECT_EQ(read, std::string(c.error).empty()) << c.words.size() << " words: " << error;
-    if (!read) EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    if (!read) {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
   }
   standin::chaos::ChaosOptions options;
   std::vector<char*> words;

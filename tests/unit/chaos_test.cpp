@@ -5,14 +5,17 @@
 
 #include <cmath>
 #include <cstring>
+#include <random>
 #include <sstream>
 
 #include "chaos_generator.h"
 #include "chaos_options.h"
 #include "chaos_random.h"
+#include "chaos_scenario.h"
 #include "chaos_shrink.h"
 #include "chaos_verdict.h"
 #include "scenario.h"
+#include "scenario_tokens.h"
 
 namespace {
 
@@ -223,4 +226,18 @@ TEST(ChaosOptions, ReadsTheCommandAndRefusesWhatDoesNotRead) {
   EXPECT_TRUE(options.seedGiven);
   EXPECT_EQ(options.jobs, 3u);
   EXPECT_FALSE(options.reuse);
+}
+
+// A finding's float answers read back to the very bits that made it.
+TEST(ChaosScenario, FloatAnswersReadBackToTheirBits) {
+  const std::uint32_t bits[] = {0x00000000, 0x80000000, 0x3F800000, 0xBF800000, 0x7F800000, 0xFF800000, 0x7FC00000,
+                                0xFFC00001, 0x7F7FFFFF, 0x00000001, 0x807FFFFF, 0x00800000, 0x4B000001, 0x3DCCCCCD};
+  std::mt19937 random(5);
+  std::vector<std::uint32_t> all(std::begin(bits), std::end(bits));
+  for (int i = 0; i < 20000; ++i) all.push_back(static_cast<std::uint32_t>(random()));
+  for (std::uint32_t value : all) {
+    const std::string text = standin::chaos::floatAnswerText(value);
+    ASSERT_EQ(text.rfind("float ", 0), 0u) << text;
+    EXPECT_EQ(standin::parseFloatBits(standin::Token{text.substr(6), false}, "float"), value) << text;
+  }
 }

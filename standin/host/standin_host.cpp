@@ -31,6 +31,12 @@ void StandinHost::reset() {
   module_ = nullptr;
   script_ = nullptr;
   keyboardHandler_ = nullptr;
+  registeredModules_.clear();
+  registeredHandlers_.clear();
+  unloading_ = false;
+  waits_ = 0;
+  for (PendingRow& row : pendingRows_) row.begun = false;
+  pendingRowsClaimed_ = 0;
   allowed_.clear();
   ruleTallies_.clear();
   onCall = nullptr;

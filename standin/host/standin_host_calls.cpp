@@ -1,6 +1,7 @@
 // The calls the plug-in makes, each thread its own, and the script's waits.
 #include "standin_host.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "game_text_hash.h"
@@ -16,8 +17,42 @@ StandinHost::ThreadCall& StandinHost::threadCall() const {
   if (call.generation != generation) {
     call = ThreadCall{};
     call.generation = generation;
+    if (onSessionThread()) call.row = claimPendingRow();
+  }
+  // A call the unload found begun is forgotten with the plug-in that began it.
+  if (call.begun && call.row >= 0 && !pendingRows_[call.row].begun.load(std::memory_order_relaxed)) {
+    call.begun = false;
+    call.pushes = 0;
   }
   return call;
+}
+
+int StandinHost::claimPendingRow() const {
+  const int row = pendingRowsClaimed_.fetch_add(1);
+  return row < kPendingRows ? row : -1;
+}
+
+void StandinHost::endCall(ThreadCall& call) const {
+  call.begun = false;
+  call.pushes = 0;
+  if (call.row >= 0) pendingRows_[call.row].begun.store(false, std::memory_order_relaxed);
+}
+
+void StandinHost::beginUnload() {
+  Told told;
+  {
+    HostGuard guard(lock_);
+    unloading_ = true;
+    const int rows = std::min(pendingRowsClaimed_.load(), kPendingRows);
+    for (int i = 0; i < rows; ++i) {
+      PendingRow& row = pendingRows_[i];
+      if (!row.begun.exchange(false)) continue;
+      RuleBreach breach(Rule::CallPendingAtUnload, row.native.load(std::memory_order_relaxed));
+      breach.frame = row.frame.load(std::memory_order_relaxed);
+      judge(breach, told);
+    }
+  }
+  tell(told);
 }
 
 std::uint64_t StandinHost::pendingNative() const { return threadCall().hash; }
@@ -28,24 +63,35 @@ void StandinHost::scriptWait(std::uint32_t milliseconds) {
   event.waitMs = milliseconds;
   HostGuard guard(lock_);
   record(std::move(event));
+  ++waits_;
   gameTimeMs_ += milliseconds;
   if (milliseconds == 0) ++frame_;
 }
 
 void StandinHost::nativeInit(std::uint64_t hash) {
   ThreadCall& call = threadCall();
-  if (call.begun) {
-    Told told;
-    {
-      HostGuard guard(lock_);
-      judgeBy(Rule::InitWhilePending, call.hash, "nativeInit(" + hex(hash, 16) + ")", call.pushes, told);
-    }
-    tell(told);
-  }
+  if (call.begun || hash == 0) judgeBegun(call, hash);
   call.hash = hash;
   call.pushes = 0;
   call.begun = true;
   call.dropped = false;
+  call.frame = frame_;
+  call.waits = waits_.load(std::memory_order_relaxed);
+  if (call.row < 0) return;
+  PendingRow& row = pendingRows_[call.row];
+  row.native.store(hash, std::memory_order_relaxed);
+  row.frame.store(call.frame, std::memory_order_relaxed);
+  row.begun.store(true, std::memory_order_relaxed);
+}
+
+void StandinHost::judgeBegun(const ThreadCall& call, std::uint64_t hash) {
+  Told told;
+  {
+    HostGuard guard(lock_);
+    if (call.begun) judgeBy(Rule::InitWhilePending, call.hash, "nativeInit(" + hex(hash, 16) + ")", call.pushes, told);
+    if (hash == 0) judge(RuleBreach(Rule::NativeZero), told);
+  }
+  tell(told);
 }
 
 void StandinHost::nativePush64(std::uint64_t value) {
@@ -67,8 +113,15 @@ void StandinHost::nativePush64(std::uint64_t value) {
 
 void StandinHost::checkPerformedCall(const ThreadCall& call, const NativeSignature* signature, Told& told) {
   if (!call.begun) judgeBy(Rule::CallWithoutInit, 0, "nativeCall()", 0, told);
+  if (call.begun && call.waits != waits_.load(std::memory_order_relaxed)) judgeAcrossWait(call, told);
   if (!call.begun || call.dropped || !signature) return;
   checkDeclaredArguments(call, *signature, told);
+}
+
+void StandinHost::judgeAcrossWait(const ThreadCall& call, Told& told) {
+  RuleBreach breach(Rule::CallAcrossWait, call.hash);
+  breach.frame = call.frame;
+  judge(breach, told);
 }
 
 void StandinHost::checkDeclaredArguments(const ThreadCall& call, const NativeSignature& signature, Told& told) {
@@ -83,12 +136,24 @@ void StandinHost::answer(const Answer& scripted, ThreadCall& call, HostEvent& ev
     if (index < call.pushes && call.args[index] != 0) event.outWritten[index] = value;
 }
 
+// The trace keeps the answer's value for an argument that is not written,
+// so a session replayed from it meets the same address.
 void StandinHost::writeOuts(const Answer& scripted, const ThreadCall& call) {
   for (const auto& [index, value] : scripted.outWrites) {
     if (index >= call.pushes || call.args[index] == 0) continue;
     auto* target = reinterpret_cast<std::uint32_t*>(static_cast<std::uintptr_t>(call.args[index]));
+    if (pluginWritable && !pluginWritable(target, sizeof value)) {
+      refuseOut(call.hash, index);
+      continue;
+    }
     std::memcpy(target, &value, sizeof value);
   }
+}
+
+void StandinHost::refuseOut(std::uint64_t native, unsigned slot) {
+  RuleBreach breach(Rule::OutNotWritable, native);
+  breach.slot = slot;
+  violate(breach);
 }
 
 void StandinHost::noteArguments(const ThreadCall& call, HostEvent& event, const NativeSignature* signature) const {
@@ -124,8 +189,7 @@ std::uint64_t* StandinHost::foreignCall(ThreadCall& call) {
     HostGuard guard(lock_);
     judge(breach, told);
   }
-  call.begun = false;
-  call.pushes = 0;
+  endCall(call);
   std::memset(call.results, 0, sizeof call.results);
   tell(told);
   return call.results;
@@ -168,8 +232,7 @@ std::uint64_t* StandinHost::nativeCall() {
   record(std::move(event));
   lock_.unlock();
   if (scripted) writeOuts(*scripted, call);
-  call.begun = false;
-  call.pushes = 0;
+  endCall(call);
   if (onCall) onCall();
   return call.results;
 }

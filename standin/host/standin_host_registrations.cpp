@@ -70,33 +70,91 @@ void StandinHost::registerOnce(bool registered, const char* act, const char* und
   tell(told);
 }
 
+// A registration the host does not take, told before anything is recorded:
+// a null function, a module or code not the plug-in's own, or a second
+// module while its script is registered. What is not taken is never run
+// and never expected to be unregistered.
+bool StandinHost::refusedRegistration(const char* act, const void* module, const void* code, bool secondModule) {
+  const char* foreign = code && foreignCode ? foreignCode(module, code) : nullptr;
+  RuleBreach breach(code ? Rule::RegisterForeignModule : Rule::HandlerNull);
+  breach.act = act;
+  if (foreign) {
+    breach.act += std::string(" ") + foreign;
+  } else if (code && secondModule) {
+    breach.act += " for a second module while its script is registered";
+  } else if (code) {
+    return false;
+  }
+  violate(breach);
+  return true;
+}
+
 void StandinHost::scriptRegister(const void* module, ScriptEntry entry) {
-  registerOnce(registeredScript() && module == registeredModule(), "scriptRegister for a module whose script",
-               "scriptUnregister");
+  {
+    HostGuard guard(lock_);
+    registeredModules_.insert(module);
+  }
+  const bool registered = registeredScript() != nullptr;
+  if (refusedRegistration("scriptRegister", module, reinterpret_cast<const void*>(entry),
+                          registered && module != registeredModule()))
+    return;
+  registerOnce(registered, "scriptRegister for a module whose script", "scriptUnregister");
   HostGuard guard(lock_);
   module_ = module;
   script_ = entry;
+  unloading_ = false;
   recordRegistration(EventKind::ScriptRegister, module);
 }
 
 void StandinHost::scriptUnregister(const void* module) {
+  Told told;
+  {
+    HostGuard guard(lock_);
+    if (!registeredModules_.count(module)) {
+      RuleBreach breach(Rule::UnregisterUnknown);
+      breach.act = "scriptUnregister for a module";
+      judge(breach, told);
+    } else if (module == module_ && script_ && !unloading_) {
+      RuleBreach breach(Rule::ScriptUnregistered);
+      breach.frame = frame_;
+      judge(breach, told);
+    }
+  }
+  tell(told);
   HostGuard guard(lock_);
   if (module == module_) script_ = nullptr;
   recordRegistration(EventKind::ScriptUnregister, module);
 }
 
 void StandinHost::keyboardHandlerRegister(KeyboardHandler handler) {
+  const void* code = reinterpret_cast<const void*>(handler);
+  {
+    HostGuard guard(lock_);
+    if (code) registeredHandlers_.insert(code);
+  }
+  if (refusedRegistration("keyboardHandlerRegister", registeredModule(), code, false)) return;
   registerOnce(registeredKeyboardHandler() != nullptr, "keyboardHandlerRegister while a handler",
                "keyboardHandlerUnregister");
   HostGuard guard(lock_);
   keyboardHandler_ = handler;
-  recordRegistration(EventKind::KeyboardRegister, reinterpret_cast<const void*>(handler));
+  recordRegistration(EventKind::KeyboardRegister, code);
 }
 
 void StandinHost::keyboardHandlerUnregister(KeyboardHandler handler) {
+  const void* code = reinterpret_cast<const void*>(handler);
+  Told told;
+  {
+    HostGuard guard(lock_);
+    if (!registeredHandlers_.count(code)) {
+      RuleBreach breach(Rule::UnregisterUnknown);
+      breach.act = "keyboardHandlerUnregister of a handler";
+      judge(breach, told);
+    }
+  }
+  tell(told);
   HostGuard guard(lock_);
   if (handler == keyboardHandler_) keyboardHandler_ = nullptr;
-  recordRegistration(EventKind::KeyboardUnregister, reinterpret_cast<const void*>(handler));
+  recordRegistration(EventKind::KeyboardUnregister, code);
 }
 
 }  // namespace standin

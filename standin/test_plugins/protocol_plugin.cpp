@@ -16,8 +16,22 @@
 #define BREAKS_REGISTER_TWICE 8     // its script registered twice
 #define BREAKS_HANDLER_TWICE 9      // its keyboard handler registered twice
 #define BREAKS_THREAD_CALLS 10      // 10,000 natives from a thread of its own while the script calls its own
+#define BREAKS_NATIVE_ZERO 11       // a call of native 0
+#define BREAKS_CALL_ACROSS_WAIT 12  // a call begun, then a wait, then the call made
+#define BREAKS_CALL_PENDING_AT_UNLOAD 13  // a call begun, then only waits until the unload
+#define BREAKS_REGISTER_EXE 14      // its script registered for the executable first
+#define BREAKS_REGISTER_HOST_DLL 15  // ... for the stand-in's DLL first
+#define BREAKS_REGISTER_OTHER_DLL 16  // ... for kernel32.dll first
+#define BREAKS_REGISTER_SECOND_MODULE 17  // then code of kernel32.dll registered for it
+#define BREAKS_HANDLER_FOREIGN 18   // code of kernel32.dll registered as its keyboard handler first
+#define BREAKS_HANDLER_NULL 19      // a null keyboard handler and a null script registered first
+#define BREAKS_UNREGISTER_UNKNOWN 20  // a keyboard handler it never registered unregistered at unload
+#define BREAKS_SCRIPT_UNREGISTERED 21  // its script unregisters itself
+#define BREAKS_OUT_NOT_WRITABLE 22  // 0x10, then read-only memory, where 0x6666 writes its out-variable
 
 namespace {
+
+HINSTANCE g_module = nullptr;
 
 void tick() {
   nativeInit(0x1111);
@@ -74,6 +88,26 @@ void breakTheRule() {
     nativeCall();
   } else if (BREAKS == BREAKS_THREAD_CALLS) {
     startCaller();
+  } else if (BREAKS == BREAKS_NATIVE_ZERO) {
+    nativeInit(0);
+    nativeCall();
+  } else if (BREAKS == BREAKS_CALL_ACROSS_WAIT || BREAKS == BREAKS_CALL_PENDING_AT_UNLOAD) {
+    nativeInit(0x2222);
+    nativePush64(1);
+    scriptWait(0);
+    if (BREAKS == BREAKS_CALL_PENDING_AT_UNLOAD)
+      for (;;) scriptWait(0);
+    nativeCall();
+  } else if (BREAKS == BREAKS_SCRIPT_UNREGISTERED) {
+    scriptUnregister(g_module);
+  } else if (BREAKS == BREAKS_OUT_NOT_WRITABLE) {
+    static const std::uint32_t readOnly = 7;
+    const std::uint64_t targets[] = {0x10, reinterpret_cast<std::uintptr_t>(&readOnly)};
+    for (std::uint64_t target : targets) {
+      nativeInit(0x6666);
+      nativePush64(target);
+      nativeCall();
+    }
   } else if (BREAKS == BREAKS_THREAD) {
     const HANDLE thread = CreateThread(nullptr, 0, &threadMain, nullptr, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
@@ -84,6 +118,8 @@ void breakTheRule() {
 void onKey(HostDword, HostWord, HostByte, HostBool, HostBool, HostBool, HostBool) {
   if (BREAKS == BREAKS_WAIT_IN_HANDLER) scriptWait(0);
 }
+
+void onOtherKey(HostDword, HostWord, HostByte, HostBool, HostBool, HostBool, HostBool) {}
 
 void script() {
   tick();
@@ -96,17 +132,43 @@ void script() {
   }
 }
 
+// Code of kernel32.dll, inside its image: registered, never run.
+template <typename Function>
+Function kernelCode() {
+  const auto base = reinterpret_cast<std::uintptr_t>(GetModuleHandleA("kernel32.dll"));
+  return reinterpret_cast<Function>(base + 0x1000);
+}
+
+// Registrations for what is not the plug-in's own, before or after its own.
+void registerForeign(bool after) {
+  if (after && BREAKS == BREAKS_REGISTER_SECOND_MODULE)
+    scriptRegister(GetModuleHandleA("kernel32.dll"), kernelCode<ScriptEntryFunction>());
+  if (after) return;
+  if (BREAKS == BREAKS_REGISTER_EXE) scriptRegister(GetModuleHandleW(nullptr), script);
+  if (BREAKS == BREAKS_REGISTER_HOST_DLL) scriptRegister(GetModuleHandleA("ScriptHookRDR2.dll"), script);
+  if (BREAKS == BREAKS_REGISTER_OTHER_DLL) scriptRegister(GetModuleHandleA("kernel32.dll"), script);
+  if (BREAKS == BREAKS_HANDLER_NULL) {
+    keyboardHandlerRegister(nullptr);
+    scriptRegister(g_module, nullptr);
+  }
+}
+
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
+    g_module = module;
+    registerForeign(false);
     scriptRegister(module, script);
     if (BREAKS == BREAKS_REGISTER_TWICE) scriptRegister(module, script);
+    registerForeign(true);
+    if (BREAKS == BREAKS_HANDLER_FOREIGN) keyboardHandlerRegister(kernelCode<KeyboardHandlerFunction>());
     keyboardHandlerRegister(onKey);
     if (BREAKS == BREAKS_HANDLER_TWICE) keyboardHandlerRegister(onKey);
   } else if (reason == DLL_PROCESS_DETACH) {
     if (g_callerDone) WaitForSingleObject(g_callerDone, 30000);
     scriptUnregister(module);
+    if (BREAKS == BREAKS_UNREGISTER_UNKNOWN) keyboardHandlerUnregister(onOtherKey);
     keyboardHandlerUnregister(onKey);
   }
   return TRUE;

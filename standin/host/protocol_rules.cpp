@@ -67,8 +67,7 @@ constexpr RuleRow kRules[kRuleCount] = {
      "registered its script for a module that is not its own (the executable's `GetModuleHandle(NULL)`, the "
      "stand-in's DLL, a module its script entry is not in, or a second module while its script is registered), or a "
      "keyboard handler whose code is in another module; the registration is not taken: never run, never to be "
-     "unregistered | `breaks_register_exe`, `breaks_register_host_dll`, `breaks_register_other_dll`, "
-     "`breaks_register_second_module`, `breaks_handler_foreign`"},
+     "unregistered | `breaks_register_foreign`"},
     {Rule::HandlerNull, "HANDLER-NULL", "{act} with a null function, so not registered",
      "registered a null script entry or keyboard handler; the registration is not taken | `breaks_handler_null`"},
     {Rule::UnregisterUnknown, "UNREGISTER-UNKNOWN", "{act} that was never registered",

@@ -19,15 +19,12 @@
 #define BREAKS_NATIVE_ZERO 11       // a call of native 0
 #define BREAKS_CALL_ACROSS_WAIT 12  // a call begun, then a wait, then the call made
 #define BREAKS_CALL_PENDING_AT_UNLOAD 13  // a call begun, then only waits until the unload
-#define BREAKS_REGISTER_EXE 14      // its script registered for the executable first
-#define BREAKS_REGISTER_HOST_DLL 15  // ... for the stand-in's DLL first
-#define BREAKS_REGISTER_OTHER_DLL 16  // ... for kernel32.dll first
-#define BREAKS_REGISTER_SECOND_MODULE 17  // then code of kernel32.dll registered for it
-#define BREAKS_HANDLER_FOREIGN 18   // code of kernel32.dll registered as its keyboard handler first
+#define BREAKS_REGISTER_FOREIGN 14  // its script for the executable, the stand-in's DLL and kernel32.dll, then
+                                    // code of kernel32.dll as a second module's script and as its keyboard handler
 #define BREAKS_HANDLER_NULL 19      // a null keyboard handler and a null script registered first
 #define BREAKS_UNREGISTER_UNKNOWN 20  // a keyboard handler it never registered unregistered at unload
 #define BREAKS_SCRIPT_UNREGISTERED 21  // its script unregisters itself
-#define BREAKS_OUT_NOT_WRITABLE 22  // 0x10, then read-only memory, where 0x6666 writes its out-variable
+#define BREAKS_OUT_NOT_WRITABLE 22  // 0x10 as argument 0, then read-only memory as argument 1, of 0x6666
 
 namespace {
 
@@ -102,12 +99,13 @@ void breakTheRule() {
     scriptUnregister(g_module);
   } else if (BREAKS == BREAKS_OUT_NOT_WRITABLE) {
     static const std::uint32_t readOnly = 7;
-    const std::uint64_t targets[] = {0x10, reinterpret_cast<std::uintptr_t>(&readOnly)};
-    for (std::uint64_t target : targets) {
-      nativeInit(0x6666);
-      nativePush64(target);
-      nativeCall();
-    }
+    nativeInit(0x6666);
+    nativePush64(0x10);
+    nativeCall();
+    nativeInit(0x6666);
+    nativePush64(0);
+    nativePush64(reinterpret_cast<std::uintptr_t>(&readOnly));
+    nativeCall();
   } else if (BREAKS == BREAKS_THREAD) {
     const HANDLE thread = CreateThread(nullptr, 0, &threadMain, nullptr, 0, nullptr);
     WaitForSingleObject(thread, INFINITE);
@@ -139,15 +137,17 @@ Function kernelCode() {
   return reinterpret_cast<Function>(base + 0x1000);
 }
 
-// Registrations for what is not the plug-in's own, before or after its own.
+// Registrations of what is not the plug-in's own, before or after its own.
 void registerForeign(bool after) {
-  if (after && BREAKS == BREAKS_REGISTER_SECOND_MODULE)
-    scriptRegister(GetModuleHandleA("kernel32.dll"), kernelCode<ScriptEntryFunction>());
-  if (after) return;
-  if (BREAKS == BREAKS_REGISTER_EXE) scriptRegister(GetModuleHandleW(nullptr), script);
-  if (BREAKS == BREAKS_REGISTER_HOST_DLL) scriptRegister(GetModuleHandleA("ScriptHookRDR2.dll"), script);
-  if (BREAKS == BREAKS_REGISTER_OTHER_DLL) scriptRegister(GetModuleHandleA("kernel32.dll"), script);
-  if (BREAKS == BREAKS_HANDLER_NULL) {
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (BREAKS == BREAKS_REGISTER_FOREIGN && !after) {
+    scriptRegister(GetModuleHandleW(nullptr), script);
+    scriptRegister(GetModuleHandleA("ScriptHookRDR2.dll"), script);
+    scriptRegister(kernel, script);
+  } else if (BREAKS == BREAKS_REGISTER_FOREIGN) {
+    scriptRegister(kernel, kernelCode<ScriptEntryFunction>());
+    keyboardHandlerRegister(kernelCode<KeyboardHandlerFunction>());
+  } else if (BREAKS == BREAKS_HANDLER_NULL && !after) {
     keyboardHandlerRegister(nullptr);
     scriptRegister(g_module, nullptr);
   }
@@ -162,7 +162,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
     scriptRegister(module, script);
     if (BREAKS == BREAKS_REGISTER_TWICE) scriptRegister(module, script);
     registerForeign(true);
-    if (BREAKS == BREAKS_HANDLER_FOREIGN) keyboardHandlerRegister(kernelCode<KeyboardHandlerFunction>());
     keyboardHandlerRegister(onKey);
     if (BREAKS == BREAKS_HANDLER_TWICE) keyboardHandlerRegister(onKey);
   } else if (reason == DLL_PROCESS_DETACH) {

@@ -40,17 +40,19 @@ DWORD WINAPI threadMain(void*) {
   return 0;
 }
 
-// The thread that calls while the script does: the script does not wait for
-// it, and only the unload does, for its last call, since its code goes then.
+// The thread that calls while the script does: the script waits for its
+// first call alone, which a strict session ends in, so that no call of the
+// script's races the end; only the unload waits for its last call, since its
+// code goes then.
 volatile LONG g_callerStarted = 0;
 HANDLE g_callerDone = nullptr;
 
 DWORD WINAPI callerMain(void*) {
-  InterlockedExchange(&g_callerStarted, 1);
   for (int i = 0; i < 10000; ++i) {
     nativeInit(0x5555);
     nativePush64(static_cast<std::uint64_t>(i));
     nativeCall();
+    if (i == 0) InterlockedExchange(&g_callerStarted, 1);
   }
   SetEvent(g_callerDone);
   // Ends here, without returning into code that an unload may have taken away.
@@ -63,6 +65,7 @@ void startCaller() {
   CloseHandle(thread);
   // Started, not finished: a thread that has not yet started would wait for
   // the loader, which the unload holds while it waits for this thread.
+  // Under 'strict' the first call ends the session while the script waits here.
   while (InterlockedCompareExchange(&g_callerStarted, 0, 0) == 0) Sleep(0);
 }
 

@@ -126,8 +126,9 @@ class StandinHost {
   };
   ThreadCall& threadCall() const;
   // The calls begun on the threads the host runs the plug-in on, each row
-  // written by its thread alone, so the unload sees them; a thread past the
-  // rows' count goes unseen there.
+  // written by its thread and cleared by the unload, which sees them there.
+  // A thread of the plug-in's own has none: its calls are never made, and
+  // race the unload. A thread past the rows' count goes unseen.
   struct PendingRow {
     std::atomic<std::uint64_t> native{0};
     std::atomic<std::uint64_t> frame{0};

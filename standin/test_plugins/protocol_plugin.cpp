@@ -41,11 +41,13 @@ DWORD WINAPI threadMain(void*) {
 }
 
 // The thread that calls while the script does: the script waits for its
-// first call alone, which a strict session ends in, so that no call of the
-// script's races the end; only the unload waits for its last call, since its
-// code goes then.
+// first call, which a strict session ends in, so that no call of the
+// script's races the end, and for its end after a frame of calls of its
+// own, so that it has ended before the unload takes its code (whose loader
+// lock an ending thread waits for).
 volatile LONG g_callerStarted = 0;
 HANDLE g_callerDone = nullptr;
+HANDLE g_caller = nullptr;
 
 DWORD WINAPI callerMain(void*) {
   for (int i = 0; i < 10000; ++i) {
@@ -61,8 +63,7 @@ DWORD WINAPI callerMain(void*) {
 
 void startCaller() {
   g_callerDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  const HANDLE thread = CreateThread(nullptr, 0, &callerMain, nullptr, 0, nullptr);
-  CloseHandle(thread);
+  g_caller = CreateThread(nullptr, 0, &callerMain, nullptr, 0, nullptr);
   // Started, not finished: a thread that has not yet started would wait for
   // the loader, which the unload holds while it waits for this thread.
   // Under 'strict' the first call ends the session while the script waits here.
@@ -129,6 +130,11 @@ void script() {
   for (;;) {
     // Many calls a frame, so that the thread's overlap them.
     for (int i = 0; i < (BREAKS == BREAKS_THREAD_CALLS ? 500 : 1); ++i) tick();
+    if (g_caller) {
+      WaitForSingleObject(g_caller, 30000);
+      CloseHandle(g_caller);
+      g_caller = nullptr;
+    }
     scriptWait(0);
   }
 }

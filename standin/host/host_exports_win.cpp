@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/host_interface.h"
+#include "plugin_memory_win.h"
 #include "plugin_output_win.h"
 #include "quoted_text.h"
 #include "script_scheduler_win.h"
@@ -26,9 +27,12 @@ bool inScript() {
 }
 
 // The host judges a native from any other thread than the runner's and the
-// keyboard's for itself.
+// keyboard's for itself, and what the plug-in's pointers lead to.
 const bool g_sessionThreadsKnown = [] {
-  StandinHost::instance().sessionThread = &standin::win::onSessionThread;
+  StandinHost& host = StandinHost::instance();
+  host.sessionThread = &standin::win::onSessionThread;
+  host.pluginWritable = &standin::win::pluginWritable;
+  host.foreignCode = &standin::win::foreignCode;
   return true;
 }();
 

@@ -7,7 +7,7 @@ namespace standin {
 namespace {
 
 // A rule's message names its fields in braces: {native}, {act}, {where},
-// {declared}, {fault}, {undo}, {slot}, {pushed}, {pushes}.
+// {declared}, {fault}, {undo}, {slot}, {pushed}, {pushes}, {frame}.
 struct RuleRow {
   Rule rule;
   const char* id;       // once given, never changes
@@ -50,6 +50,40 @@ constexpr RuleRow kRules[kRuleCount] = {
      "was unloaded with its script or keyboard handler still registered (its `DllMain` did not call "
      "`scriptUnregister` or `keyboardHandlerUnregister`); the stand-in then forgets them, so that nothing calls "
      "into the unloaded code | `fault_keeps_registered`"},
+    {Rule::NativeZero, "NATIVE-ZERO", "nativeInit(0): no native has the hash 0 (a hash left unset?)",
+     "began a call of native 0 (`nativeInit(0)`), which is no native's hash: one left unset or never looked up | "
+     "`breaks_native_zero`"},
+    {Rule::CallAcrossWait, "CALL-ACROSS-WAIT",
+     "the call of {native} begun in frame {frame} was made after a scriptWait (begin and make a call between two "
+     "waits)",
+     "began a call with `nativeInit` before a `scriptWait` and made it with `nativeCall` after the wait | "
+     "`breaks_call_across_wait`"},
+    {Rule::CallPendingAtUnload, "CALL-PENDING-AT-UNLOAD",
+     "unloaded while the call of {native} begun in frame {frame} was never made (nativeCall first)",
+     "was unloaded while a call it began with `nativeInit` from its script, `DllMain` or keyboard handler was never "
+     "made with `nativeCall` | `breaks_call_pending_at_unload`"},
+    {Rule::RegisterForeignModule, "REGISTER-FOREIGN-MODULE",
+     "{act}: not the plug-in's own, so not registered",
+     "registered its script for a module that is not its own (the executable's `GetModuleHandle(NULL)`, the "
+     "stand-in's DLL, a module its script entry is not in, or a second module while its script is registered), or a "
+     "keyboard handler whose code is in another module; the registration is not taken: never run, never to be "
+     "unregistered | `breaks_register_foreign`"},
+    {Rule::HandlerNull, "HANDLER-NULL", "{act} with a null function, so not registered",
+     "registered a null script entry or keyboard handler; the registration is not taken | `breaks_handler_null`"},
+    {Rule::UnregisterUnknown, "UNREGISTER-UNKNOWN", "{act} that was never registered",
+     "unregistered a script (by its module) or a keyboard handler that it never registered | "
+     "`breaks_unregister_unknown`"},
+    {Rule::ScriptUnregistered, "SCRIPT-UNREGISTERED",
+     "the script was unregistered in frame {frame}, not as the plug-in was unloaded; the host runs it no more",
+     "unregistered its own script while the host was not unloading it (from its script, its keyboard handler or a "
+     "thread, not from `DllMain` at unload); the script runs no more, the frames play on | "
+     "`breaks_script_unregistered`"},
+    {Rule::OutNotWritable, "OUT-NOT-WRITABLE",
+     "the answer of {native} writes through argument {slot}, which is no writable memory of the plug-in's; not "
+     "written",
+     "passed, where the scenario's answer writes an out-variable (`out I V`), an address that is no writable memory "
+     "of its own: a small integer, read-only memory, a guard page, the stand-in's image; the stand-in writes nothing "
+     "there | `breaks_out_not_writable`"},
 };
 
 const RuleRow& rowOf(Rule rule) { return kRules[static_cast<int>(rule)]; }
@@ -65,6 +99,7 @@ std::string field(const RuleBreach& breach, const std::string& name, bool named)
   if (name == "slot") return std::to_string(breach.slot);
   if (name == "pushed") return hex(breach.pushed, 16);
   if (name == "pushes") return std::to_string(breach.pushes);
+  if (name == "frame") return std::to_string(breach.frame);
   return "{" + name + "}";
 }
 

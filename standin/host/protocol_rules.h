@@ -26,9 +26,17 @@ enum class Rule {
   RegisterTwice,        // a script or keyboard handler registered again without unregistering
   ScriptReturned,       // the script entry returned
   UnloadRegistered,     // unloaded with its script or keyboard handler still registered
+  NativeZero,           // nativeInit(0)
+  CallAcrossWait,       // a call begun before a scriptWait and made after it
+  CallPendingAtUnload,  // unloaded while a call it began was never made
+  RegisterForeignModule,  // a registration for a module, or of code, that is not the plug-in's
+  HandlerNull,          // a null script entry or keyboard handler registered
+  UnregisterUnknown,    // a script or keyboard handler unregistered that was never registered
+  ScriptUnregistered,   // the script unregistered while the host was not unloading the plug-in
+  OutNotWritable,       // an answer's out-variable argument that is no writable memory of the plug-in's
 };
 
-constexpr int kRuleCount = static_cast<int>(Rule::UnloadRegistered) + 1;
+constexpr int kRuleCount = static_cast<int>(Rule::OutNotWritable) + 1;
 
 // Pushes a call may hold where its native declares none.
 constexpr std::size_t kMostPushes = 64;
@@ -57,6 +65,7 @@ struct RuleBreach {
   unsigned slot = 0;         // the argument
   std::uint64_t pushed = 0;  // what was pushed there
   std::size_t pushes = 0;    // how many arguments
+  std::uint64_t frame = 0;   // the frame the plug-in did it in, where that is not the frame it is told in
 };
 
 // The breach's message, the native by its hash, or with `named` by its name

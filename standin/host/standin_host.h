@@ -35,6 +35,14 @@ class StandinHost {
   // host. The Windows exports set it; not forgotten at reset.
   bool (*sessionThread)() = nullptr;
   bool onSessionThread() const;
+  // Whether the plug-in may be written to there: memory of its own, committed
+  // and writable. Null: anywhere. Not forgotten at reset.
+  bool (*pluginWritable)(const void* address, std::size_t size) = nullptr;
+  // Why a registration's module or code is not the plug-in's own, in words
+  // that follow its function's name ("for the executable's module ..."); null
+  // when it may be. A keyboard handler comes with its script's module, null
+  // before there is one. Null: any module. Not forgotten at reset.
+  const char* (*foreignCode)(const void* module, const void* code) = nullptr;
 
   // Forgets answers, events and registrations; the next frame is frame 1.
   void reset();
@@ -73,6 +81,10 @@ class StandinHost {
   std::uint64_t pendingNative() const;
   // Drops the registrations of a plug-in that was unloaded without undoing them.
   void forgetRegistrations();
+  // The plug-in is about to be unloaded: a call its script, DllMain or
+  // keyboard handler began and never made is a broken rule, and forgotten;
+  // its script may unregister until it registers one again.
+  void beginUnload();
 
   // Called after every performed call, before the plug-in reads the answer:
   // tests make the game misbehave here.
@@ -106,10 +118,25 @@ class StandinHost {
     std::size_t pushes = 0;
     bool begun = false;    // from nativeInit to nativeCall
     bool dropped = false;  // pushes past the bound, in the call begun
+    int row = -1;          // in pendingRows_, on the threads the host runs the plug-in on
+    std::uint64_t frame = 0;  // in which it was begun
+    std::uint64_t waits = 0;  // the script's waits when it was begun
     // More than the three slots plug-ins rely on, and never moved.
     std::uint64_t results[16] = {};
   };
   ThreadCall& threadCall() const;
+  // The calls begun on the threads the host runs the plug-in on, each row
+  // written by its thread and cleared by the unload, which sees them there.
+  // A thread of the plug-in's own has none: its calls are never made, and
+  // race the unload. A thread past the rows' count goes unseen.
+  struct PendingRow {
+    std::atomic<std::uint64_t> native{0};
+    std::atomic<std::uint64_t> frame{0};
+    std::atomic<bool> begun{false};
+  };
+  static constexpr int kPendingRows = 8;
+  int claimPendingRow() const;
+  void endCall(ThreadCall& call) const;
   // Breaches found under the lock, told once it is let go.
   using Told = std::vector<RuleBreach>;
   void judge(const RuleBreach& breach, Told& told);
@@ -117,11 +144,17 @@ class StandinHost {
   __attribute__((noinline)) void judgeBy(Rule rule, std::uint64_t native, std::string act, std::size_t pushes,
                                          Told& told);
   __attribute__((noinline)) std::uint64_t* foreignCall(ThreadCall& call);
+  __attribute__((noinline)) void judgeBegun(const ThreadCall& call, std::uint64_t hash);
+  __attribute__((noinline)) void judgeAcrossWait(const ThreadCall& call, Told& told);
+  __attribute__((noinline)) void refuseOut(std::uint64_t native, unsigned slot);
+  // A registration the host does not take is judged and told; false when it is taken.
+  __attribute__((noinline)) bool refusedRegistration(const char* act, const void* module, const void* code,
+                                                     bool secondModule);
   void record(HostEvent event);
   void recordRegistration(EventKind kind, const void* pointer);
   void registerOnce(bool registered, const char* act, const char* undo);
   void answer(const Answer& answer, ThreadCall& call, HostEvent& event);
-  static void writeOuts(const Answer& answer, const ThreadCall& call);
+  void writeOuts(const Answer& answer, const ThreadCall& call);
   void noteArguments(const ThreadCall& call, HostEvent& event, const NativeSignature* signature) const;
   // Whether the scenario (`declared`) or the names file (`signature`) makes that argument a `kind`.
   static bool isArgument(const std::set<std::pair<std::uint64_t, unsigned>>& declared, ValueKind kind,
@@ -149,6 +182,13 @@ class StandinHost {
   const void* module_ = nullptr;
   ScriptEntry script_ = nullptr;
   KeyboardHandler keyboardHandler_ = nullptr;
+  // Everything ever registered, so that undoing what never was is told.
+  std::set<const void*> registeredModules_;
+  std::set<const void*> registeredHandlers_;
+  bool unloading_ = false;
+  std::atomic<std::uint64_t> waits_{0};
+  mutable PendingRow pendingRows_[kPendingRows];
+  mutable std::atomic<int> pendingRowsClaimed_{0};
 
   void checkPerformedCall(const ThreadCall& call, const NativeSignature* signature, Told& told);
   // Out of line, as is each breach: the calls that keep the rules run on

@@ -141,6 +141,7 @@ void checkUnregistered(StandinHost& host) {
 void unloadForSession(HMODULE plugin) {
   setPhase("unloading it (its DllMain)");
   note(EventKind::Unload, "");
+  StandinHost::instance().beginUnload();
   forgetFault();
   const bool guarded = guardEntryPoint(plugin);
   watchDllMain(true);

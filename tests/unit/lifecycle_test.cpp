@@ -32,7 +32,8 @@ TEST_F(LibraryEntryTest, AttachRegistersScriptThenKeyboardHandler) {
 
 TEST_F(LibraryEntryTest, DetachUnregistersScriptThenKeyboardHandler) {
   handleLibraryNotification(fakeModule(), kProcessAttach);
-  host().reset();
+  host().beginUnload();
+  host().takeEvents();
   EXPECT_EQ(handleLibraryNotification(fakeModule(), kProcessDetach), 1);
   const auto& events = host().events();
   ASSERT_EQ(events.size(), 2u);

@@ -122,6 +122,7 @@ TEST_F(StandinHostTest, EachBrokenProtocolRuleIsRecordedWithItsId) {
        "PUSH-BOUND: more than 64 pushes into a call of 0x0000000000004444"},
       {"registered again after unregistering", [] {
          host().scriptRegister(&host(), [] {});
+         host().beginUnload();
          host().scriptUnregister(&host());
          host().scriptRegister(&host(), [] {});
        }, ""},
@@ -133,6 +134,48 @@ TEST_F(StandinHostTest, EachBrokenProtocolRuleIsRecordedWithItsId) {
          host().keyboardHandlerRegister(&KeySeen::handler);
          host().keyboardHandlerRegister(&KeySeen::handler);
        }, "REGISTER-TWICE: keyboardHandlerRegister while a handler is registered already"},
+      {"a call of native 0", [&] { call(0, {}); }, "NATIVE-ZERO: nativeInit(0): no native has the hash 0"},
+      {"a call made after a wait", [] {
+         host().nativeInit(0x2222);
+         host().scriptWait(0);
+         host().nativeCall();
+       }, "CALL-ACROSS-WAIT: the call of 0x0000000000002222 begun in frame 1 was made after a scriptWait"},
+      // Forgotten at the unload: the next call begins as if none were pending.
+      {"a call begun at the unload", [&] {
+         host().nativeInit(0x2222);
+         host().beginUnload();
+         call(0, {});
+       }, "CALL-PENDING-AT-UNLOAD: unloaded while the call of 0x0000000000002222 begun in frame 1 was never made "
+          "(nativeCall first)NATIVE-ZERO"},
+      {"a second module's script", [] {
+         host().scriptRegister(&host(), [] {});
+         host().scriptRegister(&KeySeen::calls, [] {});
+         EXPECT_EQ(host().registeredModule(), &host());
+       }, "REGISTER-FOREIGN-MODULE: scriptRegister for a second module while its script is registered: not the "
+          "plug-in's own, so not registered"},
+      {"a null handler", [] {
+         host().keyboardHandlerRegister(nullptr);
+         host().scriptRegister(&host(), nullptr);
+       }, "HANDLER-NULL: keyboardHandlerRegister with a null function, so not registered"
+          "HANDLER-NULL: scriptRegister with a null function"},
+      {"a handler never registered", [] { host().keyboardHandlerUnregister(&KeySeen::handler); },
+       "UNREGISTER-UNKNOWN: keyboardHandlerUnregister of a handler that was never registered"},
+      {"a module never registered", [] { host().scriptUnregister(&host()); },
+       "UNREGISTER-UNKNOWN: scriptUnregister for a module that was never registered"},
+      {"the script unregistered in play", [] {
+         host().scriptRegister(&host(), [] {});
+         host().enterFrame(5, 0);
+         host().scriptUnregister(&host());
+       }, "SCRIPT-UNREGISTERED: the script was unregistered in frame 5, not as the plug-in was unloaded"},
+      {"an out-variable where the plug-in may not write", [&] {
+         host().pluginWritable = [](const void*, std::size_t) { return false; };
+         host().answers().setDefault(0x20, Answer::ofWhole(0).alsoOut(0, 5));
+         std::uint32_t variable = 0;
+         call(0x20, {address(&variable)});
+         host().pluginWritable = nullptr;
+         EXPECT_EQ(variable, 0u);
+       }, "OUT-NOT-WRITABLE: the answer of 0x0000000000000020 writes through argument 0, which is no writable memory "
+          "of the plug-in's; not written"},
   };
   for (const auto& c : cases) {
     host().reset();

@@ -14,6 +14,7 @@
 
 #include "crash_report_win.h"
 #include "import_hooks_win.h"
+#include "native_names.h"
 #include "plugin_output_win.h"
 #include "session_win.h"
 
@@ -175,6 +176,7 @@ int runServedSessions() {
     if (WaitForSingleObject(go, INFINITE) != WAIT_OBJECT_0) return kExitStandinFailed;
     const ServedRequest request = block.request;
     SetCurrentDirectoryA(startFolder);
+    forgetNativeNames();  // the last session's names files are not this one's
     const ProcessMark before = markProcess();
     const HANDLE output = openForRunner(request.output), errors = openForRunner(request.errors);
     setRunnerOutput(output == INVALID_HANDLE_VALUE ? nullptr : output, errors == INVALID_HANDLE_VALUE ? nullptr : errors);

@@ -47,6 +47,8 @@ TEST(KitSymbolize, FindsAnyPluginsSymbolsAndSaysWhenItCannot) {
       // As the event log writes a fault offset: 16 digits.
       {"Crash.asi+0x" + std::string(18 - writeThrough.size(), '0') + writeThrough.substr(2), 0,
        "  writeThrough at standin/examples/crash/crash.cpp:11\n"},
+      // By the path of the build's own plug-in, as an author copies it from the build.
+      {(testPlugins() / "Crash.asi").string() + "+" + writeThrough, 0, "  writeThrough at standin/examples/crash/crash.cpp:11\n"},
       {"Crash.asi+0x1" + std::string(8, '0'), 2, "not MODULE+0xOFFSET"},  // beyond any module
       {"Tally.asi+0x10", 1, "  no function of Tally.asi there"},
       {"Nowhere.asi+0x10", 1, "  no symbols: neither Nowhere.asi.debug nor Nowhere.asi"},

@@ -12,16 +12,32 @@ namespace standin::win {
 namespace {
 
 struct Unloaded {
-  volatile ULONG_PTR base = 0;  // 0: no plug-in unloaded since the last load
-  ULONG_PTR unloading = 0;      // its base while FreeLibrary runs: its code is still there
+  volatile ULONG_PTR base = 0;       // 0: no plug-in unloaded since the last load
+  volatile ULONG_PTR unloading = 0;  // its base from just before FreeLibrary on
   ULONG_PTR size = 0;
   char name[MAX_PATH] = "";
 } g_unloaded;
 
 constexpr std::size_t kMostFrames = 16;
 
-bool inUnloaded(ULONG_PTR address) {
-  return g_unloaded.base != 0 && address >= g_unloaded.base && address - g_unloaded.base < g_unloaded.size;
+bool imageMappedAt(ULONG_PTR base) {
+  MEMORY_BASIC_INFORMATION region{};
+  const auto* at = reinterpret_cast<const void*>(base);
+  return VirtualQuery(at, &region, sizeof region) && region.Type == MEM_IMAGE && region.AllocationBase == at;
+}
+
+// FreeLibrary unmaps the code before it returns, and a thread spinning in
+// it faults there at once: from the unmapping on, the plug-in counts as
+// gone, or such a fault, told before FreeLibrary returned, would be a plain
+// crash on one run and an outliving thread on the next.
+ULONG_PTR unloadedBase() {
+  if (g_unloaded.base != 0) return g_unloaded.base;
+  const ULONG_PTR unloading = g_unloaded.unloading;
+  return unloading != 0 && !imageMappedAt(unloading) ? unloading : 0;
+}
+
+bool inUnloaded(ULONG_PTR address, ULONG_PTR base) {
+  return base != 0 && address >= base && address - base < g_unloaded.size;
 }
 
 // The end of the readable, committed region at `at`; 0 when `at` is not in one.
@@ -42,10 +58,11 @@ bool readableQword(ULONG_PTR at) { return at + 8 <= readableUpTo(at); }
 // unwound through the system's code; from the first frame in the unloaded
 // code on, which has no unwind data any more, it is read for the addresses
 // that lie in that code. A stack whose unwinding meets none has none.
-std::size_t unloadedFrames(const CONTEXT& context, ULONG_PTR frames[kMostFrames]) {
+std::size_t unloadedFrames(const CONTEXT& context, ULONG_PTR frames[kMostFrames], ULONG_PTR base) {
+  const auto inCode = [base](ULONG_PTR address) { return inUnloaded(address, base); };
   CONTEXT walked = context;
   std::size_t count = 0;
-  for (int depth = 0; depth < 64 && walked.Rip != 0 && !inUnloaded(walked.Rip); ++depth) {
+  for (int depth = 0; depth < 64 && walked.Rip != 0 && !inCode(walked.Rip); ++depth) {
     DWORD64 imageBase = 0;
     RUNTIME_FUNCTION* function = RtlLookupFunctionEntry(walked.Rip, &imageBase, nullptr);
     if (!function) {
@@ -59,21 +76,21 @@ std::size_t unloadedFrames(const CONTEXT& context, ULONG_PTR frames[kMostFrames]
     RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, walked.Rip, function, &walked, &handlerData, &establisher, nullptr);
     if (!readableQword(walked.Rsp)) return 0;
   }
-  if (!inUnloaded(walked.Rip)) return 0;
+  if (!inCode(walked.Rip)) return 0;
   frames[count++] = walked.Rip;
   // The rest of the stack, up to the end of its region.
   const ULONG_PTR end = readableUpTo(walked.Rsp);
   for (ULONG_PTR at = walked.Rsp; count < kMostFrames && at + 8 <= end; at += 8) {
     const ULONG_PTR value = *reinterpret_cast<const ULONG_PTR*>(at);
-    if (inUnloaded(value) && value != frames[count - 1]) frames[count++] = value;
+    if (inCode(value) && value != frames[count - 1]) frames[count++] = value;
   }
   return count;
 }
 
-std::string messageOf(DWORD thread, const ULONG_PTR* frames, std::size_t count) {
+std::string messageOf(DWORD thread, const ULONG_PTR* frames, std::size_t count, ULONG_PTR base) {
   std::string places;
   for (std::size_t i = 0; i < count; ++i)
-    places += std::string(i == 0 ? "" : " ") + g_unloaded.name + "+" + hex(frames[i] - g_unloaded.base, 0);
+    places += std::string(i == 0 ? "" : " ") + g_unloaded.name + "+" + hex(frames[i] - base, 0);
   return "the plug-in crashed: a thread outlived the plug-in's unload (thread " + std::to_string(thread) +
          " still ran its code after FreeLibrary); its plug-in frames: " + places;
 }
@@ -90,27 +107,29 @@ void notePluginUnloading(HMODULE plugin) {
 }
 
 bool notePluginGone() {
-  MEMORY_BASIC_INFORMATION region{};
-  const auto* base = reinterpret_cast<const void*>(g_unloaded.unloading);
-  if (VirtualQuery(base, &region, sizeof region) && region.Type == MEM_IMAGE && region.AllocationBase == base)
-    return false;  // still loaded: it keeps a reference to itself
+  if (imageMappedAt(g_unloaded.unloading)) return false;  // still loaded: it keeps a reference to itself
   g_unloaded.base = g_unloaded.unloading;
   return true;
 }
 
-void forgetUnloadedPlugin() { g_unloaded.base = 0; }
+void forgetUnloadedPlugin() {
+  g_unloaded.base = 0;
+  g_unloaded.unloading = 0;
+}
 
 bool unloadedPluginAt(const void* address, const void*& base, const char*& name) {
-  if (!inUnloaded(reinterpret_cast<ULONG_PTR>(address))) return false;
-  base = reinterpret_cast<const void*>(g_unloaded.base);
+  const ULONG_PTR gone = unloadedBase();
+  if (!inUnloaded(reinterpret_cast<ULONG_PTR>(address), gone)) return false;
+  base = reinterpret_cast<const void*>(gone);
   name = g_unloaded.name;
   return true;
 }
 
 std::string outlivedMessage(const CONTEXT& context, DWORD thread) {
   ULONG_PTR frames[kMostFrames];
-  const std::size_t count = unloadedFrames(context, frames);
-  return count == 0 ? "" : messageOf(thread, frames, count);
+  const ULONG_PTR base = unloadedBase();
+  const std::size_t count = unloadedFrames(context, frames, base);
+  return count == 0 ? "" : messageOf(thread, frames, count, base);
 }
 
 // A thread that faulted in the unloaded code waits for the describer inside
@@ -137,15 +156,15 @@ void abandonForOutlivingThread() {
     CONTEXT context{};
     context.ContextFlags = CONTEXT_FULL;
     if (SuspendThread(thread) != static_cast<DWORD>(-1)) {
-      if (GetThreadContext(thread, &context)) count = unloadedFrames(context, frames);
+      if (GetThreadContext(thread, &context)) count = unloadedFrames(context, frames, g_unloaded.base);
       const CONTEXT* copied = count == 0 ? copiedContextOf(entry.th32ThreadID) : nullptr;
-      if (copied) count = unloadedFrames(*copied, frames);
+      if (copied) count = unloadedFrames(*copied, frames, g_unloaded.base);
       ResumeThread(thread);
     }
     CloseHandle(thread);
     if (count != 0) {
       CloseHandle(snapshot);
-      abandon(messageOf(entry.th32ThreadID, frames, count), kExitCrashed);
+      abandon(messageOf(entry.th32ThreadID, frames, count, g_unloaded.base), kExitCrashed);
     }
   }
   CloseHandle(snapshot);

@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "config/settings_store.h"
 #include "config_test_support.h"
@@ -94,8 +96,10 @@ TEST_F(KeyboardDuringFrames, HandlerOnAnotherThreadWhileFramesRun) {
   }
   EXPECT_EQ(host().frame(), frames + 1);
   EXPECT_EQ(log_.messages().size(), 3 + 2 * frames) << "start-up's lines, then the fault's two in every frame";
+  host().beginUnload();
   handleLibraryNotification(fakeModule(), kProcessDetach);
   EXPECT_EQ(host().registeredKeyboardHandler(), nullptr);
+  EXPECT_EQ(standin::ruleWarnings(host().ruleTallies()), std::vector<std::string>{});
 }
 
 }  // namespace

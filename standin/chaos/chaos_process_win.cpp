@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "child_process_win.h"
+
 namespace standin::chaos {
 
 namespace {
@@ -62,23 +64,17 @@ Verdict playFileInChild(const std::string& standinExe, const std::string& plugin
   std::string commandLine = quoted(standinExe) + " " + quoted(files.scenario) + " " + quoted(pluginPath) + " " +
                             quoted(files.trace);
   PROCESS_INFORMATION process{};
-  BOOL started = FALSE;
+  bool started = false;
   AcquireSRWLockExclusive(&g_startLock);
   const HANDLE errors = openForChild(files.errors, GENERIC_WRITE, CREATE_ALWAYS);
   const HANDLE nothing = openForChild("NUL", GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
   if (errors != INVALID_HANDLE_VALUE && nothing != INVALID_HANDLE_VALUE) {
     STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nothing;
     startup.hStdOutput = nothing;
     startup.hStdError = errors;
-    // Under load Wine has been seen to fail a start once.
-    for (int tries = 0; tries < 3 && !started; ++tries) {
-      if (tries > 0) Sleep(200);
-      started = CreateProcessA(standinExe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                               &startup, &process);
-    }
+    started = win::startChild(standinExe, commandLine, startup, 0, nullptr, process);
   }
   const DWORD startError = GetLastError();
   if (errors != INVALID_HANDLE_VALUE) CloseHandle(errors);

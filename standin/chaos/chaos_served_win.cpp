@@ -1,6 +1,6 @@
 #include "chaos_served_win.h"
 
-#include "scenario.h"
+#include "child_process_win.h"
 #include "session_channel_win.h"
 
 namespace standin::chaos {
@@ -28,11 +28,8 @@ bool ServedChild::start(const std::string& standinExe) {
 bool ServedChild::startLocked(const std::string& standinExe) {
   block_ = win::makeChannelMapping(mapping_);
   go_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  job_ = CreateJobObjectA(nullptr, nullptr);
+  job_ = win::makeJob();
   if (!block_ || !go_ || !job_) return false;
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   block_->goEvent = reinterpret_cast<ULONG_PTR>(go_);
   std::string commandLine = "\"" + standinExe + "\" --served";
   PROCESS_INFORMATION process{};
@@ -42,21 +39,17 @@ bool ServedChild::startLocked(const std::string& standinExe) {
   const HANDLE nothing = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                      &inheritNothing, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = startup.hStdOutput = startup.hStdError = nothing;
   SetEnvironmentVariableA(win::kChannelVariable, std::to_string(reinterpret_cast<std::uintptr_t>(mapping_)).c_str());
-  const BOOL started = nothing != INVALID_HANDLE_VALUE &&
-                       CreateProcessA(standinExe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                                      CREATE_SUSPENDED | CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+  const bool started = nothing != INVALID_HANDLE_VALUE &&
+                       win::startChild(standinExe, commandLine, startup, CREATE_NO_WINDOW, job_, process);
   SetEnvironmentVariableA(win::kChannelVariable, nullptr);
   // Other children (each worker's) inherit neither.
   SetHandleInformation(mapping_, HANDLE_FLAG_INHERIT, 0);
   SetHandleInformation(go_, HANDLE_FLAG_INHERIT, 0);
   if (nothing != INVALID_HANDLE_VALUE) CloseHandle(nothing);
   if (!started) return false;
-  AssignProcessToJobObject(job_, process.hProcess);
-  ResumeThread(process.hThread);
   CloseHandle(process.hThread);
   process_ = process.hProcess;
   return true;
@@ -98,8 +91,7 @@ bool ServedChild::playFileClean(const std::string& standinExe, const std::string
     if (WaitForSingleObject(process_, 5) != WAIT_TIMEOUT) break;
     const ULONGLONG now = GetTickCount64();
     if (block_->heartbeat != lastBeat) lastBeat = block_->heartbeat, lastChange = now;
-    const ULONGLONG stallMs = block_->stallMs != 0 ? static_cast<ULONGLONG>(block_->stallMs) : ScenarioCaps{}.stallMs;
-    if (now - lastChange > stallMs + kGraceMs) break;
+    if (now - lastChange > win::stallMsOf(*block_) + kGraceMs) break;
   }
   const bool parked = block_->parked == session && block_->endCode == 0;
   // A passing session that left the process unfit for another ends it, as a

@@ -4,6 +4,8 @@
 #include <new>
 #include <string>
 
+#include "scenario.h"
+
 namespace standin::win {
 
 namespace {
@@ -75,5 +77,9 @@ bool throwStands(const SessionChannel& block) {
 }
 
 void noteProcessExit(SessionChannel& block) { InterlockedCompareExchange(&block.exitHeartbeat, block.heartbeat, -1); }
+
+ULONGLONG stallMsOf(const SessionChannel& block) {
+  return block.stallMs != 0 ? static_cast<ULONGLONG>(block.stallMs) : ScenarioCaps{}.stallMs;
+}
 
 }  // namespace standin::win

@@ -144,6 +144,9 @@ void copyText(char (&field)[N], const char* text) {
 // Whether the described fault is what ended the session.
 bool faultStands(const SessionChannel& block);
 
+// The session's stall cap: the scenario's, or the default before it is read.
+ULONGLONG stallMsOf(const SessionChannel& block);
+
 // Whether the C++ exception last thrown is still in flight.
 bool throwStands(const SessionChannel& block);
 

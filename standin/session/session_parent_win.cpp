@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
+#include "child_process_win.h"
 #include "crash_report_win.h"
 #include "quoted_text.h"
-#include "scenario.h"
 #include "session_channel_win.h"
 #include "session_win.h"
 #include "trace.h"
@@ -26,41 +26,15 @@ constexpr ULONGLONG kTellMs = 500;
 constexpr ULONGLONG kTerminateHandlerMs = 1000;
 constexpr DWORD kFailFastStatus = 0xC0000409;
 
-// The session's process dies with the job, and the job with this process,
-// however it ends: no session plays on alone after its runner was killed.
-HANDLE makeJob() {
-  const HANDLE job = CreateJobObjectA(nullptr, nullptr);
-  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-  if (job) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
-  return job;
-}
-
 bool startSession(HANDLE mapping, HANDLE job, PROCESS_INFORMATION& process) {
   const std::string handle = std::to_string(reinterpret_cast<std::uintptr_t>(mapping));
   SetEnvironmentVariableA(kChannelVariable, handle.c_str());
   char exe[4 * MAX_PATH] = "";
   GetModuleFileNameA(nullptr, exe, sizeof exe);
-  std::string commandLine = GetCommandLineA();
   STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  // Under load Wine has been seen to fail a start once with an internal error.
-  BOOL started = FALSE;
-  for (int tries = 0; tries < 3 && !started; ++tries) {
-    if (tries > 0) Sleep(200);
-    started = CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                             &startup, &process);
-  }
+  const bool started = startChild(exe, GetCommandLineA(), startup, 0, job, process);
   SetEnvironmentVariableA(kChannelVariable, nullptr);
-  if (!started) return false;
-  if (job) AssignProcessToJobObject(job, process.hProcess);
-  ResumeThread(process.hThread);
-  return true;
-}
-
-// The session's stall cap: the scenario's, or the default before it is read.
-ULONGLONG stallMsOf(const SessionChannel& block) {
-  return block.stallMs != 0 ? static_cast<ULONGLONG>(block.stallMs) : ScenarioCaps{}.stallMs;
+  return started;
 }
 
 enum class Watched { Ended, Stalled, HungAfterEnd, Told };

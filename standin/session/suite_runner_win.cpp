@@ -5,6 +5,7 @@
 #include <fstream>
 #include <vector>
 
+#include "child_process_win.h"
 #include "session_win.h"
 #include "suite_report.h"
 
@@ -117,7 +118,6 @@ bool start(const std::string& scenario, const SuiteOptions& options, const std::
   running.out = outputFile();
   running.err = outputFile();
   STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = running.out;
@@ -125,7 +125,7 @@ bool start(const std::string& scenario, const SuiteOptions& options, const std::
   PROCESS_INFORMATION process{};
   running.started = GetTickCount64();
   if (running.out == INVALID_HANDLE_VALUE || running.err == INVALID_HANDLE_VALUE ||
-      !CreateProcessA(exe, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process))
+      !startChild(exe, commandLine, startup, 0, nullptr, process))
     return false;
   CloseHandle(process.hThread);
   running.process = process.hProcess;

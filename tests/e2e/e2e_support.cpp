@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -102,48 +101,32 @@ void writeFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// The output goes to an unnamed file, read once the child has ended: a
-// Wine server the child starts inherits its output and keeps a pipe open
-// for seconds after the child is gone.
 int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
-  output.clear();
-  std::FILE* file = std::tmpfile();
-  if (!file) return -1;
-  const int outputFd = fileno(file);
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
   const pid_t child = fork();
-  if (child == 0) execute(argv, outputFd, workingFolder);
-  int status = 0;
-  const bool waited = child > 0 && waitpid(child, &status, 0) == child;
+  if (child == 0) {
+    close(pipeFds[0]);
+    execute(argv, pipeFds[1], workingFolder);
+  }
+  close(pipeFds[1]);
+  output.clear();
   char buffer[4096];
-  lseek(outputFd, 0, SEEK_SET);
-  for (ssize_t got; (got = read(outputFd, buffer, sizeof buffer)) > 0;) output.append(buffer, static_cast<std::size_t>(got));
-  std::fclose(file);
-  if (!waited) return -1;
+  for (ssize_t got; (got = read(pipeFds[0], buffer, sizeof buffer)) > 0;) output.append(buffer, got);
+  close(pipeFds[0]);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-namespace {
-
-void setWineEnvironment() {
+int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
   setenv("WINEPREFIX", paths().winePrefix.c_str(), 1);
   setenv("WINEDEBUG", "-all", 1);
   // No Mono or Gecko installers when the prefix is made.
   setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
-}
-
-}  // namespace
-
-int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
-  setWineEnvironment();
   std::vector<std::string> command{paths().wine64};
   command.insert(command.end(), argv.begin(), argv.end());
   return run(command, output, workingFolder);
-}
-
-int runWineServer(const std::string& option) {
-  setWineEnvironment();
-  std::string output;
-  return run({(fs::path(paths().wine64).parent_path() / "wineserver").string(), option}, output);
 }
 
 namespace {

@@ -61,8 +61,6 @@ int run(const std::vector<std::string>& argv, std::string& output, const std::st
 
 // Wine, with the test's prefix and no debug chatter.
 int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder);
-// Runs the prefix's Wine server with one option ("-k", "-w", "-p600").
-int runWineServer(const std::string& option);
 
 std::string readFile(const std::string& path);
 // A scenario line that loads the names of Vantomere's natives, for 'expect' lines that name them.

@@ -4,6 +4,7 @@
 
 #include "backtrace_win.h"
 #include "fault_describer_win.h"
+#include "plugin_memory_win.h"
 #include "quoted_text.h"
 #include "session_win.h"
 
@@ -21,9 +22,8 @@ struct Unloaded {
 constexpr std::size_t kMostFrames = 16;
 
 bool imageMappedAt(ULONG_PTR base) {
-  MEMORY_BASIC_INFORMATION region{};
   const auto* at = reinterpret_cast<const void*>(base);
-  return VirtualQuery(at, &region, sizeof region) && region.Type == MEM_IMAGE && region.AllocationBase == at;
+  return at != nullptr && imageHolding(at) == at;
 }
 
 // FreeLibrary unmaps the code before it returns, and a thread spinning in

@@ -8,20 +8,13 @@ namespace standin::win {
 
 namespace {
 
-// The image that holds `address`; null outside any.
-const void* imageOf(const void* address) {
-  MEMORY_BASIC_INFORMATION info;
-  if (VirtualQuery(address, &info, sizeof info) == 0) return nullptr;
-  return info.State == MEM_COMMIT && info.Type == MEM_IMAGE ? info.AllocationBase : nullptr;
-}
-
 const void* executableImage() {
   static const void* const image = GetModuleHandleW(nullptr);
   return image;
 }
 
 const void* standinImage() {
-  static const void* const image = imageOf(reinterpret_cast<const void*>(&standinImage));
+  static const void* const image = imageHolding(reinterpret_cast<const void*>(&standinImage));
   return image;
 }
 
@@ -36,6 +29,12 @@ bool writableRegion(const MEMORY_BASIC_INFORMATION& info) {
 const bool g_imagesKnown = executableImage() != nullptr && standinImage() != nullptr;
 
 }  // namespace
+
+const void* imageHolding(const void* address) {
+  MEMORY_BASIC_INFORMATION info;
+  if (VirtualQuery(address, &info, sizeof info) == 0) return nullptr;
+  return info.State == MEM_COMMIT && info.Type == MEM_IMAGE ? info.AllocationBase : nullptr;
+}
 
 bool pluginWritable(const void* address, std::size_t size) {
   const auto* at = static_cast<const char*>(address);
@@ -53,7 +52,7 @@ bool pluginWritable(const void* address, std::size_t size) {
 const char* foreignCode(const void* module, const void* code) {
   if (module && module == executableImage()) return "for the executable's module (GetModuleHandle(NULL))";
   if (module && module == standinImage()) return "for the stand-in's ScriptHookRDR2.dll";
-  const void* image = imageOf(code);
+  const void* image = imageHolding(code);
   if (image && image == executableImage()) return "of code in the executable";
   if (image && image == standinImage()) return "of code in the stand-in's ScriptHookRDR2.dll";
   if (module && image != module) return "of code outside its module";

@@ -6,6 +6,9 @@
 
 namespace standin::win {
 
+// The base of the loaded image that holds `address`; null outside any.
+const void* imageHolding(const void* address);
+
 // Committed, writable memory without a guard page, outside the images of
 // the executable and of the stand-in's DLL.
 bool pluginWritable(const void* address, std::size_t size);

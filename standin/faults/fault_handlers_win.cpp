@@ -79,6 +79,10 @@ LONG faultsRecorded() { return g_faults; }
 
 void forgetFault() {
   SessionChannel& block = channel();
+  // A fault the describer has yet to tell (the raising thread waits only so
+  // long for it, and on a busy machine goes on) would be told after it was
+  // forgotten: the verdict on a plug-in that caught what it raised.
+  awaitTold(block.raised, 5000);
   if (!block.faultCertain && block.faultThread == GetCurrentThreadId()) InterlockedExchange(&block.fault, 0);
 }
 

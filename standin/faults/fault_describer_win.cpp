@@ -11,6 +11,7 @@ namespace standin::win {
 namespace {
 
 DWORD g_describer = 0;
+HANDLE g_running = nullptr;
 
 // A fault as it was raised: recorded, should the session end without a
 // verdict (behind the plug-in's own filter, or swallowed by the loader); a
@@ -62,6 +63,7 @@ void tellFinal(FaultCopy& final) {
 }
 
 DWORD WINAPI describe(void*) {
+  SetEvent(g_running);
   SessionChannel& block = channel();
   for (;;) {
     WaitForSingleObject(faultSignal(), 100);
@@ -73,9 +75,17 @@ DWORD WINAPI describe(void*) {
 
 }  // namespace
 
+// Waits until the thread runs: a new thread first takes the loader lock to
+// tell the libraries it started. Started late, on a busy machine, it waited
+// on the lock behind a plug-in's DllMain that faulted holding it, and the
+// runner told the fault without its place.
 void startFaultDescriber() {
   prepareFaultCopies();
-  if (g_describer == 0) CreateThread(nullptr, 0, &describe, nullptr, 0, &g_describer);
+  if (g_describer != 0) return;
+  g_running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const HANDLE thread = CreateThread(nullptr, 0, &describe, nullptr, 0, &g_describer);
+  if (thread && g_running) WaitForSingleObject(g_running, INFINITE);
+  if (thread) CloseHandle(thread);
 }
 
 bool onDescriberThread() { return g_describer != 0 && GetCurrentThreadId() == g_describer; }

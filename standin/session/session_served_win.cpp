@@ -53,11 +53,13 @@ struct ProcessEntry {
   PVOID imageName;
   LONG basePriority;
   HANDLE process;
+  HANDLE parent;
+  ULONG handleTable;  // under Wine the size of its table of handles, not their count
 };
 
-// This process's threads, from the system's list of processes: a snapshot of
-// threads costs Wine far more.
-bool countThreads(DWORD& threads) {
+// This process's threads, and the size of its table of handles, from the
+// system's list of processes: a snapshot of threads costs Wine far more.
+bool countThreads(DWORD& threads, DWORD& handleTable) {
   static std::vector<unsigned char> buffer(1 << 18);
   const QuerySystem query = querySystem();
   for (int tries = 0; query && tries < 8; ++tries) {
@@ -71,6 +73,7 @@ bool countThreads(DWORD& threads) {
       const auto* entry = reinterpret_cast<const ProcessEntry*>(buffer.data() + at);
       if (reinterpret_cast<ULONG_PTR>(entry->process) == GetCurrentProcessId()) {
         threads = entry->threads;
+        handleTable = entry->handleTable;
         return true;
       }
       if (entry->next == 0) return false;
@@ -80,39 +83,19 @@ bool countThreads(DWORD& threads) {
   return false;
 }
 
-// Under Wine a process's own count of its handles is always 0, and the
-// count in the list of processes is the size of its table.
-DWORD countHandles() {
-  struct Entry {
-    USHORT process;
-    USHORT backTrace;
-    UCHAR type;
-    UCHAR attributes;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-  };
-  struct Table {
-    ULONG count;
-    Entry entries[1];
-  };
+// Under Wine a process's own count of its handles is always 0. Asking for
+// the system's list of every process's handles crashed Wine's server now and
+// then while other processes came and went, and with it every process of the
+// prefix: each slot of the process's own table is asked after instead.
+DWORD countHandles(DWORD tableSize) {
   DWORD own = 0;
   if (GetProcessHandleCount(GetCurrentProcess(), &own) && own != 0) return own;
-  static std::vector<unsigned char> buffer(1 << 16);
-  const QuerySystem query = querySystem();
-  for (int tries = 0; query && tries < 8; ++tries) {
-    ULONG needed = 0;
-    if (query(16 /* handles */, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
-      buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed + 4096));
-      continue;
-    }
-    const auto* table = reinterpret_cast<const Table*>(buffer.data());
-    DWORD count = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-      if (table->entries[i].process == static_cast<USHORT>(GetCurrentProcessId())) ++count;
-    return count;
+  DWORD count = 0;
+  for (DWORD slot = 1; slot <= tableSize; ++slot) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(slot) * 4), &flags)) ++count;
   }
-  return ~0u;
+  return count;
 }
 
 DWORD countModules() {
@@ -123,8 +106,9 @@ DWORD countModules() {
 
 ProcessMark markProcess() {
   ProcessMark mark;
-  if (!countThreads(mark.threads)) mark.threads = ~0u;
-  mark.handles = countHandles();
+  DWORD handleTable = 0;
+  if (!countThreads(mark.threads, handleTable)) mark.threads = handleTable = ~0u;
+  mark.handles = handleTable == ~0u ? ~0u : countHandles(handleTable);
   mark.modules = countModules();
   mark.firstFreeTls = TlsAlloc();
   if (mark.firstFreeTls != TLS_OUT_OF_INDEXES) TlsFree(mark.firstFreeTls);

@@ -23,6 +23,11 @@ class ChaosPool {
         workers_(workers), folders_(std::move(folders)) {
     for (unsigned worker = 0; worker < workers; ++worker) served_.push_back(std::make_unique<ServedChild>());
   }
+  // However the run ends (a base that fails by itself included), the
+  // workers' files are not left in the author's findings folder.
+  ~ChaosPool() { clean(); }
+  ChaosPool(const ChaosPool&) = delete;
+  ChaosPool& operator=(const ChaosPool&) = delete;
 
   unsigned workers() const { return workers_; }
   // Plays a scenario with worker `worker`'s files, in a fresh copy of the
@@ -34,7 +39,7 @@ class ChaosPool {
   // Runs `work(worker)` on each worker at once; calls `tick` about every
   // `tickMs` until all have returned.
   void runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const;
-  // Removes the workers' files.
+  // Ends the served processes and removes the workers' files.
   void clean() const;
 
  private:

@@ -262,7 +262,6 @@ int runChaos(int argc, char** argv) {
     say("finding " + std::to_string(number) + ": " + finding.verdict.message);
     say("  in " + path + " (" + std::to_string(finding.scenario.lineCount()) + " lines)");
   }
-  pool.clean();
   say(number == 0 ? "nothing found" : std::to_string(number) + (number == 1 ? " finding" : " findings") + " in " + out);
   return number == 0 ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "cxx_exception_win.h"
 #include "fault_copy_win.h"
 #include "outlived_threads_win.h"
+#include "running_thread_win.h"
 #include "session_win.h"
 
 namespace standin::win {
@@ -11,7 +12,6 @@ namespace standin::win {
 namespace {
 
 DWORD g_describer = 0;
-HANDLE g_running = nullptr;
 
 // A fault as it was raised: recorded, should the session end without a
 // verdict (behind the plug-in's own filter, or swallowed by the loader); a
@@ -63,7 +63,6 @@ void tellFinal(FaultCopy& final) {
 }
 
 DWORD WINAPI describe(void*) {
-  SetEvent(g_running);
   SessionChannel& block = channel();
   for (;;) {
     WaitForSingleObject(faultSignal(), 100);
@@ -75,17 +74,13 @@ DWORD WINAPI describe(void*) {
 
 }  // namespace
 
-// Waits until the thread runs: a new thread first takes the loader lock to
-// tell the libraries it started. Started late, on a busy machine, it waited
-// on the lock behind a plug-in's DllMain that faulted holding it, and the
-// runner told the fault without its place.
+// Running before the plug-in loads: started late, it waited behind a
+// DllMain that faulted holding the loader lock, and the runner told the
+// fault without its place.
 void startFaultDescriber() {
   prepareFaultCopies();
   if (g_describer != 0) return;
-  g_running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  const HANDLE thread = CreateThread(nullptr, 0, &describe, nullptr, 0, &g_describer);
-  if (thread && g_running) WaitForSingleObject(g_running, INFINITE);
-  if (thread) CloseHandle(thread);
+  if (const HANDLE thread = startRunningThread(&describe, nullptr, &g_describer)) CloseHandle(thread);
 }
 
 bool onDescriberThread() { return g_describer != 0 && GetCurrentThreadId() == g_describer; }

@@ -1,5 +1,6 @@
 #include "key_courier_win.h"
 
+#include "running_thread_win.h"
 #include "session_win.h"
 
 namespace standin::win {
@@ -7,12 +8,7 @@ namespace standin::win {
 KeyCourier::KeyCourier(StandinHost& host) : host_(host) {
   request_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
   done_ = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-  if (request_ && done_) thread_ = CreateThread(nullptr, 0, &KeyCourier::threadMain, this, 0, nullptr);
-  // Waits until the thread runs: a new thread first takes the loader lock to
-  // tell the libraries it started, the plug-in among them once it is loaded.
-  // Started late, the plug-in's DllMain would be told of it on some runs and
-  // not on others, and the lock held by a DllMain that faulted would hold it.
-  if (thread_) WaitForSingleObject(done_, INFINITE);
+  if (request_ && done_) thread_ = startRunningThread(&KeyCourier::threadMain, this);
 }
 
 KeyCourier::~KeyCourier() {
@@ -28,7 +24,7 @@ KeyCourier::~KeyCourier() {
 
 DWORD WINAPI KeyCourier::threadMain(void* self) {
   auto* courier = static_cast<KeyCourier*>(self);
-  SignalObjectAndWait(courier->done_, courier->request_, INFINITE, FALSE);
+  WaitForSingleObject(courier->request_, INFINITE);
   for (;;) {
     if (courier->quit_) return 0;
     for (const KeyMessage& key : *courier->batch_) {

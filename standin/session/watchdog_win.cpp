@@ -3,6 +3,7 @@
 #include <string>
 
 #include "crash_report_win.h"
+#include "running_thread_win.h"
 #include "session_win.h"
 
 namespace standin::win {
@@ -11,15 +12,12 @@ namespace {
 constexpr DWORD kLookEveryMs = 50;
 }
 
-// Waits until the thread runs: a new thread first takes the loader lock to
-// tell the libraries it started, and a plug-in's DllMain that holds the lock
-// for ever would keep it from watching at all.
+// Running before the plug-in loads: a DllMain that holds the loader lock for
+// ever would keep it from watching at all.
 Watchdog::Watchdog(std::uint64_t stallMs) : stallMs_(stallMs) {
   DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &runner_, SYNCHRONIZE, FALSE, 0);
   quit_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  started_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  if (quit_ && started_) thread_ = CreateThread(nullptr, 0, &Watchdog::threadMain, this, 0, nullptr);
-  if (thread_) WaitForSingleObject(started_, INFINITE);
+  if (quit_) thread_ = startRunningThread(&Watchdog::threadMain, this);
 }
 
 Watchdog::~Watchdog() {
@@ -29,7 +27,6 @@ Watchdog::~Watchdog() {
     CloseHandle(thread_);
   }
   if (quit_) CloseHandle(quit_);
-  if (started_) CloseHandle(started_);
   if (runner_) CloseHandle(runner_);
 }
 
@@ -40,7 +37,6 @@ bool Watchdog::runnerEnded() const { return runner_ && WaitForSingleObject(runne
 
 DWORD WINAPI Watchdog::threadMain(void* self) {
   auto* watchdog = static_cast<Watchdog*>(self);
-  SetEvent(watchdog->started_);
   LONG lastSeen = channel().heartbeat;
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {

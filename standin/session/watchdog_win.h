@@ -22,7 +22,6 @@ class Watchdog {
 
   std::uint64_t stallMs_;
   HANDLE quit_ = nullptr;
-  HANDLE started_ = nullptr;
   HANDLE runner_ = nullptr;  // the thread that made the watchdog: the runner's
   HANDLE thread_ = nullptr;
 };

@@ -47,6 +47,8 @@ std::string freshSessionFolder() {
 }
 
 [[noreturn]] void execute(const std::vector<std::string>& argv, int outputFd, const std::string& workingFolder) {
+  const int nothing = open("/dev/null", O_RDONLY);
+  if (nothing >= 0) dup2(nothing, 0);
   dup2(outputFd, 1);
   dup2(outputFd, 2);
   if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) _exit(126);
@@ -119,11 +121,26 @@ int run(const std::vector<std::string>& argv, std::string& output, const std::st
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
+int runToFile(const std::vector<std::string>& argv, const std::string& outputPath, const std::string& workingFolder) {
+  const int output = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (output < 0) return -1;
+  const pid_t child = fork();
+  if (child == 0) execute(argv, output, workingFolder);
+  close(output);
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+void useTestPrefix() {
   setenv("WINEPREFIX", paths().winePrefix.c_str(), 1);
   setenv("WINEDEBUG", "-all", 1);
   // No Mono or Gecko installers when the prefix is made.
   setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
+}
+
+int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {
+  useTestPrefix();
   std::vector<std::string> command{paths().wine64};
   command.insert(command.end(), argv.begin(), argv.end());
   return run(command, output, workingFolder);

@@ -59,6 +59,14 @@ void expectReplaysAlike(const Session& original, const std::string& plugin);
 // Runs a program and gives its exit code; stdout and stderr go to `output`.
 int run(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder = "");
 
+// The same with stdout and stderr in the file `outputPath`, not in a pipe:
+// what Wine starts in the background (its server, its services) would hold
+// a pipe open for as long as it runs.
+int runToFile(const std::vector<std::string>& argv, const std::string& outputPath, const std::string& workingFolder = "");
+
+// Sets the test prefix, and a quiet Wine, for what this process starts.
+void useTestPrefix();
+
 // Wine, with the test's prefix and no debug chatter.
 int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder);
 

@@ -115,4 +115,13 @@ Told tellCopy(const FaultCopy& fault) {
   }
 }
 
+Told tellPending(const PendingFault& fault) {
+  if (fault.code != 0) return {fault.message, fault.code};
+  FaultCopy copy;
+  copy.kind = kFaultUnhandled;
+  copy.record = fault.record;
+  copyText(copy.phase, fault.phase);
+  return tellCopy(copy);
+}
+
 }  // namespace standin::win

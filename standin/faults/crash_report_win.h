@@ -31,6 +31,8 @@ Told tellFinal(const FaultCopy& fault, const SessionChannel& block);
 // The same in short from the copy alone, for the watching runner when the
 // describer could not tell it: no module names, no backtrace.
 Told tellCopy(const FaultCopy& fault);
+// A pending fault: the describer's words, or the same in short.
+Told tellPending(const PendingFault& fault);
 
 // Sees every exception first, wherever it is raised: takes the plug-in's
 // debug output, and copies faults and C++ throws for the describer (see
@@ -41,11 +43,6 @@ void watchFatalFaults();
 // too: the loader would swallow one that leaves DllMain, and the plug-in's
 // code may be gone by the time anyone asks.
 void watchDllMain(bool running);
-
-// Faults recorded so far, counted; forgetting the last one is for a DllMain
-// that returned after it on this thread, so it caught it itself.
-LONG faultsRecorded();
-void forgetFault();
 
 // Called by the C runtime's top-level filter for an exception nobody handled.
 LONG WINAPI crashFilter(EXCEPTION_POINTERS* info);

@@ -5,6 +5,8 @@
 #include "crash_report_win.h"
 #include "import_hooks_win.h"
 #include "loader_list_win.h"
+#include "pending_faults_win.h"
+#include "standin_host.h"
 
 namespace standin::win {
 
@@ -13,12 +15,33 @@ namespace {
 using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, void*);
 EntryPoint g_pluginEntry = nullptr;
 
+// The thread in a call of the loader's into the plug-in that has not
+// returned, 0 for none. The loader makes those calls one at a time, under
+// its lock: a call that begins while another has not returned finds that
+// the loader swallowed what left the other.
+volatile DWORD g_unreturned = 0;
+
+void enterPlugin() {
+  const DWORD unreturned = InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_unreturned),
+                                               static_cast<LONG>(GetCurrentThreadId()));
+  if (unreturned != 0) makePendingCertain(unreturned);
+}
+
+// Returned: what it raised on the way, it handled.
+void leavePlugin() {
+  InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_unreturned), 0);
+  settlePendingHere();
+}
+
 BOOL WINAPI guardedEntry(HINSTANCE module, DWORD reason, void* reserved) {
   if (reason == DLL_PROCESS_ATTACH) redirectPluginImports(module);
-  if (reason == DLL_PROCESS_DETACH && reserved) noteProcessExit(channel());
-  const LONG before = faultsRecorded();
+  if (reason == DLL_PROCESS_DETACH && reserved) {
+    noteProcessExit(channel());
+    StandinHost::instance().stopJudging();
+  }
+  enterPlugin();
   const BOOL result = g_pluginEntry(module, reason, reserved);
-  if (faultsRecorded() != before) forgetFault();
+  leavePlugin();
   return result;
 }
 
@@ -31,9 +54,9 @@ void NTAPI guardedCallbacks(void* module, DWORD reason, void* reserved) {
   if (reason == DLL_PROCESS_DETACH && reserved) noteProcessExit(channel());
   if (reason == DLL_PROCESS_ATTACH) redirectPluginImports(static_cast<HMODULE>(module));
   for (const PIMAGE_TLS_CALLBACK* callback = g_pluginCallbacks; *callback; ++callback) {
-    const LONG before = faultsRecorded();
+    enterPlugin();
     (*callback)(module, reason, reserved);
-    if (faultsRecorded() != before) forgetFault();
+    leavePlugin();
   }
 }
 
@@ -99,6 +122,12 @@ void listenForLoads() {
 void awaitLoad(const std::string& fileName) {
   g_awaited.assign(fileName.begin(), fileName.end());
   g_guardedAtLoad = 0;
+}
+
+bool entryEscaped() {
+  const DWORD unreturned = InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_unreturned), 0);
+  if (unreturned != 0) makePendingCertain(unreturned);
+  return unreturned != 0;
 }
 
 bool loadWasGuarded() {

@@ -10,11 +10,13 @@
 namespace standin::win {
 
 // The loader calls the plug-in's entry point and its TLS callbacks (whose
-// exceptions it swallows too) through the runner's, which forget the faults
-// recorded while each ran when it returns. A fault still recorded after
-// FreeLibrary left the plug-in's code. False when the loader has no entry
+// exceptions it swallows too) through the runner's, which settle the faults
+// raised while each ran when it returns. False when the loader has no entry
 // point for it.
 bool guardEntryPoint(HMODULE plugin);
+// After LoadLibrary or FreeLibrary: whether the last call into the plug-in
+// never returned. Its thread's pending faults are then certain.
+bool entryEscaped();
 
 // At load the loader tells the runner of the mapped plug-in before it runs
 // its code (LdrRegisterDllNotification), so its code is guarded from the

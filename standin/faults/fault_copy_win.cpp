@@ -2,6 +2,7 @@
 
 #include "plugin_output_win.h"
 #include "session_win.h"
+#include "standin_host.h"
 
 namespace standin::win {
 
@@ -18,9 +19,12 @@ void prepareFaultCopies() {
 const char* phaseHere() { return onSessionThread() ? progress().phase : "in a thread of its own"; }
 
 bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, const CONTEXT* context,
-               ULONG_PTR caller, ULONG_PTR target) {
+               ULONG_PTR caller, ULONG_PTR target, LONG pending) {
+  if (&slot == &channel().final) StandinHost::instance().stopJudging();
   if (InterlockedCompareExchange(&slot.state, 1, 0) != 0) return false;
   slot.kind = kind;
+  slot.pending = pending;
+  slot.pendingSeq = pending >= 0 ? channel().pending[pending].seq : 0;
   slot.thread = GetCurrentThreadId();
   slot.heartbeat = channel().heartbeat;
   slot.tick = GetTickCount64();

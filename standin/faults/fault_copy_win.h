@@ -16,8 +16,9 @@ namespace standin::win {
 void prepareFaultCopies();
 
 // Copies into `slot` when it is empty; false when another thread's fault has it.
+// A copy into the final slot is the session's cause: no rule is judged after it.
 bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, const CONTEXT* context,
-               ULONG_PTR caller = 0, ULONG_PTR target = 0);
+               ULONG_PTR caller = 0, ULONG_PTR target = 0, LONG pending = -1);
 
 // Wakes the describer; then waits at most `ms` until it has told `slot` (a
 // raised fault is told while its thread waits, its stack and the thrown

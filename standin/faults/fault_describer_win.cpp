@@ -4,6 +4,7 @@
 #include "cxx_exception_win.h"
 #include "fault_copy_win.h"
 #include "outlived_threads_win.h"
+#include "pending_faults_win.h"
 #include "running_thread_win.h"
 #include "session_win.h"
 
@@ -31,16 +32,9 @@ void tellRaised(FaultCopy& raised) {
     block.thrownThread = raised.thread;
     block.thrownHeartbeat = raised.heartbeat;
   }
-  // raised.target: the plug-in's DllMain ran, whose throws the loader swallows.
-  if (!thrown || raised.target) {
-    const std::string message = crashMessage(raised.record, raised.context, raised.phase);
-    InterlockedExchange(&block.fault, 0);
-    copyText(block.faultMessage, message.c_str());
-    block.faultHeartbeat = raised.heartbeat;
-    block.faultThread = raised.thread;
-    block.faultCertain = 0;
-    InterlockedExchange(&block.fault, thrown ? kExitAborted : kExitCrashed);
-  }
+  if (raised.pending >= 0)
+    describePending(raised.pending, raised.pendingSeq, thrown ? kExitAborted : kExitCrashed,
+                    crashMessage(raised.record, raised.context, raised.phase));
   toldSlot(raised, 0);
 }
 
@@ -54,8 +48,6 @@ void tellFinal(FaultCopy& final) {
   const Told told = tellFinal(final, block);
   InterlockedExchange(&block.fault, 0);
   copyText(block.faultMessage, told.message.c_str());
-  block.faultCertain = 1;
-  block.faultThread = final.thread;
   InterlockedExchange(&block.fault, told.code);
   InterlockedExchange(&block.finalDescribed, 1);
   toldSlot(final, 3);

@@ -7,6 +7,7 @@
 #include "cxx_exception_win.h"
 #include "fault_copy_win.h"
 #include "fault_describer_win.h"
+#include "pending_faults_win.h"
 #include "plugin_output_win.h"
 #include "session_win.h"
 
@@ -19,7 +20,6 @@ namespace {
 constexpr DWORD kTellMs = 500;
 
 volatile LONG g_inDllMain = 0;
-volatile LONG g_faults = 0;
 
 // Exceptions that end a program unless something handles them: errors, and
 // the breakpoint of DebugBreak. Debug output and a C++ throw are not faults.
@@ -34,18 +34,21 @@ bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPO
 
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
   // The describer's own fault (a thrown object it could not read) is for the runner to tell.
   if (onDescriberThread()) return EXCEPTION_CONTINUE_SEARCH;
+  // A thread that raises again went on from its last fault.
+  settlePendingHere();
+  if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
   if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) endWith(kFaultOverflow, &record, info->ContextRecord);
   const bool thrown = record.ExceptionCode == kGccCxxException;
   if (!isFault(record.ExceptionCode) && !thrown) return EXCEPTION_CONTINUE_SEARCH;
+  // A throw is a fault only where the loader would swallow it: in DllMain.
+  const LONG pending = !thrown || g_inDllMain ? claimPending(record, *info->ContextRecord, phaseHere()) : -1;
   // Each throw is told as it is thrown: should std::terminate follow, the
   // thrown object and the stack it was thrown from are gone by then.
-  if (copyFault(channel().raised, kFaultRaised, &record, info->ContextRecord, 0, g_inDllMain)) {
+  if (copyFault(channel().raised, kFaultRaised, &record, info->ContextRecord, 0, g_inDllMain, pending)) {
     wakeDescriber();
     awaitTold(channel().raised, kTellMs);
-    if (!thrown || g_inDllMain) InterlockedIncrement(&g_faults);
   }
   return EXCEPTION_CONTINUE_SEARCH;
 }
@@ -74,17 +77,6 @@ void watchFatalFaults() {
 }
 
 void watchDllMain(bool running) { InterlockedExchange(&g_inDllMain, running ? 1 : 0); }
-
-LONG faultsRecorded() { return g_faults; }
-
-void forgetFault() {
-  SessionChannel& block = channel();
-  // A fault the describer has yet to tell (the raising thread waits only so
-  // long for it, and on a busy machine goes on) would be told after it was
-  // forgotten: the verdict on a plug-in that caught what it raised.
-  awaitTold(block.raised, 5000);
-  if (!block.faultCertain && block.faultThread == GetCurrentThreadId()) InterlockedExchange(&block.fault, 0);
-}
 
 // GCC's C++ runtime raises its exceptions to find a handler; one that finds
 // none is handed back to the runtime, which calls std::terminate: the

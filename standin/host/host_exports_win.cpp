@@ -3,6 +3,7 @@
 #include <string>
 
 #include "host/host_interface.h"
+#include "pending_faults_win.h"
 #include "plugin_memory_win.h"
 #include "plugin_output_win.h"
 #include "quoted_text.h"
@@ -18,6 +19,7 @@ namespace {
 // before one that the trace shows comes before it in the trace.
 void arrive(bool traced = true) {
   standin::win::heartbeat();
+  standin::win::settlePendingHere();
   if (traced) standin::win::takePluginOutput(false);
 }
 

@@ -39,6 +39,7 @@ void StandinHost::reset() {
   pendingRowsClaimed_ = 0;
   allowed_.clear();
   ruleTallies_.clear();
+  judging_.store(true);
   onCall = nullptr;
   onViolation = nullptr;
 }
@@ -121,7 +122,7 @@ void StandinHost::judgeBy(Rule rule, std::uint64_t native, std::string act, std:
 }
 
 void StandinHost::judge(const RuleBreach& breach, Told& told) {
-  if (allowed_.count(breach.rule)) return;
+  if (allowed_.count(breach.rule) || !judging_.load()) return;
   RuleTally& tally = ruleTallies_[{breach.rule, breach.native}];
   if (tally.times++ == 0) {
     tally.firstFrame = frame_;

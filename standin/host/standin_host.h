@@ -95,6 +95,11 @@ class StandinHost {
   // onViolation is told (the runner ends a strict session there).
   void violate(const RuleBreach& breach);
   void allow(Rule rule) { allowed_.insert(rule); }
+  // The session's end has a cause already (a fault, an uncaught exception,
+  // an exit): what the plug-in does after it, as the loader's detach call
+  // that unregisters, is traced and judged by no rule. Safe on a faulting
+  // thread: one store.
+  void stopJudging() { judging_.store(false); }
   const RuleTallies& ruleTallies() const { return ruleTallies_; }
   std::function<void(const RuleBreach& breach)> onViolation;
 
@@ -198,6 +203,7 @@ class StandinHost {
 
   std::set<Rule> allowed_;
   RuleTallies ruleTallies_;
+  std::atomic<bool> judging_{true};
 };
 
 }  // namespace standin

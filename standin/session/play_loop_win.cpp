@@ -7,6 +7,7 @@
 #include "entry_guard_win.h"
 #include "key_courier_win.h"
 #include "outlived_threads_win.h"
+#include "pending_faults_win.h"
 #include "plugin_library_win.h"
 #include "plugin_output_win.h"
 #include "process_usage_win.h"
@@ -43,6 +44,7 @@ void deliverKeysFor(std::uint64_t frame, const std::vector<KeyMessage>& keys, Ke
   const std::vector<KeyMessage> batch(first, last);
   setPhase("in its keyboard handler");
   courier.deliver(batch);
+  settlePending(courier.threadId());
   takePluginOutput(true);
   heartbeat();
 }
@@ -97,19 +99,21 @@ HMODULE loadForSession(const std::string& pluginPath) {
   note(EventKind::Load, fileName(pluginPath));
   std::string cause;
   traceOutput().loading = true;
-  forgetFault();
+  settlePendingHere();
   awaitLoad(fileName(pluginPath));
   watchDllMain(true);
   const HMODULE plugin = loadPlugin(pluginPath, cause);
+  const DWORD error = GetLastError();
   watchDllMain(false);
-  // The loader swallows what left DllMain and fails the load with its code
-  // (after calling DllMain once more to detach); a DllMain that returned,
-  // TRUE or FALSE, caught whatever it raised. What a guarded entry point did
-  // not forget came from elsewhere: a TLS callback.
+  // The loader swallows what left DllMain or a TLS callback, and fails the
+  // load with its code (after calling DllMain once more to detach); a
+  // DllMain that returned, TRUE or FALSE, handled whatever it raised. An
+  // entry point not guarded in time is told by the load's error alone.
   const bool guarded = loadWasGuarded();
-  if (!plugin && GetLastError() != ERROR_DLL_INIT_FAILED) abandonForFault(true);
-  if (plugin && guarded) abandonForFault(true);
-  if (plugin) forgetFault();
+  if (!entryEscaped() && !guarded && !plugin && error != ERROR_DLL_INIT_FAILED)
+    makePendingCertain(GetCurrentThreadId());
+  abandonForCertainFault();
+  settlePendingHere();
   traceOutput().loading = false;
   // The writer tells the plug-in's registrations by its module, which a
   // reload may place elsewhere; what the last module did is written already.
@@ -142,12 +146,16 @@ void unloadForSession(HMODULE plugin) {
   setPhase("unloading it (its DllMain)");
   note(EventKind::Unload, "");
   StandinHost::instance().beginUnload();
-  forgetFault();
-  const bool guarded = guardEntryPoint(plugin);
+  settlePendingHere();
+  guardEntryPoint(plugin);
   watchDllMain(true);
   freePlugin(plugin);
   watchDllMain(false);
-  abandonForFault(guarded);
+  // Only what left the unloading thread's calls into the plug-in escaped;
+  // another thread's fault is its own to handle.
+  entryEscaped();
+  abandonForCertainFault();
+  settlePendingHere();
   abandonForOutlivingThread();
   checkUnregistered(StandinHost::instance());
   noteUsageAtUnload(StandinHost::instance().frame());
@@ -181,6 +189,7 @@ int playLoaded(const Scenario& scenario, const std::string& pluginPath) {
     if (!plugin) return kExitLoadFailed;
   }
   unloadForSession(plugin);
+  abandonForUnsettledFault();
   if (code != kExitOk) report("stopped in frame " + std::to_string(host.frame()) + ": " + traceOutput().lastStop);
   if (traceOutput().misuses != 0)
     report("warning: the plug-in broke the host's rules " + std::to_string(traceOutput().misuses) +

@@ -68,8 +68,12 @@ LONG lastHeartbeat(const SessionChannel& block) {
 }
 }  // namespace
 
-bool faultStands(const SessionChannel& block) {
-  return block.fault != 0 && (block.faultCertain || block.faultHeartbeat == lastHeartbeat(block));
+const PendingFault* standingFault(const SessionChannel& block) {
+  for (const PendingFault& fault : block.pending) {
+    const bool open = (fault.state == kPendingOpen || fault.state == kPendingDescribing) && !fault.handled;
+    if (open && (fault.certain || fault.heartbeat == lastHeartbeat(block))) return &fault;
+  }
+  return nullptr;
 }
 
 bool throwStands(const SessionChannel& block) {

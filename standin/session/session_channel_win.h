@@ -35,6 +35,8 @@ enum FaultKind : LONG {
 struct FaultCopy {
   volatile LONG state = 0;  // 0 empty, 1 being written, 2 written
   volatile LONG kind = kFaultNone;
+  LONG pending = -1;        // for a first chance: its entry among the pending faults, and that entry's count
+  LONG pendingSeq = 0;
   DWORD thread = 0;
   LONG heartbeat = 0;       // the session's heartbeat when it happened
   ULONGLONG tick = 0;       // GetTickCount64, the same clock in both processes
@@ -43,6 +45,28 @@ struct FaultCopy {
   char phase[96] = "";
   EXCEPTION_RECORD record{};
   CONTEXT context{};
+};
+
+// A first-chance fault on a thread, which the plug-in or the system may yet
+// handle. It is pending until its thread shows that it went on (a call to
+// the host or to a redirected import, another exception, its normal end,
+// or a stack pointer back at or above the fault's), and certain once the
+// loader swallowed it from DllMain. One entry a fault, kept per thread.
+enum PendingState : LONG { kPendingFree = 0, kPendingClaimed, kPendingOpen, kPendingDescribing };
+constexpr LONG kMostPending = 32;
+
+struct PendingFault {
+  volatile LONG state = kPendingFree;
+  volatile LONG handled = 0;  // its thread went on: never a verdict
+  volatile LONG certain = 0;  // nothing of the plug-in's handled it
+  volatile LONG seq = 0;      // counted at each claim, so that a late description finds its own fault
+  volatile LONG code = 0;     // the exit code it gives, once described
+  DWORD thread = 0;
+  LONG heartbeat = 0;         // the session's heartbeat when it happened
+  ULONG_PTR stack = 0;        // the stack pointer at the fault
+  char phase[96] = "";
+  EXCEPTION_RECORD record{};  // told from this when the describer could not
+  char message[4096] = "";
 };
 
 // A session for a served process (one that plays session after session):
@@ -83,15 +107,11 @@ struct SessionChannel {
   // `verdict` that is not 0 finds the message whole.
   volatile LONG verdictClaimed = 0;
   volatile LONG verdict = 0;
-  // The last fault described (a first chance, or the final one) that may yet
-  // end the session, should it end without a verdict: its exit code, 0 for
-  // none. It stands when `faultCertain`, or while the heartbeat is still
-  // `faultHeartbeat` (the plug-in made no call to the host since, so nothing
-  // says it recovered).
+  // The final fault once described: its exit code and `faultMessage`.
   volatile LONG fault = 0;
-  volatile LONG faultCertain = 0;
-  volatile LONG faultHeartbeat = 0;
-  volatile DWORD faultThread = 0;
+  // First-chance faults not yet handled, and how many entries are taken.
+  PendingFault pending[kMostPending];
+  volatile LONG pendingTaken = 0;
   // The C++ exception last thrown, described as it was thrown, with the
   // heartbeat and thread then: in flight while neither has moved on.
   volatile LONG thrownHeartbeat = -1;
@@ -141,8 +161,10 @@ void copyText(char (&field)[N], const char* text) {
   copyText(field, N, text);
 }
 
-// Whether the described fault is what ended the session.
-bool faultStands(const SessionChannel& block);
+// Whether a pending fault is what ended the session: a certain one, or one
+// after which the session did nothing more.
+const PendingFault* standingFault(const SessionChannel& block);
+inline bool faultStands(const SessionChannel& block) { return standingFault(block) != nullptr; }
 
 // The session's stall cap: the scenario's, or the default before it is read.
 ULONGLONG stallMsOf(const SessionChannel& block);

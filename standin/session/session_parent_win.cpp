@@ -103,7 +103,10 @@ Verdict endedBy(const SessionChannel& block, DWORD exitValue, Watched watched) {
   if (block.ended)
     return {kExitEndedProcess, "the plug-in ended the process with exit value " + std::to_string(exitValue) + ownEnd +
                                    phase};
-  if (faultStands(block)) return {block.fault, block.faultMessage};
+  if (const PendingFault* fault = standingFault(block)) {
+    const Told told = tellPending(*fault);
+    return {told.code, told.message};
+  }
   if (watched == Watched::Stalled)
     return {kExitStuck, "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) + " ms" + phase};
   if (exitValue == kFailFastStatus)

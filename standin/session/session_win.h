@@ -51,10 +51,6 @@ ScriptScheduler* activeScheduler();
 // as far as it goes and ends the process.
 [[noreturn]] void abandon(const std::string& message, ExitCode code);
 
-// Ends the session for a recorded fault that still stands, or for any when
-// it `escaped` the plug-in; returns when there is none.
-void abandonForFault(bool escaped = false);
-
 // A line to standard output or error, as every line the runner writes.
 // The summary is the watching runner's to write, once the process ended.
 void writeLine(DWORD stream, const std::string& message);

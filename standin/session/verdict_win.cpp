@@ -23,14 +23,6 @@ std::string summaryLine(std::uint64_t frames, std::uint64_t calls, const std::st
 
 void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
 
-void abandonForFault(bool escaped) {
-  const SessionChannel& block = channel();
-  // A fault still being told, on a busy machine, is told before it is looked for.
-  awaitTold(block.raised, 5000);
-  if (block.fault != 0 && (escaped || faultStands(block)))
-    abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
-}
-
 void abandon(const std::string& message, ExitCode code) {
   SessionChannel& block = channel();
   if (InterlockedCompareExchange(&block.verdictClaimed, 1, 0) != 0) {

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "crash_report_win.h"
+#include "pending_faults_win.h"
 #include "running_thread_win.h"
 #include "session_win.h"
 
@@ -41,7 +42,7 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
   ULONGLONG lastChange = GetTickCount64();
   while (WaitForSingleObject(watchdog->quit_, kLookEveryMs) == WAIT_TIMEOUT) {
     if (watchdog->runnerEnded()) {
-      abandonForFault();
+      abandonForStandingFault();
       abandon(std::string("the thread the host runs the plug-in's script on ended while ") + progress().phase +
                   " (ExitThread, TerminateThread or _endthreadex, called where the stand-in does not see it)",
               kExitMisbehaved);
@@ -52,7 +53,7 @@ DWORD WINAPI Watchdog::threadMain(void* self) {
       lastChange = GetTickCount64();
     } else if (GetTickCount64() - lastChange > watchdog->stallMs_) {
       // A fault the plug-in did not recover from, with its own filter say, is why.
-      abandonForFault();
+      abandonForStandingFault();
       abandon("the plug-in is stuck: no call to the host for " + std::to_string(watchdog->stallMs_) +
                   " ms while " + progress().phase,
               kExitStuck);

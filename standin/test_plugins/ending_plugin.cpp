@@ -1,6 +1,7 @@
 // Plug-ins that end a session one way each (ENDING selects it), wherever the
 // file place.txt in the working folder says: "script" (in frame 2), "key"
-// (in the keyboard handler), "load" or "unload" (in DllMain), "tls-load" or
+// (in the keyboard handler), "load" or "unload" (in DllMain; "preload" in
+// DllMain before it registers anything), "tls-load" or
 // "tls-unload" (in a TLS callback, which the loader calls before DllMain),
 // or "thread" (in a thread the script starts in frame 2 and waits for). The
 // stand-in's verdict must not depend on where it happens.
@@ -41,6 +42,8 @@
 #define ENDING_FREE_SELF 24         // FreeLibrary of its own module
 #define ENDING_HANG_AT_EXIT 25      // keeps itself loaded and hangs in DllMain at process exit
 #define ENDING_SLOW_TERMINATE 26    // computes 1.5 s, throws; its terminate handler takes 300 ms, then aborts
+#define ENDING_SYSTEM_HANDLES 27    // hands bad pointers to system functions that handle the fault: goes on
+#define ENDING_OUTLIVE_SLEEPS 28    // starts a thread in DllMain that sleeps in a loop through its unload
 
 #if ENDING == ENDING_TALKS
 // Only here: without the kit's runtime release, the end of iostream's static
@@ -115,6 +118,20 @@ __attribute__((noinline)) void throwsThrough() noexcept {
 
 DWORD WINAPI spin(void*) {
   for (;;) g_sink = g_sink + 1;
+}
+
+DWORD WINAPI sleepLoop(void*) {
+  for (;;) Sleep(10);
+}
+
+// Each of these reads or writes through its bad pointer under a handler of
+// its own and returns: the fault is the system's to handle, and it does.
+void handBadPointers() {
+  const auto bad = reinterpret_cast<char*>(g_null + 16);
+  char copy[8] = "";
+  const bool seen = IsBadReadPtr(bad, 4) && IsBadWritePtr(bad, 4) && IsBadStringPtrA(bad, 4) &&
+                    lstrcpynA(copy, bad, sizeof copy) == nullptr;
+  OutputDebugStringA(seen ? "the system handled every bad pointer" : "a bad pointer went unseen");
 }
 
 void slowTerminate() {
@@ -203,6 +220,7 @@ void end() {
       break;
     case ENDING_OUTLIVE: CloseHandle(CreateThread(nullptr, 0, &spin, nullptr, 0, nullptr)); break;
     case ENDING_FREE_SELF: FreeLibrary(ownModule()); break;
+    case ENDING_SYSTEM_HANDLES: handBadPointers(); break;
     case ENDING_SLOW_TERMINATE: {
       mark(7);
       const ULONGLONG until = GetTickCount64() + 1500;
@@ -271,6 +289,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) 
   }
   if (ENDING == ENDING_HANG_AT_EXIT && reason == DLL_PROCESS_DETACH && reserved != nullptr)
     for (;;) g_sink = g_sink + 1;
+  if (ENDING == ENDING_OUTLIVE_SLEEPS && reason == DLL_PROCESS_ATTACH)
+    CloseHandle(CreateThread(nullptr, 0, &sleepLoop, nullptr, 0, nullptr));
+  if (reason == DLL_PROCESS_ATTACH && placeIs("preload")) end();
   if (reason == DLL_PROCESS_ATTACH) {
     scriptRegister(module, script);
     keyboardHandlerRegister(onKey);

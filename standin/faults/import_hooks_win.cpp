@@ -5,7 +5,9 @@
 
 #include "fault_copy_win.h"
 #include "outlived_threads_win.h"
+#include "pending_faults_win.h"
 #include "plugin_output_win.h"
+#include "plugin_threads_win.h"
 
 namespace standin::win {
 
@@ -26,18 +28,33 @@ HMODULE g_plugin = nullptr;
 // The host's threads end with the session, not before: a plug-in's own thread may end as it likes.
 VOID WINAPI exitThread(DWORD code) {
   if (onSessionThread()) endSession(kFaultThreadEnded, nullptr, CALLER, 0);
+  notePluginThreadEnding(GetCurrentThreadId());
   ExitThread(code);
 }
 
 BOOL WINAPI terminateThread(HANDLE thread, DWORD code) {
   const DWORD target = GetThreadId(thread);
   if (isSessionThread(target)) endSession(kFaultThreadEnded, nullptr, CALLER, target);
+  settlePendingHere();
+  notePluginThreadEnding(target);
   return TerminateThread(thread, code);
+}
+
+// The stand-in's filter stays the process's: a fault that reaches it is
+// certain, whatever filter the plug-in set. The plug-in's is kept, for the
+// plug-in to read back and for a kept process to see it left one.
+LPTOP_LEVEL_EXCEPTION_FILTER volatile g_pluginFilter = nullptr;
+
+LPTOP_LEVEL_EXCEPTION_FILTER WINAPI setUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
+  settlePendingHere();
+  return reinterpret_cast<LPTOP_LEVEL_EXCEPTION_FILTER>(
+      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&g_pluginFilter), reinterpret_cast<void*>(filter)));
 }
 
 // The plug-in's code is gone when its own FreeLibrary returns into it.
 BOOL WINAPI freeLibrary(HMODULE module) {
   const ULONG_PTR caller = CALLER;
+  settlePendingHere();
   if (module != g_plugin || !g_plugin) return FreeLibrary(module);
   notePluginUnloading(module);
   const BOOL freed = FreeLibrary(module);
@@ -54,6 +71,7 @@ VOID WINAPI raiseFailFastException(PEXCEPTION_RECORD record, PCONTEXT, DWORD) {
 }
 
 VOID WINAPI outputDebugStringW(LPCWSTR text) {
+  settlePendingHere();
   if (!text) return;
   const int length = static_cast<int>(std::wcslen(text));
   std::string utf8(static_cast<std::size_t>(length) * 3, '\0');
@@ -102,6 +120,7 @@ constexpr PVECTORED_EXCEPTION_HANDLER const* wrappers() {
 }
 
 PVOID WINAPI addVectoredExceptionHandler(ULONG first, PVECTORED_EXCEPTION_HANDLER handler) {
+  settlePendingHere();
   for (int slot = 0; slot < kWrappers && g_insideHandler != TLS_OUT_OF_INDEXES; ++slot) {
     if (InterlockedCompareExchangePointer(&g_registered[slot], reinterpret_cast<void*>(1), nullptr) != nullptr) continue;
     g_handlers[slot] = handler;
@@ -113,6 +132,7 @@ PVOID WINAPI addVectoredExceptionHandler(ULONG first, PVECTORED_EXCEPTION_HANDLE
 }
 
 ULONG WINAPI removeVectoredExceptionHandler(PVOID registered) {
+  settlePendingHere();
   const ULONG removed = RemoveVectoredExceptionHandler(registered);
   for (int slot = 0; slot < kWrappers; ++slot)
     if (registered && g_registered[slot] == registered) g_registered[slot] = nullptr;
@@ -132,12 +152,13 @@ const Redirect kRedirects[] = {
     {"OutputDebugStringW", reinterpret_cast<void*>(&outputDebugStringW)},
     {"AddVectoredExceptionHandler", reinterpret_cast<void*>(&addVectoredExceptionHandler)},
     {"RemoveVectoredExceptionHandler", reinterpret_cast<void*>(&removeVectoredExceptionHandler)},
+    {"SetUnhandledExceptionFilter", reinterpret_cast<void*>(&setUnhandledExceptionFilter)},
 };
 
-void* redirectOf(const char* name) {
+void* redirectOf(const char* name, void* bound) {
   for (const Redirect& redirect : kRedirects)
     if (std::strcmp(redirect.name, name) == 0) return redirect.to;
-  return nullptr;
+  return threadImportRedirect(name, bound);
 }
 
 void redirectLibrary(unsigned char* base, const IMAGE_IMPORT_DESCRIPTOR& library) {
@@ -147,9 +168,10 @@ void redirectLibrary(unsigned char* base, const IMAGE_IMPORT_DESCRIPTOR& library
   for (std::size_t i = 0; names[i].u1.AddressOfData != 0; ++i) {
     if (IMAGE_SNAP_BY_ORDINAL64(names[i].u1.Ordinal)) continue;
     const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names[i].u1.AddressOfData);
-    void* to = redirectOf(reinterpret_cast<const char*>(byName->Name));
     // Not bound yet while it still holds the name's address: the loader would overwrite it.
-    if (!to || bound[i].u1.Function == names[i].u1.AddressOfData) continue;
+    if (bound[i].u1.Function == names[i].u1.AddressOfData) continue;
+    void* to = redirectOf(reinterpret_cast<const char*>(byName->Name), reinterpret_cast<void*>(bound[i].u1.Function));
+    if (!to || bound[i].u1.Function == reinterpret_cast<ULONGLONG>(to)) continue;
     DWORD was = 0;
     if (!VirtualProtect(&bound[i], sizeof bound[i], PAGE_READWRITE, &was)) continue;
     bound[i].u1.Function = reinterpret_cast<ULONGLONG>(to);
@@ -166,14 +188,18 @@ void prepareImportRedirects() {
 void redirectPluginImports(HMODULE plugin) {
   prepareImportRedirects();
   g_plugin = plugin;
+  notePluginImage(plugin);
   auto* base = reinterpret_cast<unsigned char*>(plugin);
   const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
   const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
   const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   if (imports.VirtualAddress == 0) return;
+  // Every library: the C runtimes' thread starts are among them.
   for (const auto* library = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
        library->Name != 0; ++library)
-    if (_stricmp(reinterpret_cast<const char*>(base + library->Name), "kernel32.dll") == 0) redirectLibrary(base, *library);
+    redirectLibrary(base, *library);
 }
+
+bool pluginLeftAFilter() { return g_pluginFilter != nullptr; }
 
 }  // namespace standin::win

@@ -5,6 +5,8 @@
 // sees), gave a wide debug text (OutputDebugStringW, which Wine narrows to
 // the ANSI code page), or faulted inside its own vectored exception handler
 // (AddVectoredExceptionHandler, whose handlers run before the stand-in's).
+// Its unhandled-exception filter is kept aside, and the threads it starts
+// are known (plugin_threads_win.h).
 #pragma once
 
 #include <windows.h>
@@ -17,5 +19,8 @@ namespace standin::win {
 void redirectPluginImports(HMODULE plugin);
 // What the first redirection makes for the process's life, made now.
 void prepareImportRedirects();
+
+// Whether the plug-in set an unhandled-exception filter and left it set.
+bool pluginLeftAFilter();
 
 }  // namespace standin::win

@@ -5,6 +5,7 @@
 #include "backtrace_win.h"
 #include "fault_describer_win.h"
 #include "plugin_memory_win.h"
+#include "plugin_threads_win.h"
 #include "quoted_text.h"
 #include "session_win.h"
 
@@ -87,12 +88,20 @@ std::size_t unloadedFrames(const CONTEXT& context, ULONG_PTR frames[kMostFrames]
   return count;
 }
 
+// The verdict names where the thread started, which is the same on every
+// run; its id and its frames, which vary, go to standard error alone. A
+// thread the plug-in did not start through its imports is named by where
+// the system says it started, or else by its innermost frame.
 std::string messageOf(DWORD thread, const ULONG_PTR* frames, std::size_t count, ULONG_PTR base) {
   std::string places;
   for (std::size_t i = 0; i < count; ++i)
     places += std::string(i == 0 ? "" : " ") + g_unloaded.name + "+" + hex(frames[i] - base, 0);
-  return "the plug-in crashed: a thread outlived the plug-in's unload (thread " + std::to_string(thread) +
-         " still ran its code after FreeLibrary); its plug-in frames: " + places;
+  if (count != 0) report("the thread that outlived the unload (thread " + std::to_string(thread) + "): its plug-in frames: " + places);
+  ULONG_PTR start = pluginThreadStart(thread);
+  if (!inUnloaded(start, base)) start = count != 0 ? frames[0] : 0;
+  const std::string at = start != 0 ? std::string(g_unloaded.name) + "+" + hex(start - base, 0) : "an unknown place";
+  return "the plug-in crashed: a thread outlived the plug-in's unload (a thread started at " + at +
+         " still ran after FreeLibrary)";
 }
 
 }  // namespace
@@ -142,6 +151,9 @@ const CONTEXT* copiedContextOf(DWORD thread) {
 }
 
 void abandonForOutlivingThread() {
+  DWORD started = 0;
+  ULONG_PTR start = 0;
+  if (g_unloaded.base != 0 && outlivingPluginThread(started, start)) abandon(messageOf(started, nullptr, 0, g_unloaded.base), kExitCrashed);
   const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   if (snapshot == INVALID_HANDLE_VALUE) return;
   THREADENTRY32 entry{};

@@ -1,7 +1,7 @@
-// A thread of the plug-in's that still runs after the plug-in's unload: its
-// stack holds frames in the plug-in's code, which is gone. std::thread
-// starts its threads inside the C runtime, so a thread is the plug-in's by
-// the frames on its stack, not by where it started.
+// A thread of the plug-in's that still runs after the plug-in's unload: one
+// it started through its imports (plugin_threads_win.h), whether it has run
+// yet or not, or one whose stack holds frames in the plug-in's code, which
+// is gone.
 #pragma once
 
 #include <windows.h>
@@ -23,8 +23,9 @@ bool unloadedPluginAt(const void* address, const void*& base, const char*& name)
 // empty otherwise.
 std::string outlivedMessage(const CONTEXT& context, DWORD thread);
 
-// After FreeLibrary: ends the session (7) when any other thread has the
-// unloaded plug-in's frames on its stack.
+// After FreeLibrary: ends the session (7) when a thread the plug-in started
+// still runs, or any other thread has the unloaded plug-in's frames on its
+// stack. The verdict names where the thread started, never its id.
 void abandonForOutlivingThread();
 
 }  // namespace standin::win

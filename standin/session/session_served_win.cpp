@@ -131,9 +131,11 @@ void warmUp() {
   prepareImportRedirects();
 }
 
+// The plug-in's own filter is kept aside (import_hooks_win.h); one it left
+// set would be the next session's, as would one set past the hook.
 bool crashFilterInPlace() {
   const LPTOP_LEVEL_EXCEPTION_FILTER current = SetUnhandledExceptionFilter(&crashFilter);
-  return current == &crashFilter;
+  return current == &crashFilter && !pluginLeftAFilter();
 }
 
 HANDLE openForRunner(const char* path) {

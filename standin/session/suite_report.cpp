@@ -1,6 +1,9 @@
 #include "suite_report.h"
 
 #include <cstdio>
+#include <cstdint>
+
+#include "quoted_text.h"
 
 namespace standin {
 
@@ -67,16 +70,50 @@ std::string suiteCountLine(const std::vector<ScenarioResult>& results) {
   return std::to_string(results.size() - failed) + " passed, " + std::to_string(failed) + " failed";
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `at` of a character XML
+// allows (no surrogate, no U+FFFE or U+FFFF, nothing past U+10FFFF, no
+// overlong form); 0 when there is none.
+std::size_t utf8Length(const std::string& text, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(at);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+  std::uint32_t code = lead & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+    code = code << 6 | (byte(at + i) & 0x3F);
+  }
+  const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  const bool allowed = code >= least[length] && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) &&
+                       code != 0xFFFE && code != 0xFFFF;
+  return allowed ? length : 0;
+}
+
+}  // namespace
+
 std::string xmlText(const std::string& text) {
   std::string out;
-  for (const char c : text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const char c = text[at];
+    const auto byte = static_cast<unsigned char>(c);
     switch (c) {
       case '&': out += "&amp;"; break;
       case '<': out += "&lt;"; break;
       case '>': out += "&gt;"; break;
       case '"': out += "&quot;"; break;
       default:
-        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n') out += c;
+        if (byte >= 0x20 && byte < 0x7F) {
+          out += c;
+        } else if (c == '\t' || c == '\n') {
+          out += c;
+        } else if (const std::size_t length = byte >= 0x80 ? utf8Length(text, at) : 0) {
+          out.append(text, at, length);
+          at += length - 1;
+        } else if (byte >= 0x7F) {
+          out += "\\x" + hex(byte, 2).substr(2);  // as the trace writes a byte that is no text
+        }
     }
   }
   return out;

@@ -35,8 +35,10 @@ std::string suiteCountLine(const std::vector<ScenarioResult>& results);
 // session said and the trace's path.
 std::string junitXml(const std::string& suite, const std::vector<ScenarioResult>& results);
 
-// Text for an XML attribute or element: markup escaped, control bytes but
-// tab and line feed dropped, as XML 1.0 allows none.
+// Text for an XML attribute or element, well-formed UTF-8: markup escaped,
+// control bytes but tab and line feed dropped, as XML 1.0 allows none; a
+// byte that is not part of UTF-8 text (a path in another code page, an
+// exception's what() of any bytes) written \xNN, as the trace writes it.
 std::string xmlText(const std::string& text);
 
 }  // namespace standin

@@ -34,4 +34,25 @@ TEST(SuiteReport, TellsEachScenarioAndWritesJUnit) {
             "</testsuites>\n");
 }
 
+// JUnit declares UTF-8: UTF-8 text stays as it is, and every byte that is
+// not part of it is written as the trace writes it, so the file parses
+// whatever a path or an exception's what() held.
+TEST(SuiteReport, JUnitTextIsWellFormedUtf8) {
+  const struct {
+    const char* text;
+    const char* xml;
+  } rows[] = {
+      {"caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+      {"caf\xE9.scn", "caf\\xE9.scn"},                        // a path in the ANSI code page
+      {"\xFF\xFE" "boom", "\\xFF\\xFEboom"},                  // UTF-16's byte-order mark
+      {"\xC0\xAF", "\\xC0\\xAF"},                             // an overlong '/'
+      {"\xED\xA0\x80", "\\xED\\xA0\\x80"},                    // a surrogate
+      {"\xEF\xBF\xBE", "\\xEF\\xBF\\xBE"},                    // U+FFFE, no XML character
+      {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},           // past U+10FFFF
+      {"\xE6\x97", "\\xE6\\x97"},                             // cut short
+      {"a\x01\x7F" "b\tc\n", "a\\x7Fb\tc\n"},                 // control bytes dropped, DEL escaped
+  };
+  for (const auto& row : rows) EXPECT_EQ(standin::xmlText(row.text), row.xml) << row.text;
+}
+
 }  // namespace

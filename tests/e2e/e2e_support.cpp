@@ -137,6 +137,8 @@ void useTestPrefix() {
   setenv("WINEDEBUG", "-all", 1);
   // No Mono or Gecko installers when the prefix is made.
   setenv("WINEDLLOVERRIDES", "mscoree=;mshtml=", 1);
+  // Wine reads the command line's file names in the locale's encoding.
+  setenv("LC_ALL", "C.UTF-8", 1);
 }
 
 int runUnderWine(const std::vector<std::string>& argv, std::string& output, const std::string& workingFolder) {

@@ -2,7 +2,10 @@
 // scenario says, and ends every session, whatever the plug-in does.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
 #include <map>
 
 #include "e2e_support.h"
@@ -360,6 +363,36 @@ TEST(Standin, AScriptThatReturnedRunsNoMore) {
   const auto played = e2e::play("frames 5\nexpect calls 0x1111 1\n", {}, testPlugin("fault_returns"));
   EXPECT_EQ(played.exitCode, 0) << played.output;
   EXPECT_TRUE(mentions(played.output, "5 frames played")) << played.output;
+}
+
+}  // namespace
+
+namespace {
+
+// A scenario, a trace and a JUnit file whose names are outside any ANSI
+// code page open, from the command line and from a suite's folder, and the
+// stand-in's words carry them in UTF-8.
+TEST(StandinHost, NamesOutsideTheAnsiCodePageOpen) {
+  const std::string folder = std::filesystem::temp_directory_path().string() + "/standin-names-" + std::to_string(getpid());
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder + "/suite");
+  const std::string scenario = "\xC5\xBC\xC3\xB3\xC5\x82w \xE6\x97\xA5\xE6\x9C\xAC.scn";  // żółw 日本.scn
+  e2e::writeFile(folder + "/suite/" + scenario, "frames 3\n");
+  std::string output;
+  const int single = e2e::runUnderWine({e2e::paths().standinExe, "suite/" + scenario, testPlugin("probe"),
+                                        "trace \xE6\x97\xA5\xE6\x9C\xAC.txt"},
+                                       output, folder);
+  EXPECT_EQ(single, 0) << output;
+  EXPECT_TRUE(std::filesystem::exists(folder + "/trace \xE6\x97\xA5\xE6\x9C\xAC.txt")) << output;
+  EXPECT_NE(output.find("trace \xE6\x97\xA5\xE6\x9C\xAC.txt"), std::string::npos) << output;
+  const int suite = e2e::runUnderWine({e2e::paths().standinExe, "--suite", "--junit", "caf\xC3\xA9.xml", "--traces",
+                                       "traces", testPlugin("probe"), "suite"},
+                                      output, folder);
+  EXPECT_EQ(suite, 0) << output;
+  EXPECT_NE(output.find(scenario + ": passed"), std::string::npos) << output;
+  EXPECT_NE(e2e::readFile(folder + "/caf\xC3\xA9.xml").find("name=\"suite/" + scenario + "\""), std::string::npos)
+      << e2e::readFile(folder + "/caf\xC3\xA9.xml");
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -44,6 +44,7 @@
 #define ENDING_SLOW_TERMINATE 26    // computes 1.5 s, throws; its terminate handler takes 300 ms, then aborts
 #define ENDING_SYSTEM_HANDLES 27    // hands bad pointers to system functions that handle the fault: goes on
 #define ENDING_OUTLIVE_SLEEPS 28    // starts a thread in DllMain that sleeps in a loop through its unload
+#define ENDING_STILL_HANDLING 29    // keeps itself loaded; a thread of its own faults into a handler that never ends
 
 #if ENDING == ENDING_TALKS
 // Only here: without the kit's runtime release, the end of iostream's static
@@ -122,6 +123,17 @@ DWORD WINAPI spin(void*) {
 
 DWORD WINAPI sleepLoop(void*) {
   for (;;) Sleep(10);
+}
+
+// Handles the fault by waiting for ever, below the faulting frame.
+LONG WINAPI neverDone(EXCEPTION_POINTERS*) {
+  for (;;) Sleep(10);
+}
+
+DWORD WINAPI faultIntoNeverDone(void*) {
+  AddVectoredExceptionHandler(0, &neverDone);
+  inner();
+  return 0;
 }
 
 // Each of these reads or writes through its bad pointer under a handler of
@@ -221,6 +233,7 @@ void end() {
     case ENDING_OUTLIVE: CloseHandle(CreateThread(nullptr, 0, &spin, nullptr, 0, nullptr)); break;
     case ENDING_FREE_SELF: FreeLibrary(ownModule()); break;
     case ENDING_SYSTEM_HANDLES: handBadPointers(); break;
+    case ENDING_STILL_HANDLING: CloseHandle(CreateThread(nullptr, 0, &faultIntoNeverDone, nullptr, 0, nullptr)); break;
     case ENDING_SLOW_TERMINATE: {
       mark(7);
       const ULONGLONG until = GetTickCount64() + 1500;
@@ -282,7 +295,7 @@ static void NTAPI onTls(void*, DWORD reason, void*) {
 extern "C" __attribute__((section(".CRT$XLF"), used)) const PIMAGE_TLS_CALLBACK g_onTls = &onTls;
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) {
-  if (ENDING == ENDING_HANG_AT_EXIT && reason == DLL_PROCESS_ATTACH) {
+  if ((ENDING == ENDING_HANG_AT_EXIT || ENDING == ENDING_STILL_HANDLING) && reason == DLL_PROCESS_ATTACH) {
     char path[MAX_PATH];
     GetModuleFileNameA(module, path, MAX_PATH);
     LoadLibraryA(path);  // a reference of its own: the session's FreeLibrary leaves it loaded

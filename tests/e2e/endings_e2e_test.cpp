@@ -57,6 +57,7 @@ const Ending kEndings[] = {
     {"free_self", 7, "the plug-in unloaded itself (FreeLibrary of its own module, its code still running) at ending_free_self.asi+0x", "script key thread"},
     {"hang_at_exit", 5, "the plug-in is stuck: the process did not end within 3000 ms after the session's end (its exit code 0)", "script", false},
     {"system_handles", 0, ""},
+    {"still_handling", 7, "(access violation, writing address 0x0000000000000000) at ending_still_handling.asi+0x", "script", false},
 };
 
 const struct {
@@ -196,6 +197,15 @@ TEST(Endings, AThreadThatOutlivesTheUnloadIsACrashOnEveryRun) {
       ASSERT_EQ(played.traceText, firstTrace);
     }
   }
+}
+
+// A fault whose handler has not finished when the session ends is a crash,
+// told as such: neither a pass nor a fault made up as unhandled.
+TEST(Endings, AFaultStillBeingHandledAtTheEndIsACrash) {
+  const auto played = e2e::play(kScenario, {{"place.txt", "script"}}, endingPlugin("still_handling"));
+  EXPECT_EQ(played.exitCode, 7) << played.output;
+  EXPECT_TRUE(mentions(played.output, "while in a thread of its own, still being handled when the session ended"))
+      << played.output;
 }
 
 // When a plug-in fails, the loader calls its DllMain once more, to detach,

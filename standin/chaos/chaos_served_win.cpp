@@ -2,14 +2,11 @@
 
 #include "child_process_win.h"
 #include "session_channel_win.h"
+#include "session_facts_win.h"
 
 namespace standin::chaos {
 
 namespace {
-
-// After its stall cap without a call to the host, a served session is given
-// up and played afresh, where the runner's watch tells what it was.
-constexpr ULONGLONG kGraceMs = 3000;
 
 void copyPath(char (&field)[4 * MAX_PATH], const std::string& path) { win::copyText(field, path.c_str()); }
 
@@ -91,7 +88,9 @@ bool ServedChild::playFileClean(const std::string& standinExe, const std::string
     if (WaitForSingleObject(process_, 5) != WAIT_TIMEOUT) break;
     const ULONGLONG now = GetTickCount64();
     if (block_->heartbeat != lastBeat) lastBeat = block_->heartbeat, lastChange = now;
-    if (now - lastChange > win::stallMsOf(*block_) + kGraceMs) break;
+    // Given up after its stall cap without a call to the host: played afresh,
+    // where the runner's watch tells what it was.
+    if (now - lastChange > win::stallMsOf(*block_) + win::kGraceMs) break;
   }
   const bool parked = block_->parked == session && block_->endCode == 0;
   // A passing session that left the process unfit for another ends it, as a
@@ -99,8 +98,8 @@ bool ServedChild::playFileClean(const std::string& standinExe, const std::string
   // no fault, the exit value its own).
   DWORD exitValue = 1;
   const bool ended = !parked && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0 &&
-                     GetExitCodeProcess(process_, &exitValue) && exitValue == 0 && block_->ended &&
-                     block_->endCode == 0 && block_->verdict == 0 && block_->final.state < 2 && !win::faultStands(*block_);
+                     GetExitCodeProcess(process_, &exitValue) &&
+                     win::judgeSession(*block_, exitValue, Watched::Ended).code == kExitOk && !win::faultStands(*block_);
   if (!parked) stop();
   if (!parked && !ended) return false;
   if (parked) ++served_;

@@ -21,7 +21,7 @@ const char* phaseHere() { return onSessionThread() ? progress().phase : "in a th
 bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, const CONTEXT* context,
                ULONG_PTR caller, ULONG_PTR target, LONG pending) {
   if (&slot == &channel().final) StandinHost::instance().stopJudging();
-  if (InterlockedCompareExchange(&slot.state, 1, 0) != 0) return false;
+  if (InterlockedCompareExchange(&slot.state, kCopyWriting, kCopyEmpty) != kCopyEmpty) return false;
   slot.kind = kind;
   slot.pending = pending;
   slot.pendingSeq = pending >= 0 ? channel().pending[pending].seq : 0;
@@ -39,7 +39,7 @@ bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, 
   to = reinterpret_cast<unsigned char*>(&slot.context);
   for (std::size_t i = 0; i < sizeof slot.context; ++i) to[i] = context ? from[i] : 0;
   ResetEvent(g_told);
-  InterlockedExchange(&slot.state, 2);
+  InterlockedExchange(&slot.state, kCopyWritten);
   return true;
 }
 
@@ -47,12 +47,12 @@ void wakeDescriber() { SetEvent(g_wake); }
 
 bool awaitTold(const FaultCopy& slot, DWORD ms) {
   const ULONGLONG until = GetTickCount64() + ms;
-  for (ULONGLONG now = GetTickCount64(); slot.state == 2 && now < until; now = GetTickCount64())
+  for (ULONGLONG now = GetTickCount64(); slot.state == kCopyWritten && now < until; now = GetTickCount64())
     WaitForSingleObject(g_told, static_cast<DWORD>(until - now));
-  return slot.state != 2;
+  return slot.state != kCopyWritten;
 }
 
-void toldSlot(FaultCopy& slot, LONG state) {
+void toldSlot(FaultCopy& slot, CopyState state) {
   InterlockedExchange(&slot.state, state);
   SetEvent(g_told);
 }

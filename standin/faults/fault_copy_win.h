@@ -26,8 +26,8 @@ bool copyFault(FaultCopy& slot, FaultKind kind, const EXCEPTION_RECORD* record, 
 void wakeDescriber();
 bool awaitTold(const FaultCopy& slot, DWORD ms);
 // For the describer, once a slot is told: a raised one is free again, the
-// final one stays taken (3), so that no second verdict starts.
-void toldSlot(FaultCopy& slot, LONG state);
+// final one stays taken, so that no second verdict starts.
+void toldSlot(FaultCopy& slot, CopyState state);
 HANDLE faultSignal();
 
 // A thread whose fault is the verdict waits here until the process ends.

@@ -35,7 +35,7 @@ void tellRaised(FaultCopy& raised) {
   if (raised.pending >= 0)
     describePending(raised.pending, raised.pendingSeq, thrown ? kExitAborted : kExitCrashed,
                     crashMessage(raised.record, raised.context, raised.phase));
-  toldSlot(raised, 0);
+  toldSlot(raised, kCopyEmpty);
 }
 
 // The fault that ends the session; an uncaught C++ exception waits for the
@@ -50,7 +50,7 @@ void tellFinal(FaultCopy& final) {
   copyText(block.faultMessage, told.message.c_str());
   InterlockedExchange(&block.fault, told.code);
   InterlockedExchange(&block.finalDescribed, 1);
-  toldSlot(final, 3);
+  toldSlot(final, kCopyToldFinal);
   if (final.kind != kFaultUncaughtThrow) abandon(told.message, static_cast<ExitCode>(told.code));
 }
 
@@ -58,8 +58,8 @@ DWORD WINAPI describe(void*) {
   SessionChannel& block = channel();
   for (;;) {
     WaitForSingleObject(faultSignal(), 100);
-    if (block.raised.state == 2) tellRaised(block.raised);
-    if (block.final.state == 2) tellFinal(block.final);
+    if (block.raised.state == kCopyWritten) tellRaised(block.raised);
+    if (block.final.state == kCopyWritten) tellFinal(block.final);
     if (block.finalAbort && block.finalDescribed) abandon(block.faultMessage, static_cast<ExitCode>(block.fault));
   }
 }

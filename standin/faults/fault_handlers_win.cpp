@@ -57,7 +57,7 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
 // terminate handler: the exception, told already, is the verdict.
 void onAbort(int) {
   SessionChannel& block = channel();
-  if (block.final.state != 0 && block.final.kind == kFaultUncaughtThrow) {
+  if (block.final.state != kCopyEmpty && block.final.kind == kFaultUncaughtThrow) {
     InterlockedExchange(&block.finalAbort, 1);
     wakeDescriber();
     parkThread();

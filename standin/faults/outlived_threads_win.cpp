@@ -145,8 +145,8 @@ std::string outlivedMessage(const CONTEXT& context, DWORD thread) {
 // the stand-in's handler: its fault's registers tell where it was.
 const CONTEXT* copiedContextOf(DWORD thread) {
   const SessionChannel& block = channel();
-  if (block.raised.state == 2 && block.raised.thread == thread) return &block.raised.context;
-  if (block.final.state >= 2 && block.final.thread == thread) return &block.final.context;
+  if (block.raised.state == kCopyWritten && block.raised.thread == thread) return &block.raised.context;
+  if (block.final.state >= kCopyWritten && block.final.thread == thread) return &block.final.context;
   return nullptr;
 }
 

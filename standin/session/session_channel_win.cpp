@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "exit_codes.h"
 #include "scenario.h"
 
 namespace standin::win {
@@ -51,8 +52,14 @@ bool attachRunnersChannel() {
   SetEnvironmentVariableA(kChannelVariable, nullptr);
   const auto handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(value, nullptr, 10)));
   void* view = MapViewOfFile(handle, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(SessionChannel));
-  if (view) g_block = static_cast<SessionChannel*>(view);
-  return view != nullptr;
+  const auto* block = static_cast<const SessionChannel*>(view);
+  // A process given a channel it cannot use is the stand-in's own failure,
+  // told by the runner; watching a session of its own instead would start
+  // processes without end.
+  if (!block || block->version != kChannelVersion || block->size != static_cast<LONG>(sizeof(SessionChannel)))
+    ExitProcess(kExitStandinFailed);
+  g_block = static_cast<SessionChannel*>(view);
+  return true;
 }
 
 void copyText(char* field, std::size_t size, const char* text) {

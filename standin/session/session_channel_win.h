@@ -32,8 +32,13 @@ enum FaultKind : LONG {
   kFaultFreedItself,    // FreeLibrary of the plug-in's own module unloaded it under its running code
 };
 
+// A copy's slot: empty, being written by the faulting thread, written and
+// waiting for the describer, and for the final fault, told (it stays taken,
+// so that no second verdict starts).
+enum CopyState : LONG { kCopyEmpty = 0, kCopyWriting, kCopyWritten, kCopyToldFinal };
+
 struct FaultCopy {
-  volatile LONG state = 0;  // 0 empty, 1 being written, 2 written
+  volatile LONG state = kCopyEmpty;
   volatile LONG kind = kFaultNone;
   LONG pending = -1;        // for a first chance: its entry among the pending faults, and that entry's count
   LONG pendingSeq = 0;
@@ -79,7 +84,14 @@ struct ServedRequest {
   char errors[4 * MAX_PATH] = "";
 };
 
+// Counted up whenever the block's layout changes: the runner and the process
+// it starts come from one file, yet a block of another layout is refused
+// rather than read.
+constexpr LONG kChannelVersion = 2;
+
 struct SessionChannel {
+  const LONG version = kChannelVersion;
+  const LONG size = sizeof(SessionChannel);
   // Set by a runner that serves sessions to one process: the event it sets
   // when `request` holds the next session. Kept by beginSession.
   volatile ULONG_PTR goEvent = 0;
@@ -136,6 +148,10 @@ struct SessionChannel {
   char thrownFrames[2048] = "";  // "; backtrace: ..."
   char tracePath[4 * MAX_PATH] = "";
 };
+
+// After a verdict, the session's process may take this long to write out its
+// trace and end; after a stall cap, this long to tell it.
+constexpr ULONGLONG kGraceMs = 3000;
 
 // The block of this process: mapped from the runner's when there is one,
 // a block of its own otherwise.

@@ -9,6 +9,7 @@
 #include "crash_report_win.h"
 #include "quoted_text.h"
 #include "session_channel_win.h"
+#include "session_facts_win.h"
 #include "session_win.h"
 #include "trace.h"
 
@@ -16,15 +17,11 @@ namespace standin::win {
 
 namespace {
 
-// After a verdict, the session's process may take this long to write out its
-// trace and end; after a stall cap, this long to tell it.
-constexpr ULONGLONG kGraceMs = 3000;
 // The describer tells a fault within this long of it, or the runner does.
 constexpr ULONGLONG kTellMs = 500;
 // A C++ exception that nothing caught is the verdict once the plug-in's
 // terminate handler had this long, from the throw, to do what it does.
 constexpr ULONGLONG kTerminateHandlerMs = 1000;
-constexpr DWORD kFailFastStatus = 0xC0000409;
 
 bool startSession(HANDLE mapping, HANDLE job, PROCESS_INFORMATION& process) {
   const std::string handle = std::to_string(reinterpret_cast<std::uintptr_t>(mapping));
@@ -36,8 +33,6 @@ bool startSession(HANDLE mapping, HANDLE job, PROCESS_INFORMATION& process) {
   SetEnvironmentVariableA(kChannelVariable, nullptr);
   return started;
 }
-
-enum class Watched { Ended, Stalled, HungAfterEnd, Told };
 
 // Waits for the session's process; ends it when it outlives its verdict,
 // when its final fault is not told in time (a C++ exception's after the
@@ -58,7 +53,7 @@ Watched watch(HANDLE process, const SessionChannel& block) {
     const FaultCopy& final = block.final;
     Watched why = Watched::Told;
     bool end = verdictAt != 0 && now - verdictAt > kGraceMs;
-    if (verdictAt == 0 && final.state >= 2) {
+    if (verdictAt == 0 && final.state >= kCopyWritten) {
       const bool thrown = final.kind == kFaultUncaughtThrow;
       const ULONGLONG since = now - final.tick;
       end = thrown ? since > kTerminateHandlerMs + (block.finalDescribed ? 0 : kTellMs)
@@ -77,49 +72,6 @@ Watched watch(HANDLE process, const SessionChannel& block) {
     }
   }
   return Watched::Ended;
-}
-
-struct Verdict {
-  int code;
-  std::string message;  // empty: the session told its own end
-};
-
-Verdict endedBy(const SessionChannel& block, DWORD exitValue, Watched watched) {
-  const std::string phase = std::string(" while ") + block.phase;
-  if (block.session == 0)
-    return {kExitStandinFailed, "the session's process ended before it reached the watching runner (exit value " +
-                                    std::to_string(exitValue) + "): the stand-in itself failed"};
-  if (block.verdict != 0) return {block.verdict, block.message};
-  if (block.final.state >= 2) {
-    if (block.finalDescribed) return {block.fault, block.faultMessage};
-    const Told told = tellCopy(block.final);
-    return {told.code, told.message};
-  }
-  const std::string ownEnd = " after the session's end (its exit code " + std::to_string(block.endCode) + ")";
-  if (watched == Watched::HungAfterEnd)
-    return {kExitStuck, "the plug-in is stuck: the process did not end within " + std::to_string(stallMsOf(block)) +
-                            " ms" + ownEnd + phase};
-  if (block.ended && exitValue == static_cast<DWORD>(block.endCode)) return {block.endCode, ""};
-  if (block.ended)
-    return {kExitEndedProcess, "the plug-in ended the process with exit value " + std::to_string(exitValue) + ownEnd +
-                                   phase};
-  if (const PendingFault* fault = standingFault(block)) {
-    const Told told = tellPending(*fault);
-    return {told.code, told.message};
-  }
-  if (watched == Watched::Stalled)
-    return {kExitStuck, "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) + " ms" + phase};
-  if (exitValue == kFailFastStatus)
-    return {kExitCrashed, "the plug-in failed fast (__fastfail, told by the process's status " +
-                              hex(kFailFastStatus, 8) + " alone)" + phase};
-  // A terminate handler of the plug-in's own that ended the process: the
-  // exception it was called for is the verdict.
-  if (throwStands(block))
-    return {kExitAborted, std::string("the plug-in let a C++ exception out that nothing caught (") + block.thrown +
-                              "), thrown at " + block.thrownAt + phase + ", and its terminate handler ended the process with exit value " +
-                              std::to_string(exitValue) + block.thrownFrames};
-  return {kExitEndedProcess, "the plug-in ended the process with exit value " + std::to_string(exitValue) +
-                                 " (exit, ExitProcess or TerminateProcess)" + phase};
 }
 
 // The length of the trace up to its last line feed: the session's process
@@ -167,22 +119,8 @@ void appendStopLine(const SessionChannel& block, const std::string& message) {
   CloseHandle(file);
 }
 
-// Every code the runner gives is in its table; any other is the stand-in's own failure.
-Verdict inTable(Verdict verdict) {
-  switch (verdict.code) {
-    case kExitOk: case kExitUsage: case kExitStandinFailed: case kExitLoadFailed: case kExitStuck:
-    case kExitMisbehaved: case kExitCrashed: case kExitTraceFailed: case kExitExpectationsFailed:
-    case kExitAborted: case kExitEndedProcess:
-      return verdict;
-    default:
-      return {kExitStandinFailed, "the session ended with code " + std::to_string(verdict.code) +
-                                      ", which the stand-in does not give: the stand-in itself failed" +
-                                      (verdict.message.empty() ? "" : " (" + verdict.message + ")")};
-  }
-}
-
 int tellEnd(const SessionChannel& block, DWORD exitValue, Watched watched) {
-  const Verdict verdict = inTable(endedBy(block, exitValue, watched));
+  const Verdict verdict = judgeSession(block, exitValue, watched);
   if (!verdict.message.empty()) {
     writeLine(STD_ERROR_HANDLE, verdict.message);
     if (block.traceOpen) appendStopLine(block, verdict.message);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "process_counts_win.h"
 #include "session_win.h"
 
 namespace standin::win {
@@ -45,6 +46,8 @@ UsageSample measureProcessUsage() {
   UsageSample usage;
   usage.freeTlsIndexes = countFreeTlsIndexes();
   usage.committedPrivateBytes = sumCommittedPrivateBytes();
+  usage.handles = countOwnHandles();
+  usage.modules = countModules();
   return usage;
 }
 
@@ -67,7 +70,7 @@ bool openUsageLog() {
   if (g_usagePath.empty()) return true;
   g_usageLog = std::fopen(g_usagePath.c_str(), "w");
   if (!g_usageLog) return false;
-  std::fputs("unload frame free-tls-indexes committed-private-bytes\n", g_usageLog);
+  std::fputs("unload frame free-tls-indexes committed-private-bytes handles modules\n", g_usageLog);
   return std::fflush(g_usageLog) == 0;
 }
 
@@ -85,9 +88,10 @@ void noteUsageAtUnload(std::uint64_t frame) {
   const UsageSample usage = measureProcessUsage();
   g_samples.push_back(usage);
   if (!g_usageLog) return;
-  std::fprintf(g_usageLog, "%llu %llu %llu %llu\n", static_cast<unsigned long long>(++g_unloads),
+  std::fprintf(g_usageLog, "%llu %llu %llu %llu %llu %llu\n", static_cast<unsigned long long>(++g_unloads),
                static_cast<unsigned long long>(frame), static_cast<unsigned long long>(usage.freeTlsIndexes),
-               static_cast<unsigned long long>(usage.committedPrivateBytes));
+               static_cast<unsigned long long>(usage.committedPrivateBytes),
+               static_cast<unsigned long long>(usage.handles), static_cast<unsigned long long>(usage.modules));
   std::fflush(g_usageLog);
 }
 

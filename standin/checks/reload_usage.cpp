@@ -37,6 +37,15 @@ std::string reloadLossVerdict(const std::vector<UsageSample>& afterEachUnload) {
   if (grown >= kBytesPerReloadTolerated * reloads)
     lost += (lost.empty() ? "" : " and ") + std::to_string(grown) + " bytes of committed memory (" +
             perReload(grown, reloads) + ")";
+  const auto counted = [&](std::uint64_t before, std::uint64_t after, const char* one, const char* many) {
+    constexpr std::uint64_t kUncounted = 0xFFFFFFFF;
+    const std::uint64_t more = after > before && before != kUncounted && after != kUncounted ? after - before : 0;
+    if (more == 0 || more * 2 < reloads) return;
+    lost += (lost.empty() ? "" : " and ") + std::to_string(more) + " " + (more == 1 ? one : many) + " (" +
+            perReload(more, reloads) + ")";
+  };
+  counted(first.handles, last.handles, "handle", "handles");
+  counted(first.modules, last.modules, "loaded module", "loaded modules");
   if (lost.empty()) return "";
   const std::string over = "the plug-in lost " + lost + " over " + std::to_string(reloads) + " reloads";
   // The runtime takes a TLS index at its first exception or thread_local of
@@ -47,7 +56,7 @@ std::string reloadLossVerdict(const std::vector<UsageSample>& afterEachUnload) {
            "script_runtime_release.cpp), that is the plug-in's own code keeping memory at unload. Likely causes: "
            "its script's locals, never destroyed because a script's stack is not unwound at unload (in the game's "
            "host neither), so keep state in static objects; threads it started and did not end; handles it did "
-           "not close; heap blocks it did not free";
+           "not close; libraries it loaded and did not free; heap blocks it did not free";
   return over + ": its static C++ runtime keeps them at unload; build it with the kit's add_script_plugin, or "
                 "link the kit's script_runtime_release.cpp into it";
 }

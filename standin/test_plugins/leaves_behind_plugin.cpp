@@ -12,6 +12,7 @@
 #define LEAVES_MODULE 3
 #define LEAVES_SSE 4
 #define LEAVES_FILTER 5
+#define LEAVES_NOTHING_READS_INI 6  // reads settings.ini as plug-ins read their settings, and leaves nothing
 
 namespace {
 
@@ -19,11 +20,18 @@ LONG WINAPI ownFilter(EXCEPTION_POINTERS*) { return EXCEPTION_CONTINUE_SEARCH; }
 
 void leave() {
   switch (LEAVES) {
-    case LEAVES_HANDLE: CreateEventA(nullptr, TRUE, FALSE, nullptr); break;
+    case LEAVES_HANDLE:
+      CreateFileA("leaves.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, 0, nullptr);
+      break;
     case LEAVES_TLS: TlsAlloc(); break;
     case LEAVES_MODULE: LoadLibraryA("msimg32.dll"); break;
     case LEAVES_SSE: _mm_setcsr(_mm_getcsr() | 0x8040); break;  // flush to zero, denormals are zero
     case LEAVES_FILTER: SetUnhandledExceptionFilter(&ownFilter); break;
+    case LEAVES_NOTHING_READS_INI: {
+      char value[64] = "";
+      GetPrivateProfileStringA("settings", "mode", "none", value, sizeof value, ".\\settings.ini");
+      break;
+    }
   }
 }
 

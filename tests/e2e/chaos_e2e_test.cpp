@@ -149,6 +149,7 @@ TEST(ChaosRun, AServedSessionIsAFreshOne) {
       {e2e::paths().plugin, "chaos", "kept"},    {leaves + "tls.asi", "short", "ended"},
       {leaves + "module.asi", "short", "ended"}, {leaves + "sse.asi", "short", "ended"},
       {leaves + "filter.asi", "short", "ended"}, {e2e::paths().plugin, "fight", "kept"},
+      {leaves + "nothing_reads_ini.asi", "short", "kept"}, {leaves + "nothing_reads_ini.asi", "short", "kept"},
   };
   std::vector<std::string> command = {e2e::paths().standinExe, "--play-served", out.string()};
   std::string expected;

@@ -82,6 +82,36 @@ TEST(ReloadLoss, TheVerdictNamesWhatOneReloadLosesAndTheFix) {
   }
 }
 
+// Handles and loaded modules: one taken at every reload is a loss, named
+// with its count; one taken once (a first use of an API), or a count that
+// goes up and down, is none.
+TEST(ReloadLoss, HandlesAndModulesTakenAtEveryReloadAreLost) {
+  const auto with = [](std::size_t count, std::uint64_t handlesEach, std::uint64_t modulesEach, bool once) {
+    std::vector<standin::UsageSample> samples = unloads(count, 0, 0);
+    for (std::uint64_t i = 0; i < samples.size(); ++i) {
+      samples[i].handles = 40 + handlesEach * i + (once && i != 0 ? 3 : 0) + i % 2;
+      samples[i].modules = 30 + modulesEach * i + (once && i != 0 ? 1 : 0);
+    }
+    return samples;
+  };
+  const struct {
+    std::size_t count;
+    std::uint64_t handles, modules;
+    bool once;
+    const char* lost;
+  } cases[] = {
+      {300, 0, 0, true, ""},
+      {12, 1, 0, false, "the plug-in lost 10 handles (1 per reload) over 10 reloads and no TLS index"},
+      {12, 0, 1, true, "the plug-in lost 10 loaded modules (1 per reload) over 10 reloads and no TLS index"},
+      {100, 2, 1, false, "the plug-in lost 179 handles (2 per reload) and 89 loaded modules (1 per reload) over 89 "
+                         "reloads and no TLS index"},
+  };
+  for (const auto& c : cases) {
+    const std::string verdict = standin::reloadLossVerdict(with(c.count, c.handles, c.modules, c.once));
+    EXPECT_EQ(verdict.substr(0, verdict.find(':')), c.lost) << c.count << " unloads";
+  }
+}
+
 TEST(ReloadLoss, AnExpectationFailsOnALossOrTooFewUnloads) {
   standin::Expectation expected;
   expected.kind = standin::Expectation::Kind::NoReloadLoss;

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <vector>
 
+#include "key_names.h"
 #include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_words.h"
@@ -89,7 +90,7 @@ void BaseReader::readLine(const std::string& line, Words& words, const std::vect
   const std::string directive = words.take("directive").text;
   if (directive == "chaos") {
     if (tokens.size() > 1 && tokens[1].text == "keys") {
-      for (std::size_t i = 2; i < tokens.size(); ++i) base_.plan.keyHints.push_back(parseWord(tokens[i], "key code"));
+      for (std::size_t i = 2; i < tokens.size(); ++i) base_.plan.keyHints.push_back(parseKeyCode(tokens[i]));
       if (tokens.size() == 2) throw LineError("'chaos keys' needs one key code or more");
     } else if (tokens.size() > 1 && tokens[1].text == "values") {
       if (tokens.size() < 4) throw LineError("'chaos values' needs a native and one value or more");
@@ -123,6 +124,7 @@ ChaosBase BaseReader::read() {
   std::string line;
   for (std::size_t number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (number == 1) skipByteOrderMark(line);
     try {
       const std::vector<Token> tokens = tokenizeLine(line);
       if (tokens.empty()) continue;

@@ -135,7 +135,7 @@ ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::s
   for (std::size_t i = 0; i < expectations_.size(); ++i) {
     const Expectation& expected = expectations_[i];
     if (expected.kind == Expectation::Kind::Sequence)
-      sequences_.add({expected.line, expected.firstFrame, expected.lastFrame, expected.sequence});
+      sequences_.add({expected.line, expected.source, expected.firstFrame, expected.lastFrame, expected.sequence});
     else if (expected.kind != Expectation::Kind::Line && expected.kind != Expectation::Kind::NoReloadLoss)
       byNative_[expected.native].push_back(i);
   }
@@ -196,7 +196,8 @@ std::string ExpectationCheck::lineFailure(const Expectation& expected, const std
 std::string ExpectationCheck::failureOf(std::size_t index, const std::string& folder) const {
   const Expectation& expected = expectations_[index];
   const Seen& seen = seen_[index];
-  const std::string where = source_ + ":" + std::to_string(expected.line) + ": expected ";
+  const std::string where =
+      (expected.source.empty() ? source_ : expected.source) + ":" + std::to_string(expected.line) + ": expected ";
   const std::string native = nativeWords(expected.native);
   const std::string inFrames = seen.frames.empty() ? "" : " (in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
   switch (expected.kind) {

@@ -19,6 +19,7 @@ struct Expectation {
   enum class Kind { Calls, Call, NoCall, Line, Sequence, NoReloadLoss };
   Kind kind = Kind::Calls;
   std::size_t line = 0;  // in the scenario file
+  std::string source;    // the included file the line is in; empty: the scenario's own
   std::uint64_t native = 0;
   std::uint64_t count = 0;  // Calls: exactly this many
   std::uint64_t firstFrame = 1;

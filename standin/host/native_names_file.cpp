@@ -79,6 +79,7 @@ void loadNamesFile(const std::string& path) {
   if (!in) throw LineError("cannot open the names file " + shownWord(path));
   std::string line;
   for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (lineNumber == 1) skipByteOrderMark(line);
     const std::string where = path + ":" + std::to_string(lineNumber);
     try {
       Words words(tokenizeLine(line));

@@ -131,6 +131,7 @@ void StandinHost::checkDeclaredArguments(const ThreadCall& call, const NativeSig
 
 void StandinHost::answer(const Answer& scripted, ThreadCall& call, HostEvent& event) {
   std::memcpy(call.results, scripted.slots, sizeof scripted.slots);
+  if (scripted.timed()) call.results[0] = scripted.timedSlot(frame_, answers_.clock());
   if (!recording_) return;
   for (const auto& [index, value] : scripted.outWrites)
     if (index < call.pushes && call.args[index] != 0) event.outWritten[index] = value;

@@ -4,13 +4,32 @@
 #include <utility>
 #include <vector>
 
+#include "game_clock.h"
+
 namespace standin {
+
+// A result slot 0 that follows the game's time, worked out at each call from
+// the frame it is made in: every call within one frame gets the same value.
+struct Timing {
+  enum class Kind { None, GameMs, GameSeconds, Step };
+  Kind kind = Kind::None;
+  std::uint32_t value = 0;       // GameMs: the ms added (two's complement); Step: in its first frame
+  std::uint32_t step = 0;        // Step: added in each frame after the first (two's complement)
+  double seconds = 0;            // GameSeconds: added
+  std::uint64_t firstFrame = 1;  // Step: the first frame of its line
+};
 
 // What the game answers to one native call: the first three result slots,
 // and 32-bit values written through pointer arguments.
 struct Answer {
   std::uint64_t slots[3] = {0, 0, 0};
   std::vector<std::pair<unsigned, std::uint32_t>> outWrites;  // argument index, value
+  Timing timing;
+
+  bool timed() const { return timing.kind != Timing::Kind::None; }
+  // Slot 0 of a timed answer in `frame`: game-ms as a 32-bit int, game-s as a
+  // float, a step as V + (frame - first) * N, all wrapping at 32 bits.
+  std::uint64_t timedSlot(std::uint64_t frame, const GameClock& clock) const;
 
   static Answer ofInt(std::int32_t value);
   static Answer ofWhole(std::uint64_t value);

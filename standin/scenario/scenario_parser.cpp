@@ -66,15 +66,29 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   }
 }
 
+// Lines are numbered in the order read, across included files; `places_`
+// turns such a number back into a file and its line for messages.
 class ScenarioParser {
  public:
   ScenarioParser(Scenario& scenario, std::string sourceName)
-      : scenario_(scenario), source_(std::move(sourceName)) {}
+      : scenario_(scenario), source_(std::move(sourceName)), chain_(source_) {}
 
-  void parseLine(Words& words, std::size_t lineNumber);
+  // The lines of the innermost file of the chain; its errors name it.
+  void parseLines(std::istream& in);
   void finish();
 
  private:
+  void parseLine(Words& words, std::size_t ordinal);
+  void parseInclude(Words& words);
+  std::string placeOf(std::size_t ordinal) const {
+    return places_[ordinal - 1].first + ":" + std::to_string(places_[ordinal - 1].second);
+  }
+  // "line N" within the file being read, "FILE:N" in another.
+  std::string lineWords(std::size_t ordinal) const {
+    const auto& [file, line] = places_[ordinal - 1];
+    return file == chain_.current() ? "line " + std::to_string(line) : file + ":" + std::to_string(line);
+  }
+  void placeExpectations();
   void setOnce(std::size_t& seenOnLine, const std::string& directive);
   void parseAnswer(Words& words);
   void parseKey(Words& words);
@@ -84,11 +98,13 @@ class ScenarioParser {
   void refuseOverlappingLists() const;
   void refuseOutWritesOnDeclaredSlots() const;
   [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
-    throw ScenarioError(source_ + ":" + std::to_string(lineNumber) + ": " + message);
+    throw ScenarioError(placeOf(lineNumber) + ": " + message);
   }
 
   Scenario& scenario_;
   std::string source_;
+  IncludeChain chain_;
+  std::vector<std::pair<std::string, std::size_t>> places_;  // file, line
   std::size_t line_ = 0;
   std::size_t framesLine_ = 0;
   std::size_t fpsLine_ = 0;
@@ -109,12 +125,38 @@ class ScenarioParser {
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
   if (seenOnLine != 0)
-    throw LineError(shownWord(directive) + " given twice (first on line " + std::to_string(seenOnLine) + ")");
+    throw LineError(shownWord(directive) + " given twice (first on " + lineWords(seenOnLine) + ")");
   seenOnLine = line_;
 }
 
-void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
-  line_ = lineNumber;
+void ScenarioParser::parseLines(std::istream& in) {
+  std::string line;
+  for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (lineNumber == 1) skipByteOrderMark(line);
+    places_.emplace_back(chain_.current(), lineNumber);
+    const std::size_t ordinal = places_.size();
+    try {
+      Words words(tokenizeLine(line));
+      parseLine(words, ordinal);
+    } catch (const LineError& error) {
+      throw ScenarioError(placeOf(ordinal) + ": " + printableText(error.what()));
+    }
+  }
+}
+
+// The included file's lines are read in place of the include line.
+void ScenarioParser::parseInclude(Words& words) {
+  const std::string written = words.take("included file").text;
+  words.expectEnd();
+  std::string text;
+  scenario_.includes.push_back(chain_.enter(written, text));
+  std::istringstream lines(text);
+  parseLines(lines);
+  chain_.leave();
+}
+
+void ScenarioParser::parseLine(Words& words, std::size_t ordinal) {
+  line_ = ordinal;
   if (words.done()) return;
   const Token& directive = words.take("directive");
   if (directive.quoted) throw LineError("a line must start with a directive, not a quoted text");
@@ -127,7 +169,11 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), GameClock::kLargestFps, "fps"));
     if (scenario_.fps == 0) throw LineError("fps must be at least 1");
     words.expectEnd();
+  } else if (directive.text == "include") {
+    parseInclude(words);
   } else if (directive.text == "folder") {
+    if (chain_.current() != source_)
+      throw LineError("'folder' belongs in the scenario itself, not in an included file");
     setOnce(folderLine_, "folder");
     scenario_.folder = words.take("working folder").text;
     if (scenario_.folder.empty()) throw LineError("the working folder must not be empty");
@@ -156,7 +202,7 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.allowed.push_back(rule);
   } else if (directive.text == "names") {
     // Loaded at once, so that later lines may name the natives.
-    const std::string path = resolveWorkingFolder(source_, words.take("names file").text);
+    const std::string path = resolveWorkingFolder(chain_.current(), words.take("names file").text);
     words.expectEnd();
     scenario_.namesFiles.push_back(path);
     loadNamesFile(path);
@@ -164,10 +210,11 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     // For the chaos run, which reads the base itself; a session plays without it.
   } else if (directive.text == "expect") {
     scenario_.expectations.push_back(parseExpectation(words));
-    scenario_.expectations.back().line = line_;
+    scenario_.expectations.back().line = line_;  // told by file and line once all are read
   } else {
     throw LineError("unknown directive " + shownWord(directive.text) +
-                    " (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict, allow or expect)");
+                    " (expected frames, fps, folder, names, include, answer, key, reload, text-arg, out-arg, cap, strict, allow or "
+                    "expect)");
   }
 }
 
@@ -187,6 +234,7 @@ void ScenarioParser::parseAnswer(Words& words) {
       whenSlots_.push_back({line_, native, condition.index, condition.isText});
   }
   std::vector<Answer> sequence = parseAnswerSequence(words);
+  for (Answer& answer : sequence) answer.timing.firstFrame = range.first;
   for (const Answer& answer : sequence)
     for (const auto& write : answer.outWrites) {
       scenario_.outArguments.emplace_back(native, write.first);
@@ -258,6 +306,7 @@ void ScenarioParser::parseCap(Words& words) {
 }
 
 void ScenarioParser::finish() {
+  scenario_.answers.setClock(GameClock(scenario_.fps));
   if (scenario_.frames > scenario_.caps.frames)
     refuseAt(framesLine_ != 0 ? framesLine_ : capFramesLine_, std::to_string(scenario_.frames) + " frames is more than the cap of " +
                               std::to_string(scenario_.caps.frames) + " (raise it with 'cap frames N')");
@@ -279,6 +328,16 @@ void ScenarioParser::finish() {
   for (const WhenSlot& slot : whenSlots_) {
     const std::string refusal = whenSlotRefusal(scenario_, slot);
     if (!refusal.empty()) refuseAt(slot.line, refusal);
+  }
+  placeExpectations();
+}
+
+// Failed expectations are told by the file and line they were written on.
+void ScenarioParser::placeExpectations() {
+  for (Expectation& expected : scenario_.expectations) {
+    const auto& [file, line] = places_[expected.line - 1];
+    expected.line = line;
+    if (file != source_) expected.source = file;
   }
 }
 
@@ -302,7 +361,7 @@ void ScenarioParser::refuseOverlappingLists() const {
     const Expectation& later = before.line > after.line ? before : after;
     const Expectation& earlier = before.line > after.line ? after : before;
     refuseAt(later.line, "the ordered calls of " + frameRangeWords(later.firstFrame, later.lastFrame) +
-                             " overlap those of line " + std::to_string(earlier.line) + " (" +
+                             " overlap those of " + lineWords(earlier.line) + " (" +
                              frameRangeWords(earlier.firstFrame, earlier.lastFrame) +
                              "): a frame has one list of calls");
   }
@@ -336,15 +395,7 @@ void Scenario::applyTo(StandinHost& host) const {
 Scenario parseScenario(std::istream& in, const std::string& sourceName) {
   Scenario scenario;
   ScenarioParser parser(scenario, sourceName);
-  std::string line;
-  for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
-    try {
-      Words words(tokenizeLine(line));
-      parser.parseLine(words, lineNumber);
-    } catch (const LineError& error) {
-      throw ScenarioError(sourceName + ":" + std::to_string(lineNumber) + ": " + printableText(error.what()));
-    }
-  }
+  parser.parseLines(in);
   parser.finish();
   return scenario;
 }

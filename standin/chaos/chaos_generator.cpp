@@ -17,6 +17,22 @@ bool authorsValue(ChaosRandom& random, const NativePlan& native, std::uint32_t& 
 }
 
 ChaosAnswer::Out randomOut(ChaosRandom& random, const NativePlan& native, unsigned slot) {
+  const auto declared = native.outKinds.find(slot);
+  if (declared != native.outKinds.end()) {
+    ChaosAnswer::Out out{slot, 0, false};
+    if (declared->second == ValueKind::OutFloat) {
+      out.kind = ChaosAnswer::OutKind::Float;
+      out.value = randomFloatBits(random);
+      out.isFloat = true;
+    } else if (declared->second == ValueKind::OutWhole) {
+      out.kind = ChaosAnswer::OutKind::Whole;
+      out.wide[0] = randomWhole(random);
+    } else {
+      out.kind = ChaosAnswer::OutKind::Vector;
+      for (std::uint64_t& component : out.wide) component = randomFloatBits(random);
+    }
+    return out;
+  }
   std::uint32_t value = 0;
   if (authorsValue(random, native, value)) return {slot, value, false};
   const bool isFloat = random.chance(400);
@@ -135,7 +151,10 @@ NativePlan planFor(std::uint64_t hash, const NativeSignature* signature, const s
     plan.result = signature->result;
     plan.returnsNothing = signature->result == ValueKind::Unknown;
     for (unsigned slot = 0; slot < signature->slots.size(); ++slot)
-      if (signature->slots[slot] == ValueKind::Out) plan.outSlots.push_back(slot);
+      if (isOutKind(signature->slots[slot])) {
+        plan.outSlots.push_back(slot);
+        if (signature->slots[slot] != ValueKind::Out) plan.outKinds[slot] = signature->slots[slot];
+      }
   }
   std::sort(plan.outSlots.begin(), plan.outSlots.end());
   plan.outSlots.erase(std::unique(plan.outSlots.begin(), plan.outSlots.end()), plan.outSlots.end());

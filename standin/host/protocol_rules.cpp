@@ -107,7 +107,10 @@ std::string field(const RuleBreach& breach, const std::string& name, bool named)
 std::string slotFault(ValueKind kind, std::uint64_t slot) {
   switch (kind) {
     case ValueKind::Text:
-    case ValueKind::Out: return slot == 0 ? "a null address" : "";
+    case ValueKind::Out:
+    case ValueKind::OutFloat:
+    case ValueKind::OutVector:
+    case ValueKind::OutWhole: return slot == 0 ? "a null address" : "";
     case ValueKind::Whole:
     case ValueKind::Unknown: return "";
     case ValueKind::Bool:

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "argument_values.h"
+#include "native_names.h"
 #include "quoted_text.h"
 
 namespace standin {
@@ -68,8 +69,37 @@ Answer parseFloat(Words& words) {
   return answer;
 }
 
+// out I V | out I float V | out I whole V | out I vector X Y Z; a bare V is
+// read as the names file declares the variable (out-float, out-whole, out-vector).
+void parseOut(Words& words, std::uint64_t native, Answer& answer) {
+  const auto index = static_cast<unsigned>(
+      parseUnsigned(words.take("argument index of 'out'"), kLargestArgumentIndex, "argument index"));
+  const NativeSignature* signature = nativeSignature(native);
+  const ValueKind declared = signature && index < signature->slots.size() ? signature->slots[index] : ValueKind::Out;
+  std::string kind = words.peek();
+  if (kind == "float" || kind == "whole" || kind == "vector") words.take("kind of 'out'");
+  else kind = declared == ValueKind::OutFloat ? "float" : declared == ValueKind::OutWhole ? "whole"
+            : declared == ValueKind::OutVector ? "vector" : "int";
+  if (kind == "int") {
+    answer.alsoOut(index, parseWord(words.take("value of 'out'"), "out value"));
+  } else if (kind == "float") {
+    answer.alsoOut(index, parseFloatBits(words.take("value of 'out'"), "out float"));
+  } else if (kind == "whole") {
+    WideOut wide;
+    wide.index = index;
+    wide.slots[0] = parseWhole(words.take("value of 'out'"), "out whole value");
+    answer.wideOutWrites.push_back(wide);
+  } else {
+    WideOut wide;
+    wide.index = index;
+    wide.count = 3;
+    for (std::uint64_t& slot : wide.slots) slot = parseFloatBits(words.take("x, y and z of 'out I vector'"), "vector component");
+    answer.wideOutWrites.push_back(wide);
+  }
+}
+
 // One part of an answer; false when `kind` names none.
-bool parsePart(const std::string& kind, Words& words, Answer& answer, bool& resultSet) {
+bool parsePart(const std::string& kind, Words& words, std::uint64_t native, Answer& answer, bool& resultSet) {
   if (kind == "int") {
     setResult(answer, resultSet, parseInt(words));
   } else if (kind == "whole") {
@@ -82,16 +112,14 @@ bool parsePart(const std::string& kind, Words& words, Answer& answer, bool& resu
       vector.slots[i] = parseFloatBits(words.take("x, y and z of 'vector'"), "vector component");
     setResult(answer, resultSet, vector);
   } else if (kind == "out") {
-    const auto index = static_cast<unsigned>(
-        parseUnsigned(words.take("argument index of 'out'"), kLargestArgumentIndex, "argument index"));
-    answer.alsoOut(index, parseWord(words.take("value of 'out'"), "out value"));
+    parseOut(words, native, answer);
   } else {
     return false;
   }
   return true;
 }
 
-Answer parseOneAnswer(Words& words) {
+Answer parseOneAnswer(Words& words, std::uint64_t native) {
   if (words.peek() == "zero") {
     words.take("answer");
     return Answer();
@@ -104,7 +132,7 @@ Answer parseOneAnswer(Words& words) {
     if (!kind.quoted && (kind.text == "frame" || kind.text == "frames" || kind.text == "when"))
       throw LineError(shownWord(kind.text) + " after the answer: write 'frames' right after the native, then 'when', "
                       "then the answer (answer NATIVE frames F-L when I=V ANSWER)");
-    if (kind.quoted || !parsePart(kind.text, words, answer, resultSet))
+    if (kind.quoted || !parsePart(kind.text, words, native, answer, resultSet))
       throw LineError("unknown answer kind " + shownWord(kind.text) +
                       " (expected int, whole, float, vector, out or zero)");
     any = true;
@@ -146,13 +174,13 @@ std::vector<ArgumentCondition> parseWhenConditions(Words& words, std::uint64_t n
   return conditions;
 }
 
-std::vector<Answer> parseAnswerSequence(Words& words) {
-  std::vector<Answer> sequence{parseOneAnswer(words)};
+std::vector<Answer> parseAnswerSequence(Words& words, std::uint64_t native) {
+  std::vector<Answer> sequence{parseOneAnswer(words, native)};
   while (!words.done()) {
     const Token& separator = words.take("'then'");
     if (separator.quoted || separator.text != "then")
       throw LineError("unexpected " + shownWord(separator.text) + " after 'zero' (expected 'then')");
-    sequence.push_back(parseOneAnswer(words));
+    sequence.push_back(parseOneAnswer(words, native));
   }
   return sequence;
 }

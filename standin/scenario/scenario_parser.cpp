@@ -118,6 +118,7 @@ class ScenarioParser {
     std::uint64_t native;
     unsigned slot;
     std::size_t line;
+    std::size_t bytes;
   };
   std::vector<OutWrite> outWrites_;
   std::vector<WhenSlot> whenSlots_;
@@ -233,13 +234,18 @@ void ScenarioParser::parseAnswer(Words& words) {
     for (const ArgumentCondition& condition : conditions)
       whenSlots_.push_back({line_, native, condition.index, condition.isText});
   }
-  std::vector<Answer> sequence = parseAnswerSequence(words);
+  std::vector<Answer> sequence = parseAnswerSequence(words, native);
   for (Answer& answer : sequence) answer.timing.firstFrame = range.first;
-  for (const Answer& answer : sequence)
+  for (const Answer& answer : sequence) {
     for (const auto& write : answer.outWrites) {
       scenario_.outArguments.emplace_back(native, write.first);
-      outWrites_.push_back({native, write.first, line_});
+      outWrites_.push_back({native, write.first, line_, 4});
     }
+    for (const WideOut& write : answer.wideOutWrites) {
+      scenario_.outArguments.emplace_back(native, write.index);
+      outWrites_.push_back({native, write.index, line_, write.bytes()});
+    }
+  }
   if (!conditions.empty()) {
     scenario_.answers.setWhen(range.first, range.last, native, std::move(conditions), std::move(sequence));
   } else if (everyFrame) {
@@ -373,6 +379,12 @@ void ScenarioParser::refuseOverlappingLists() const {
 void ScenarioParser::refuseOutWritesOnDeclaredSlots() const {
   for (const OutWrite& write : outWrites_) {
     const NativeSignature* signature = nativeSignature(write.native);
+    if (declaresSlot(signature, write.slot, ValueKind::Out) && write.bytes > outWidth(signature->slots[write.slot]))
+      refuseAt(write.line, "'out " + std::to_string(write.slot) + "' writes " + std::to_string(write.bytes) +
+                               " bytes through argument " + std::to_string(write.slot) + " of " +
+                               nativeWords(write.native) + ", declared " + valueKindName(signature->slots[write.slot]) +
+                               " (" + std::to_string(outWidth(signature->slots[write.slot])) +
+                               " bytes): the host would write past the plug-in's variable");
     if (!signature || declaresSlot(signature, write.slot, ValueKind::Out)) continue;
     const std::string declared = write.slot < signature->slots.size()
                                      ? std::string("declared ") + valueKindName(signature->slots[write.slot])

@@ -19,6 +19,11 @@ std::string callArguments(const HostEvent& call, const NativeSignature* signatur
     const ValueKind kind = signature && i < signature->slots.size() ? signature->slots[i] : ValueKind::Unknown;
     std::string word = shortSlot(traceArgument(call, i));
     if (kind == ValueKind::Float && call.texts.count(i) == 0) word = floatText(call.args[i]);
+    const auto written = call.outWritten.find(i);
+    if (kind == ValueKind::OutFloat && written != call.outWritten.end()) word = "&" + floatText(written->second);
+    const auto wide = call.outWrittenWide.find(i);
+    if (kind == ValueKind::OutVector && wide != call.outWrittenWide.end() && wide->second.size() == 3)
+      word = "&(" + floatText(wide->second[0]) + ", " + floatText(wide->second[1]) + ", " + floatText(wide->second[2]) + ")";
     if (kind == ValueKind::Int && call.args[i] <= 0xFFFFFFFFull && call.texts.count(i) == 0 && call.outArgs.count(i) == 0)
       word = std::to_string(static_cast<std::int32_t>(call.args[i]));
     if (kind == ValueKind::Vector && i + 2 < call.args.size()) {

@@ -21,7 +21,8 @@ namespace standin {
 //   <frame> stop "<why>"                <frame> misuse "<what>"
 //   <frame> debug "<text the plug-in wrote>"
 // An argument is 0x and 16 hex digits, a "quoted text", & for the address of
-// a variable of the plug-in, or &0x<8 hex digits> when the host wrote that value there.
+// a variable of the plug-in, or &0x<8 hex digits> when the host wrote that value there
+// (&0x<16 digits> a 64-bit value, &0x<8>,0x<8>,0x<8> a vector).
 class TraceWriter {
  public:
   // `pluginModule` tells registrations of the plug-in's own module from others.
@@ -84,6 +85,10 @@ std::vector<HostEvent> readTrace(std::istream& in, bool whole = false, TraceHead
 // A slot, or an out-variable's value, as a trace line writes it, without the
 // leading zeros: 0x0000000000000001 as 0x1, zero as 0, &0x00000005 as &0x5.
 std::string shortSlot(const std::string& word);
+
+// An out-variable wider than 32 bits as a trace line writes it: &0x and 16
+// digits for a 64-bit value, &0xX,0xY,0xZ (8 digits each) for a vector.
+std::string wideOutWord(const std::vector<std::uint64_t>& slots);
 
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);

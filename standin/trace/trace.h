@@ -45,6 +45,7 @@ class TraceWriter {
 //   # cap calls-per-frame 10000     # cap frames 100000     # cap stall-ms 10000
 //   # names "PATH"                  # allow RULE-ID
 //   # strict
+//   # include "PATH" 0xHASH         (a file the scenario included, and the hash of its text)
 //   # folder "PATH"                 (the working folder, from the trace's folder)
 //   # expect line "FILE" "TEXT"     # expect no-reload-loss
 // Readers that know nothing of it take the lines for comments.
@@ -53,6 +54,7 @@ struct TraceHeader {
   std::uint64_t callsPerFrame = 0, framesCap = 0, stallMs = 0;
   std::vector<std::string> namesFiles;
   std::vector<std::string> allowed;  // rule ids
+  std::vector<std::pair<std::string, std::uint64_t>> includes;  // path from the trace's folder, hash of its text
   bool strict = false;  // a broken rule ended the session
   std::string folder;  // relative to the trace's folder; empty: not told
   std::vector<std::pair<std::string, std::string>> lineExpectations;  // file in the working folder, text

@@ -147,6 +147,10 @@ void readHeaderLine(const std::string& line, TraceHeader& header) {
   } else if (key == "allow") {
     words.take("allow");
     header.allowed.push_back(words.take("rule id").text);
+  } else if (key == "include") {
+    words.take("include");
+    std::string path = takeQuoted(words, "included file");
+    header.includes.emplace_back(std::move(path), parseUnsigned(words.take("hash of its text"), kAll64, "hash"));
   } else if (key == "strict") {
     words.take("strict");
     header.strict = true;

@@ -102,6 +102,7 @@ void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
   for (const std::string& names : header.namesFiles) out << "# names " << quoteText(names) << "\n";
   for (const std::string& rule : header.allowed) out << "# allow " << rule << "\n";
   if (header.strict) out << "# strict\n";
+  for (const auto& [path, hash] : header.includes) out << "# include " << quoteText(path) << " " << hex(hash, 16) << "\n";
   if (!header.folder.empty()) out << "# folder " << quoteText(header.folder) << "\n";
   for (const auto& [file, text] : header.lineExpectations)
     out << "# expect line " << quoteText(file) << " " << quoteText(text) << "\n";

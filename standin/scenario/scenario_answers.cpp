@@ -28,7 +28,7 @@ bool takeOffset(Words& words, Token& offset) {
   const Token& word = words.take("offset");
   if (word.quoted) throw LineError("unexpected quoted text " + shownWord(word.text) + " (expected +N or -N)");
   offset = {word.text[0] == '+' ? word.text.substr(1) : word.text, false};
-  if (offset.text[0] == '+' || offset.text[0] == '-') throw LineError("bad offset " + shownWord(word.text));
+  if (word.text[1] == '+' || word.text[1] == '-') throw LineError("bad offset " + shownWord(word.text));
   return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "key_names.h"
 #include "scenario.h"
+#include "scenario_parser.h"
 #include "scenario_answers.h"
 #include "when_slots.h"
 #include "quoted_text.h"
@@ -66,63 +67,8 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   }
 }
 
-// Lines are numbered in the order read, across included files; `places_`
-// turns such a number back into a file and its line for messages.
-class ScenarioParser {
- public:
-  ScenarioParser(Scenario& scenario, std::string sourceName)
-      : scenario_(scenario), source_(std::move(sourceName)), chain_(source_) {}
+}  // namespace
 
-  // The lines of the innermost file of the chain; its errors name it.
-  void parseLines(std::istream& in);
-  void finish();
-
- private:
-  void parseLine(Words& words, std::size_t ordinal);
-  void parseInclude(Words& words);
-  std::string placeOf(std::size_t ordinal) const {
-    return places_[ordinal - 1].first + ":" + std::to_string(places_[ordinal - 1].second);
-  }
-  // "line N" within the file being read, "FILE:N" in another.
-  std::string lineWords(std::size_t ordinal) const {
-    const auto& [file, line] = places_[ordinal - 1];
-    return file == chain_.current() ? "line " + std::to_string(line) : file + ":" + std::to_string(line);
-  }
-  void placeExpectations();
-  void setOnce(std::size_t& seenOnLine, const std::string& directive);
-  void parseAnswer(Words& words);
-  void parseKey(Words& words);
-  void parseReload(Words& words);
-  void parseCap(Words& words);
-  void expandReloads();
-  void refuseOverlappingLists() const;
-  void refuseOutWritesOnDeclaredSlots() const;
-  [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
-    throw ScenarioError(placeOf(lineNumber) + ": " + message);
-  }
-
-  Scenario& scenario_;
-  std::string source_;
-  IncludeChain chain_;
-  std::vector<std::pair<std::string, std::size_t>> places_;  // file, line
-  std::size_t line_ = 0;
-  std::size_t framesLine_ = 0;
-  std::size_t fpsLine_ = 0;
-  std::size_t folderLine_ = 0;
-  std::size_t capFramesLine_ = 0;
-  std::vector<std::size_t> keyLines_;
-  std::size_t reloadEveryLine_ = 0;
-  std::uint64_t reloadEvery_ = 0;
-  std::vector<std::pair<std::uint64_t, std::size_t>> reloadLines_;  // frame, line
-  struct OutWrite {
-    std::uint64_t native;
-    unsigned slot;
-    std::size_t line;
-    std::size_t bytes;
-  };
-  std::vector<OutWrite> outWrites_;
-  std::vector<WhenSlot> whenSlots_;
-};
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
   if (seenOnLine != 0)
@@ -280,20 +226,6 @@ void ScenarioParser::parseReload(Words& words) {
   words.expectEnd();
 }
 
-void ScenarioParser::expandReloads() {
-  for (const auto& [frame, line] : reloadLines_) {
-    if (frame > scenario_.frames)
-      refuseAt(line, "reload before frame " + std::to_string(frame) + ", but the session has only " +
-                         std::to_string(scenario_.frames) + " frames");
-    scenario_.reloads.push_back(frame);
-  }
-  if (reloadEvery_ != 0)
-    for (std::uint64_t frame = reloadEvery_ + 1; frame <= scenario_.frames; frame += reloadEvery_)
-      scenario_.reloads.push_back(frame);
-  std::sort(scenario_.reloads.begin(), scenario_.reloads.end());
-  scenario_.reloads.erase(std::unique(scenario_.reloads.begin(), scenario_.reloads.end()), scenario_.reloads.end());
-}
-
 void ScenarioParser::parseCap(Words& words) {
   const Token& name = words.take("cap name (calls-per-frame, frames or stall-ms)");
   const Token& value = words.take("value of the cap");
@@ -311,91 +243,6 @@ void ScenarioParser::parseCap(Words& words) {
   if (target == &caps.frames) capFramesLine_ = line_;
 }
 
-void ScenarioParser::finish() {
-  scenario_.answers.setClock(GameClock(scenario_.fps));
-  if (scenario_.frames > scenario_.caps.frames)
-    refuseAt(framesLine_ != 0 ? framesLine_ : capFramesLine_, std::to_string(scenario_.frames) + " frames is more than the cap of " +
-                              std::to_string(scenario_.caps.frames) + " (raise it with 'cap frames N')");
-  for (std::size_t i = 0; i < scenario_.keys.size(); ++i)
-    if (scenario_.keys[i].frame > scenario_.frames)
-      refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
-                                 ", but the session has only " + std::to_string(scenario_.frames) +
-                                 " frames");
-  // Stable: messages of one frame keep the order they were written in.
-  std::stable_sort(scenario_.keys.begin(), scenario_.keys.end(),
-                   [](const KeyMessage& a, const KeyMessage& b) { return a.frame < b.frame; });
-  for (const Expectation& expected : scenario_.expectations)
-    if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
-      refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +
-                                  ", but the session has only " + std::to_string(scenario_.frames) + " frames");
-  refuseOverlappingLists();
-  refuseOutWritesOnDeclaredSlots();
-  expandReloads();
-  for (const WhenSlot& slot : whenSlots_) {
-    const std::string refusal = whenSlotRefusal(scenario_, slot);
-    if (!refusal.empty()) refuseAt(slot.line, refusal);
-  }
-  placeExpectations();
-}
-
-// Failed expectations are told by the file and line they were written on.
-void ScenarioParser::placeExpectations() {
-  for (Expectation& expected : scenario_.expectations) {
-    const auto& [file, line] = places_[expected.line - 1];
-    expected.line = line;
-    if (file != source_) expected.source = file;
-  }
-}
-
-std::string frameRangeWords(std::uint64_t first, std::uint64_t last) {
-  if (first == last) return "frame " + std::to_string(first);
-  return "frames " + std::to_string(first) + (last == kLastFrame ? "-" : "-" + std::to_string(last));
-}
-
-// A frame has one list of calls to make in order: two lists over one frame
-// would each fail the other's calls as extra ones.
-void ScenarioParser::refuseOverlappingLists() const {
-  std::vector<const Expectation*> lists;
-  for (const Expectation& expected : scenario_.expectations)
-    if (expected.kind == Expectation::Kind::Sequence) lists.push_back(&expected);
-  std::stable_sort(lists.begin(), lists.end(),
-                   [](const Expectation* a, const Expectation* b) { return a->firstFrame < b->firstFrame; });
-  for (std::size_t i = 1; i < lists.size(); ++i) {
-    const Expectation& before = *lists[i - 1];
-    const Expectation& after = *lists[i];
-    if (after.firstFrame > before.lastFrame) continue;
-    const Expectation& later = before.line > after.line ? before : after;
-    const Expectation& earlier = before.line > after.line ? after : before;
-    refuseAt(later.line, "the ordered calls of " + frameRangeWords(later.firstFrame, later.lastFrame) +
-                             " overlap those of " + lineWords(earlier.line) + " (" +
-                             frameRangeWords(earlier.firstFrame, earlier.lastFrame) +
-                             "): a frame has one list of calls");
-  }
-}
-
-// The host writes an out answer through the argument's value: where a names
-// file says that value is a handle, a number or a text, the write would land
-// at an address the plug-in never gave.
-void ScenarioParser::refuseOutWritesOnDeclaredSlots() const {
-  for (const OutWrite& write : outWrites_) {
-    const NativeSignature* signature = nativeSignature(write.native);
-    if (declaresSlot(signature, write.slot, ValueKind::Out) && write.bytes > outWidth(signature->slots[write.slot]))
-      refuseAt(write.line, "'out " + std::to_string(write.slot) + "' writes " + std::to_string(write.bytes) +
-                               " bytes through argument " + std::to_string(write.slot) + " of " +
-                               nativeWords(write.native) + ", declared " + valueKindName(signature->slots[write.slot]) +
-                               " (" + std::to_string(outWidth(signature->slots[write.slot])) +
-                               " bytes): the host would write past the plug-in's variable");
-    if (!signature || declaresSlot(signature, write.slot, ValueKind::Out)) continue;
-    const std::string declared = write.slot < signature->slots.size()
-                                     ? std::string("declared ") + valueKindName(signature->slots[write.slot])
-                                     : "past its declared arguments";
-    refuseAt(write.line, "'out " + std::to_string(write.slot) + "' for " + nativeWords(write.native) + ", whose argument " +
-                             std::to_string(write.slot) + " is " + declared + " " + signature->declaration +
-                             ", not out: the host would write through a value that is no address");
-  }
-}
-
-}  // namespace
 
 void Scenario::applyTo(StandinHost& host) const {
   host.answers() = answers;

@@ -16,23 +16,31 @@ bool authorsValue(ChaosRandom& random, const NativePlan& native, std::uint32_t& 
   return true;
 }
 
-ChaosAnswer::Out randomOut(ChaosRandom& random, const NativePlan& native, unsigned slot) {
+ChaosAnswer::OutKind outKindOf(const NativePlan& native, unsigned slot) {
   const auto declared = native.outKinds.find(slot);
-  if (declared != native.outKinds.end()) {
-    ChaosAnswer::Out out{slot, 0, false};
-    if (declared->second == ValueKind::OutFloat) {
-      out.kind = ChaosAnswer::OutKind::Float;
-      out.value = randomFloatBits(random);
-      out.isFloat = true;
-    } else if (declared->second == ValueKind::OutWhole) {
-      out.kind = ChaosAnswer::OutKind::Whole;
-      out.wide[0] = randomWhole(random);
-    } else {
-      out.kind = ChaosAnswer::OutKind::Vector;
-      for (std::uint64_t& component : out.wide) component = randomFloatBits(random);
-    }
+  if (declared == native.outKinds.end()) return ChaosAnswer::OutKind::Word;
+  return declared->second == ValueKind::OutFloat   ? ChaosAnswer::OutKind::Float
+         : declared->second == ValueKind::OutWhole ? ChaosAnswer::OutKind::Whole
+                                                   : ChaosAnswer::OutKind::Vector;
+}
+
+ChaosAnswer::Out zeroOut(const NativePlan& native, unsigned slot) {
+  ChaosAnswer::Out out{slot, 0, false};
+  out.kind = outKindOf(native, slot);
+  return out;
+}
+
+ChaosAnswer::Out randomOut(ChaosRandom& random, const NativePlan& native, unsigned slot) {
+  ChaosAnswer::Out out = zeroOut(native, slot);
+  if (out.kind == ChaosAnswer::OutKind::Float) {
+    out.value = randomFloatBits(random);
+    out.isFloat = true;
     return out;
   }
+  if (out.kind == ChaosAnswer::OutKind::Whole) out.wide[0] = randomWhole(random);
+  if (out.kind == ChaosAnswer::OutKind::Vector)
+    for (std::uint64_t& component : out.wide) component = randomFloatBits(random);
+  if (out.kind != ChaosAnswer::OutKind::Word) return out;
   std::uint32_t value = 0;
   if (authorsValue(random, native, value)) return {slot, value, false};
   const bool isFloat = random.chance(400);
@@ -101,7 +109,8 @@ AnswerLine goneLine(ChaosRandom& random, const NativePlan& native, std::uint64_t
   ChaosAnswer gone;
   if (!native.returnsNothing) gone.result = native.result == ValueKind::Float ? ResultKind::Float : ResultKind::Int;
   if (native.result == ValueKind::Vector) gone.result = ResultKind::Vector;
-  for (unsigned slot : native.outSlots) gone.outs.push_back({slot, 0, false});
+  // Zero of the variable's own kind: a bare 0 reads as three values for an out-vector.
+  for (unsigned slot : native.outSlots) gone.outs.push_back(zeroOut(native, slot));
   line.sequence.push_back(gone);
   return line;
 }

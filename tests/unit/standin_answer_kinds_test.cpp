@@ -6,6 +6,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "chaos_generator.h"
 #include "expectations.h"
 #include "host_test_support.h"
 #include "native_names.h"
@@ -223,6 +224,31 @@ TEST(DebugExpectations, MatchTheOutputOfTheirFrames) {
   EXPECT_EQ(failures[1], "s.scn:5: expected no debug output \"tick*\" from frame 5 on, got 1 (in frame 6; the first: "
                          "\"tick 6\")");
   EXPECT_EQ(check.metCount(), 3u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OutKinds, ChaosAnswersADeclaredVariableByItsKindAndTheSessionReads) {
+  standin::forgetNativeNames();
+  standin::NativeSignature signature{{standin::ValueKind::OutFloat, standin::ValueKind::OutVector, standin::ValueKind::OutWhole},
+                                     {standin::ValueKind::OutFloat, standin::ValueKind::OutVector, standin::ValueKind::OutWhole},
+                                     standin::ValueKind::Unknown, "(out-float, out-vector, out-whole)"};
+  standin::declareSignature(0x7, signature);
+  standin::chaos::ChaosPlan plan;
+  plan.base.frames = 20;
+  plan.natives.push_back(standin::chaos::planFor(0x7, &signature, {}));
+  std::string kinds;
+  for (std::uint64_t i = 0; i < 200; ++i) {
+    const std::string text = standin::chaos::generateSession(plan, 5, i).text();
+    for (const char* kind : {"out 0 float ", "out 1 vector ", "out 2 whole "})
+      if (text.find(kind) != std::string::npos && kinds.find(kind) == std::string::npos) kinds += kind;
+    std::istringstream in(text);
+    EXPECT_NO_THROW(standin::parseScenario(in, "session")) << text;
+  }
+  EXPECT_EQ(kinds.size(), std::string("out 0 float out 1 vector out 2 whole ").size()) << kinds;
+  standin::forgetNativeNames();
 }
 
 }  // namespace

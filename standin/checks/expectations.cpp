@@ -7,41 +7,18 @@
 #include "quoted_text.h"
 #include "scenario_words.h"
 #include "trace.h"
+#include "written_values.h"
 
 namespace standin {
 
 namespace {
-
-// What the host wrote into an out-variable, after its '&', as the trace
-// writes it: read as the names file declares the variable, a vector as X,Y,Z,
-// and 0x with more than 8 digits as a 64-bit value.
-std::string parseWritten(const std::string& text, std::uint64_t native, std::size_t index) {
-  const NativeSignature* signature = nativeSignature(native);
-  const ValueKind kind = signature && index < signature->slots.size() ? signature->slots[index] : ValueKind::Out;
-  if (text.find(',') != std::string::npos || kind == ValueKind::OutVector) {
-    std::vector<std::uint64_t> slots;
-    for (std::size_t at = 0;;) {
-      const std::size_t comma = text.find(',', at);
-      slots.push_back(parseFloatBits({text.substr(at, comma == std::string::npos ? comma : comma - at), false},
-                                     "vector component"));
-      if (comma == std::string::npos) break;
-      at = comma + 1;
-    }
-    if (slots.size() != 3) throw LineError("a written vector is &X,Y,Z, not " + shownWord(text));
-    return wideOutWord(slots);
-  }
-  if (kind == ValueKind::OutFloat) return "&" + hex(parseFloatBits({text, false}, "written float"), 8);
-  if (kind == ValueKind::OutWhole || (text.rfind("0x", 0) == 0 && text.size() > 10))
-    return wideOutWord({parseWhole({text, false}, "written value")});
-  return "&" + hex(parseWord({text, false}, "argument"), 8);
-}
 
 // Argument `index` of `native` as the trace writes it: 16 hex digits, a quoted
 // text, & or &0x and 8 hex digits (or the wider forms of parseWritten).
 std::string parseArgument(const Token& token, std::uint64_t native, std::size_t index) {
   if (token.quoted) return quoteText(token.text);
   if (token.text == "&") return "&";
-  if (token.text[0] == '&') return parseWritten(token.text.substr(1), native, index);
+  if (token.text[0] == '&') return parseWrittenValue(token.text.substr(1), native, index);
   return hex(parseArgumentSlot(token, native, static_cast<unsigned>(index)), 16);
 }
 

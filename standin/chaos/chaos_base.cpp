@@ -1,8 +1,10 @@
 #include "chaos_base.h"
 
 #include <fstream>
+#include <sstream>
 #include <vector>
 
+#include "key_names.h"
 #include "quoted_text.h"
 #include "scenario.h"
 #include "scenario_words.h"
@@ -49,17 +51,22 @@ bool markedToKeep(const std::string& line) {
 
 class BaseReader {
  public:
-  BaseReader(const std::string& path, const std::string& outFolder) : path_(path), outFolder_(outFolder) {}
+  BaseReader(const std::string& path, const std::string& outFolder)
+      : path_(path), outFolder_(outFolder), chain_(path) {}
 
   ChaosBase read();
 
  private:
+  // The lines of the innermost file of the chain; an include line's file is
+  // read in its place, so findings hold its lines and play without it.
+  void readLines(std::istream& in);
   void readLine(const std::string& line, Words& words, const std::vector<Token>& tokens);
   void readChaos(Words& words);
   void addPathLine(const std::string& directive, const std::string& path);
 
   std::string path_;
   std::string outFolder_;
+  IncludeChain chain_;
   ChaosBase base_;
   bool folderGiven_ = false;
   bool keepExpectations_ = false;
@@ -68,7 +75,7 @@ class BaseReader {
 };
 
 void BaseReader::addPathLine(const std::string& directive, const std::string& path) {
-  const std::string resolved = resolveWorkingFolder(path_, path);
+  const std::string resolved = resolveWorkingFolder(chain_.current(), path);
   base_.plan.base.head.push_back(directive + " " + quoteText(resolved));
   if (directive == "folder") base_.workingFolder = resolved;
   base_.outHead.push_back(directive + " " + quoteText(relativePath(outFolder_, resolved)));
@@ -89,7 +96,7 @@ void BaseReader::readLine(const std::string& line, Words& words, const std::vect
   const std::string directive = words.take("directive").text;
   if (directive == "chaos") {
     if (tokens.size() > 1 && tokens[1].text == "keys") {
-      for (std::size_t i = 2; i < tokens.size(); ++i) base_.plan.keyHints.push_back(parseWord(tokens[i], "key code"));
+      for (std::size_t i = 2; i < tokens.size(); ++i) base_.plan.keyHints.push_back(parseKeyCode(tokens[i]));
       if (tokens.size() == 2) throw LineError("'chaos keys' needs one key code or more");
     } else if (tokens.size() > 1 && tokens[1].text == "values") {
       if (tokens.size() < 4) throw LineError("'chaos values' needs a native and one value or more");
@@ -98,6 +105,14 @@ void BaseReader::readLine(const std::string& line, Words& words, const std::vect
     } else {
       readChaos(words);
     }
+  } else if (directive == "include") {
+    const std::string written = words.take("included file").text;
+    words.expectEnd();
+    std::string text;
+    chain_.enter(written, text);
+    std::istringstream lines(text);
+    readLines(lines);
+    chain_.leave();
   } else if (directive == "frames") {
     base_.plan.base.frames = parseFrame(words.take("number of frames"));
   } else if (directive == "strict") {
@@ -120,23 +135,28 @@ void BaseReader::readLine(const std::string& line, Words& words, const std::vect
 ChaosBase BaseReader::read() {
   std::ifstream in(path_, std::ios::binary);
   if (!in) throw ScenarioError(path_ + ": cannot open the scenario file");
+  readLines(in);
+  // The working folder stays the base's own when the findings lie elsewhere.
+  if (!folderGiven_) addPathLine("folder", "");
+  for (std::size_t i = 0; i < expectations_.size(); ++i)
+    if (keepExpectations_ || expectationMarked_[i]) base_.plan.base.baseLines.push_back(expectations_[i]);
+  return base_;
+}
+
+void BaseReader::readLines(std::istream& in) {
   std::string line;
   for (std::size_t number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (number == 1) skipByteOrderMark(line);
     try {
       const std::vector<Token> tokens = tokenizeLine(line);
       if (tokens.empty()) continue;
       Words words(tokens);
       readLine(line, words, tokens);
     } catch (const LineError& error) {
-      throw ScenarioError(path_ + ":" + std::to_string(number) + ": " + printableText(error.what()));
+      throw ScenarioError(chain_.current() + ":" + std::to_string(number) + ": " + printableText(error.what()));
     }
   }
-  // The working folder stays the base's own when the findings lie elsewhere.
-  if (!folderGiven_) addPathLine("folder", "");
-  for (std::size_t i = 0; i < expectations_.size(); ++i)
-    if (keepExpectations_ || expectationMarked_[i]) base_.plan.base.baseLines.push_back(expectations_[i]);
-  return base_;
 }
 
 }  // namespace

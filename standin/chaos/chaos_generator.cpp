@@ -16,7 +16,31 @@ bool authorsValue(ChaosRandom& random, const NativePlan& native, std::uint32_t& 
   return true;
 }
 
+ChaosAnswer::OutKind outKindOf(const NativePlan& native, unsigned slot) {
+  const auto declared = native.outKinds.find(slot);
+  if (declared == native.outKinds.end()) return ChaosAnswer::OutKind::Word;
+  return declared->second == ValueKind::OutFloat   ? ChaosAnswer::OutKind::Float
+         : declared->second == ValueKind::OutWhole ? ChaosAnswer::OutKind::Whole
+                                                   : ChaosAnswer::OutKind::Vector;
+}
+
+ChaosAnswer::Out zeroOut(const NativePlan& native, unsigned slot) {
+  ChaosAnswer::Out out{slot, 0, false};
+  out.kind = outKindOf(native, slot);
+  return out;
+}
+
 ChaosAnswer::Out randomOut(ChaosRandom& random, const NativePlan& native, unsigned slot) {
+  ChaosAnswer::Out out = zeroOut(native, slot);
+  if (out.kind == ChaosAnswer::OutKind::Float) {
+    out.value = randomFloatBits(random);
+    out.isFloat = true;
+    return out;
+  }
+  if (out.kind == ChaosAnswer::OutKind::Whole) out.wide[0] = randomWhole(random);
+  if (out.kind == ChaosAnswer::OutKind::Vector)
+    for (std::uint64_t& component : out.wide) component = randomFloatBits(random);
+  if (out.kind != ChaosAnswer::OutKind::Word) return out;
   std::uint32_t value = 0;
   if (authorsValue(random, native, value)) return {slot, value, false};
   const bool isFloat = random.chance(400);
@@ -85,7 +109,8 @@ AnswerLine goneLine(ChaosRandom& random, const NativePlan& native, std::uint64_t
   ChaosAnswer gone;
   if (!native.returnsNothing) gone.result = native.result == ValueKind::Float ? ResultKind::Float : ResultKind::Int;
   if (native.result == ValueKind::Vector) gone.result = ResultKind::Vector;
-  for (unsigned slot : native.outSlots) gone.outs.push_back({slot, 0, false});
+  // Zero of the variable's own kind: a bare 0 reads as three values for an out-vector.
+  for (unsigned slot : native.outSlots) gone.outs.push_back(zeroOut(native, slot));
   line.sequence.push_back(gone);
   return line;
 }
@@ -135,7 +160,10 @@ NativePlan planFor(std::uint64_t hash, const NativeSignature* signature, const s
     plan.result = signature->result;
     plan.returnsNothing = signature->result == ValueKind::Unknown;
     for (unsigned slot = 0; slot < signature->slots.size(); ++slot)
-      if (signature->slots[slot] == ValueKind::Out) plan.outSlots.push_back(slot);
+      if (isOutKind(signature->slots[slot])) {
+        plan.outSlots.push_back(slot);
+        if (signature->slots[slot] != ValueKind::Out) plan.outKinds[slot] = signature->slots[slot];
+      }
   }
   std::sort(plan.outSlots.begin(), plan.outSlots.end());
   plan.outSlots.erase(std::unique(plan.outSlots.begin(), plan.outSlots.end()), plan.outSlots.end());

@@ -20,6 +20,7 @@ struct NativePlan {
   bool returnsNothing = false;            // declared without a result: out-variables only
   std::vector<unsigned> outSlots;         // argument slots that are the plug-in's variables
   std::vector<std::uint32_t> values;      // `chaos values`: the author's, answered often
+  std::map<unsigned, ValueKind> outKinds = {};  // out slots declared out-float, out-whole or out-vector
 };
 
 struct ChaosPlan {

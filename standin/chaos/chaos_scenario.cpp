@@ -1,5 +1,6 @@
 #include "chaos_scenario.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -37,7 +38,16 @@ std::string answerText(const ChaosAnswer& answer) {
   }
   for (const ChaosAnswer::Out& out : answer.outs) {
     if (!text.empty()) text += " ";
-    text += "out " + std::to_string(out.index) + " " + (out.isFloat ? hex(out.value, 8) : intText(out.value));
+    text += "out " + std::to_string(out.index) + " ";
+    switch (out.kind) {
+      case ChaosAnswer::OutKind::Word: text += out.isFloat ? hex(out.value, 8) : intText(out.value); break;
+      case ChaosAnswer::OutKind::Float: text += floatAnswerText(out.value); break;
+      case ChaosAnswer::OutKind::Whole: text += "whole " + hex(out.wide[0], 1); break;
+      case ChaosAnswer::OutKind::Vector:
+        text += "vector";
+        for (const std::uint64_t component : out.wide) text += " " + floatComponent(static_cast<std::uint32_t>(component));
+        break;
+    }
   }
   return text.empty() ? "zero" : text;
 }
@@ -49,7 +59,9 @@ bool ChaosAnswer::operator==(const ChaosAnswer& other) const {
   for (int i = 0; i < 3; ++i)
     if (components[i] != other.components[i]) return false;
   for (std::size_t i = 0; i < outs.size(); ++i)
-    if (outs[i].index != other.outs[i].index || outs[i].value != other.outs[i].value) return false;
+    if (outs[i].index != other.outs[i].index || outs[i].value != other.outs[i].value || outs[i].kind != other.outs[i].kind ||
+        !std::equal(outs[i].wide, outs[i].wide + 3, other.outs[i].wide))
+      return false;
   return true;
 }
 

@@ -17,10 +17,14 @@ struct ChaosAnswer {
   ResultKind result = ResultKind::None;
   std::uint64_t value = 0;             // Int (32 bits), Whole, Float (its bits)
   std::uint32_t components[3] = {};    // Vector: the bits of x, y and z
+  // A variable declared out-float, out-whole or out-vector is written as such.
+  enum class OutKind { Word, Float, Whole, Vector };
   struct Out {
     unsigned index;
     std::uint32_t value;
     bool isFloat;  // written as a float's bits: shown as such
+    OutKind kind = OutKind::Word;
+    std::uint64_t wide[3] = {};  // Whole: wide[0]; Vector: the bits of x, y and z
   };
   std::vector<Out> outs;
 

@@ -7,20 +7,18 @@
 #include "quoted_text.h"
 #include "scenario_words.h"
 #include "trace.h"
+#include "written_values.h"
 
 namespace standin {
 
 namespace {
 
-// Frames named in a message; more would bury the point.
-constexpr std::size_t kFramesNamed = 5;
-
 // Argument `index` of `native` as the trace writes it: 16 hex digits, a quoted
-// text, & or &0x and 8 hex digits.
+// text, & or &0x and 8 hex digits (or the wider forms of parseWritten).
 std::string parseArgument(const Token& token, std::uint64_t native, std::size_t index) {
   if (token.quoted) return quoteText(token.text);
   if (token.text == "&") return "&";
-  if (token.text[0] == '&') return "&" + hex(parseWord({token.text.substr(1), false}, "argument"), 8);
+  if (token.text[0] == '&') return parseWrittenValue(token.text.substr(1), native, index);
   return hex(parseArgumentSlot(token, native, static_cast<unsigned>(index)), 16);
 }
 
@@ -62,6 +60,14 @@ void parseSequence(Words& words, std::vector<ExpectedCall>& calls) {
   if (callEnded) throw LineError("a ';' with no call after it");
 }
 
+std::string joined(const std::vector<std::string>& words) {
+  std::string text;
+  for (const auto& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+}  // namespace
+
 std::string framesWords(const Expectation& expected) {
   if (expected.firstFrame == 1 && expected.lastFrame == kLastFrame) return "";
   if (expected.firstFrame == expected.lastFrame) return " in frame " + std::to_string(expected.firstFrame);
@@ -75,23 +81,22 @@ std::string listOfFrames(const std::vector<std::uint64_t>& frames, bool more) {
   return more ? text + " ..." : text;
 }
 
-std::string joined(const std::vector<std::string>& words) {
-  std::string text;
-  for (const auto& word : words) text += (text.empty() ? "" : " ") + word;
-  return text;
-}
-
-}  // namespace
-
 Expectation parseExpectation(Words& words) {
   Expectation expected;
-  const Token& kind = words.take("kind of expectation (calls, call, no-call, line, frame, frames or no-reload-loss)");
+  const Token& kind = words.take(
+      "kind of expectation (calls, call, no-call, line, frame, frames, debug, no-debug or no-reload-loss)");
   if (kind.quoted) throw LineError("unknown expectation " + shownWord(kind.text));
   if (kind.text == "line") {
     expected.kind = Expectation::Kind::Line;
     expected.file = words.take("file").text;
     expected.text = words.take("text of the line (quoted when it holds spaces)").text;
     words.expectEnd();
+    return expected;
+  }
+  if (kind.text == "debug" || kind.text == "no-debug") {
+    expected.kind = kind.text == "debug" ? Expectation::Kind::Debug : Expectation::Kind::NoDebug;
+    expected.text = words.take("text of the output (quoted when it holds spaces)").text;
+    parseOptionalFrames(words, expected);
     return expected;
   }
   if (kind.text == "no-reload-loss") {
@@ -125,7 +130,7 @@ Expectation parseExpectation(Words& words) {
     parseSequence(words, expected.sequence);
   } else {
     throw LineError("unknown expectation " + shownWord(kind.text) +
-                    " (expected calls, call, no-call, line, frame, frames or no-reload-loss)");
+                    " (expected calls, call, no-call, line, frame, frames, debug, no-debug or no-reload-loss)");
   }
   return expected;
 }
@@ -135,13 +140,16 @@ ExpectationCheck::ExpectationCheck(std::vector<Expectation> expectations, std::s
   for (std::size_t i = 0; i < expectations_.size(); ++i) {
     const Expectation& expected = expectations_[i];
     if (expected.kind == Expectation::Kind::Sequence)
-      sequences_.add({expected.line, expected.firstFrame, expected.lastFrame, expected.sequence});
+      sequences_.add({expected.line, expected.source, expected.firstFrame, expected.lastFrame, expected.sequence});
+    else if (expected.kind == Expectation::Kind::Debug || expected.kind == Expectation::Kind::NoDebug)
+      debugExpectations_.push_back(i);
     else if (expected.kind != Expectation::Kind::Line && expected.kind != Expectation::Kind::NoReloadLoss)
       byNative_[expected.native].push_back(i);
   }
 }
 
 void ExpectationCheck::see(const HostEvent& event) {
+  if (event.kind == EventKind::Debug) seeDebug(event);
   if (event.kind != EventKind::Call) return;
   sequences_.see(event);
   const auto own = byNative_.find(event.hash);
@@ -196,7 +204,8 @@ std::string ExpectationCheck::lineFailure(const Expectation& expected, const std
 std::string ExpectationCheck::failureOf(std::size_t index, const std::string& folder) const {
   const Expectation& expected = expectations_[index];
   const Seen& seen = seen_[index];
-  const std::string where = source_ + ":" + std::to_string(expected.line) + ": expected ";
+  const std::string where =
+      (expected.source.empty() ? source_ : expected.source) + ":" + std::to_string(expected.line) + ": expected ";
   const std::string native = nativeWords(expected.native);
   const std::string inFrames = seen.frames.empty() ? "" : " (in " + listOfFrames(seen.frames, seen.moreFrames) + ")";
   switch (expected.kind) {
@@ -228,6 +237,8 @@ std::string ExpectationCheck::failureOf(std::size_t index, const std::string& fo
       const std::string failure = reloadLossFailure();
       return failure.empty() ? "" : where + "nothing lost across reloads; " + failure;
     }
+    case Expectation::Kind::Debug:
+    case Expectation::Kind::NoDebug: return debugFailure(expected, seen, where);
     case Expectation::Kind::Sequence: break;  // told by the check of ordered lists
   }
   return "";

@@ -16,9 +16,10 @@ class Words;
 
 // What a scenario says the session must show, checked when it ends.
 struct Expectation {
-  enum class Kind { Calls, Call, NoCall, Line, Sequence, NoReloadLoss };
+  enum class Kind { Calls, Call, NoCall, Line, Sequence, NoReloadLoss, Debug, NoDebug };
   Kind kind = Kind::Calls;
   std::size_t line = 0;  // in the scenario file
+  std::string source;    // the included file the line is in; empty: the scenario's own
   std::uint64_t native = 0;
   std::uint64_t count = 0;  // Calls: exactly this many
   std::uint64_t firstFrame = 1;
@@ -26,7 +27,7 @@ struct Expectation {
   bool anyArguments = true;        // Call: no arguments were given
   std::vector<std::string> arguments;  // Call: each as the trace writes it
   std::string file;  // Line: relative to the working folder
-  std::string text;  // Line: '*' stands for any run of characters
+  std::string text;  // Line, Debug, NoDebug: '*' stands for any run of characters
   std::vector<ExpectedCall> sequence;  // Sequence: every call of each frame, in order
 };
 
@@ -34,6 +35,7 @@ struct Expectation {
 //   calls NATIVE N [frames F-L] | call NATIVE frame F [ARG...]
 //   no-call NATIVE [frames F-L] | line FILE TEXT | no-reload-loss
 //   frame F CALL; CALL; ... | frames F-L CALL; ... | frames F-L nothing
+//   debug TEXT [frames F-L] | no-debug TEXT [frames F-L]
 // where CALL is NATIVE ARG...
 Expectation parseExpectation(Words& words);
 
@@ -69,6 +71,10 @@ class ExpectationCheck {
   std::string failureOf(std::size_t index, const std::string& folder) const;
 
   std::string reloadLossFailure() const;
+  // The plug-in's output against `debug` and `no-debug` lines.
+  void seeDebug(const HostEvent& event);
+  std::string debugFailure(const Expectation& expected, const Seen& seen, const std::string& where) const;
+  std::vector<std::size_t> debugExpectations_;
 
  public:
   // The frames played to their end: ordered lists are checked up to there.
@@ -84,6 +90,13 @@ class ExpectationCheck {
   std::map<std::uint64_t, std::vector<std::size_t>> byNative_;
   std::string source_;
 };
+
+// Frames named in a message; more would bury the point.
+constexpr std::size_t kFramesNamed = 5;
+// " in frames F-L" of an expectation for messages, empty for the whole session.
+std::string framesWords(const Expectation& expected);
+// "frame F" or "frames F, G, ..." of those a message names.
+std::string listOfFrames(const std::vector<std::uint64_t>& frames, bool more);
 
 // Whether `line` equals `pattern`, where '*' in the pattern stands for any run of characters.
 bool matchesLine(const std::string& pattern, const std::string& line);

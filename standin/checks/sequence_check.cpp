@@ -143,7 +143,7 @@ std::vector<std::string> SequenceCheck::failures(const std::string& source) cons
       ++untold;
       continue;
     }
-    messages.push_back(source + ":" + std::to_string(sequence.line) + ": " + progress.firstFailure +
+    messages.push_back((sequence.source.empty() ? source : sequence.source) + ":" + std::to_string(sequence.line) + ": " + progress.firstFailure +
                        (progress.moreFrames == 0 ? "" : " (and " + std::to_string(progress.moreFrames) +
                                                             " more frames of the line differ)"));
   }

@@ -19,6 +19,7 @@ struct ExpectedCall {
 // Frames that must each make exactly these calls, in this order.
 struct CallSequence {
   std::size_t line = 0;  // in the scenario file
+  std::string source;    // the included file the line is in; empty: the scenario's own
   std::uint64_t firstFrame = 1;
   std::uint64_t lastFrame = 0;
   std::vector<ExpectedCall> calls;

@@ -99,14 +99,25 @@ const NativeSignature* nativeSignature(std::uint64_t hash) {
 }
 
 bool declaresSlot(const NativeSignature* signature, unsigned slot, ValueKind kind) {
-  return signature && slot < signature->slots.size() && signature->slots[slot] == kind;
+  if (!signature || slot >= signature->slots.size()) return false;
+  return signature->slots[slot] == kind || (kind == ValueKind::Out && isOutKind(signature->slots[slot]));
 }
 
 void forgetNativeNames() { book() = builtInNames(); }
 
 namespace {
-constexpr const char* kKindNames[] = {"int", "handle", "hash", "bool", "float", "vector", "text", "out", "whole", "?"};
+constexpr const char* kKindNames[] = {"int",   "handle",    "hash",       "bool",      "float", "vector", "text",
+                                      "out",   "whole",     "out-float",  "out-vector", "out-whole", "?"};
 }  // namespace
+
+bool isOutKind(ValueKind kind) {
+  return kind == ValueKind::Out || kind == ValueKind::OutFloat || kind == ValueKind::OutVector ||
+         kind == ValueKind::OutWhole;
+}
+
+std::size_t outWidth(ValueKind kind) {
+  return kind == ValueKind::OutVector ? 24 : kind == ValueKind::OutWhole ? 8 : 4;
+}
 
 const char* valueKindName(ValueKind kind) { return kKindNames[static_cast<int>(kind)]; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -32,7 +33,13 @@ const std::vector<std::pair<std::uint64_t, unsigned>>& knownTextArguments();
 const std::vector<std::pair<std::uint64_t, unsigned>>& knownOutArguments();
 
 // What a names file may declare of a native's parameters and its result.
-enum class ValueKind { Int, Handle, Hash, Bool, Float, Vector, Text, Out, Whole, Unknown };
+// An out-variable is 32 bits (`out`), unless a names file says it points to a
+// float (`out-float`), a 64-bit value (`out-whole`) or a vector (`out-vector`).
+enum class ValueKind { Int, Handle, Hash, Bool, Float, Vector, Text, Out, Whole, OutFloat, OutVector, OutWhole, Unknown };
+
+bool isOutKind(ValueKind kind);
+// The bytes an out-variable of that kind holds: 4, 8, or 24 for a vector.
+std::size_t outWidth(ValueKind kind);
 
 struct NativeSignature {
   std::vector<ValueKind> parameters;  // as declared: a vector is one parameter
@@ -56,7 +63,8 @@ void addNativeName(std::uint64_t hash, const std::string& name, const std::strin
 void declareSignature(std::uint64_t hash, NativeSignature signature);
 // Null for a native whose parameters no names file declared.
 const NativeSignature* nativeSignature(std::uint64_t hash);
-// Whether `signature` (null: none declared) declares argument slot `slot` as `kind`.
+// Whether `signature` (null: none declared) declares argument slot `slot` as
+// `kind`; asked for Out, whether it declares any out-variable.
 bool declaresSlot(const NativeSignature* signature, unsigned slot, ValueKind kind);
 // Back to the names the stand-in knows by itself.
 void forgetNativeNames();

@@ -13,10 +13,11 @@ namespace {
 ValueKind kindOf(const std::string& word, bool result) {
   ValueKind kind = ValueKind::Unknown;
   const bool known = kindNamed(word, kind);
-  if (!known || (result && (kind == ValueKind::Text || kind == ValueKind::Out)))
+  if (!known || (result && (kind == ValueKind::Text || isOutKind(kind))))
     throw LineError("unknown " + std::string(result ? "result" : "parameter") + " kind " + shownWord(word) +
                     (result ? " (expected int, handle, hash, bool, float, vector or whole)"
-                            : " (expected int, handle, hash, bool, float, vector, text, out or whole)"));
+                            : " (expected int, handle, hash, bool, float, vector, text, out, out-float, out-vector, "
+                              "out-whole or whole)"));
   return kind;
 }
 
@@ -79,6 +80,7 @@ void loadNamesFile(const std::string& path) {
   if (!in) throw LineError("cannot open the names file " + shownWord(path));
   std::string line;
   for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (lineNumber == 1) skipByteOrderMark(line);
     const std::string where = path + ":" + std::to_string(lineNumber);
     try {
       Words words(tokenizeLine(line));

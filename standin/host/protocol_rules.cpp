@@ -82,8 +82,8 @@ constexpr RuleRow kRules[kRuleCount] = {
      "the answer of {native} writes through argument {slot}, which is no writable memory of the plug-in's; not "
      "written",
      "passed, where the scenario's answer writes an out-variable (`out I V`), an address that is no writable memory "
-     "of its own: a small integer, read-only memory, a guard page, the stand-in's image; the stand-in writes nothing "
-     "there | `breaks_out_not_writable`"},
+     "of its own over the whole width written (4 bytes, 8 for `whole`, 24 for `vector`): a small integer, read-only "
+     "memory, a guard page, the stand-in's image; the stand-in writes nothing there | `breaks_out_not_writable`"},
 };
 
 const RuleRow& rowOf(Rule rule) { return kRules[static_cast<int>(rule)]; }
@@ -107,7 +107,10 @@ std::string field(const RuleBreach& breach, const std::string& name, bool named)
 std::string slotFault(ValueKind kind, std::uint64_t slot) {
   switch (kind) {
     case ValueKind::Text:
-    case ValueKind::Out: return slot == 0 ? "a null address" : "";
+    case ValueKind::Out:
+    case ValueKind::OutFloat:
+    case ValueKind::OutVector:
+    case ValueKind::OutWhole: return slot == 0 ? "a null address" : "";
     case ValueKind::Whole:
     case ValueKind::Unknown: return "";
     case ValueKind::Bool:

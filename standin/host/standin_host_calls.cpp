@@ -131,9 +131,13 @@ void StandinHost::checkDeclaredArguments(const ThreadCall& call, const NativeSig
 
 void StandinHost::answer(const Answer& scripted, ThreadCall& call, HostEvent& event) {
   std::memcpy(call.results, scripted.slots, sizeof scripted.slots);
+  if (scripted.timed()) call.results[0] = scripted.timedSlot(frame_, answers_.clock());
   if (!recording_) return;
   for (const auto& [index, value] : scripted.outWrites)
     if (index < call.pushes && call.args[index] != 0) event.outWritten[index] = value;
+  for (const WideOut& wide : scripted.wideOutWrites)
+    if (wide.index < call.pushes && call.args[wide.index] != 0)
+      event.outWrittenWide[wide.index].assign(wide.slots, wide.slots + wide.count);
 }
 
 // The trace keeps the answer's value for an argument that is not written,
@@ -147,6 +151,16 @@ void StandinHost::writeOuts(const Answer& scripted, const ThreadCall& call) {
       continue;
     }
     std::memcpy(target, &value, sizeof value);
+  }
+  // The whole width must be the plug-in's: a vector is 24 bytes, not 4.
+  for (const WideOut& wide : scripted.wideOutWrites) {
+    if (wide.index >= call.pushes || call.args[wide.index] == 0) continue;
+    void* target = reinterpret_cast<void*>(static_cast<std::uintptr_t>(call.args[wide.index]));
+    if (pluginWritable && !pluginWritable(target, wide.bytes())) {
+      refuseOut(call.hash, wide.index);
+      continue;
+    }
+    std::memcpy(target, wide.slots, wide.bytes());
   }
 }
 

@@ -34,6 +34,21 @@ Answer Answer::ofOut(unsigned argumentIndex, std::uint32_t value) {
   return Answer().alsoOut(argumentIndex, value);
 }
 
+std::uint64_t Answer::timedSlot(std::uint64_t frame, const GameClock& clock) const {
+  const std::uint64_t ms = clock.beginMs(frame);
+  switch (timing.kind) {
+    case Timing::Kind::GameMs: return static_cast<std::uint32_t>(ms + timing.value);
+    case Timing::Kind::GameSeconds:
+      return floatSlot(static_cast<float>(static_cast<double>(ms) / 1000.0 + timing.seconds));
+    case Timing::Kind::Step: {
+      const std::uint64_t frames = frame > timing.firstFrame ? frame - timing.firstFrame : 0;
+      return static_cast<std::uint32_t>(timing.value + frames * timing.step);
+    }
+    case Timing::Kind::None: break;
+  }
+  return slots[0];
+}
+
 Answer& Answer::alsoOut(unsigned argumentIndex, std::uint32_t value) {
   outWrites.emplace_back(argumentIndex, value);
   return *this;

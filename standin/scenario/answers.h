@@ -29,6 +29,9 @@ class AnswerBook {
   void setWhen(std::uint64_t first, std::uint64_t last, std::uint64_t hash, std::vector<ArgumentCondition> conditions,
                std::vector<Answer> perCall);
   void clear();
+  // The game's clock, for answers that follow its time.
+  void setClock(GameClock clock) { clock_ = clock; }
+  const GameClock& clock() const { return clock_; }
   // Null when nothing is scripted for this native.
   const Answer* find(std::uint64_t frame, std::uint64_t hash, std::size_t callInFrame) const;
   // The answer to a call with these argument slots: a `when` line's, or find's.
@@ -51,6 +54,7 @@ class AnswerBook {
   std::map<std::uint64_t, std::vector<Answer>> defaults_;
   std::map<std::uint64_t, NativeRanges> ranges_;
   ConditionalAnswers conditional_;
+  GameClock clock_;
 };
 
 }  // namespace standin

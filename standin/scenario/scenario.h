@@ -12,6 +12,7 @@
 #include "game_clock.h"
 #include "host/host_interface.h"
 #include "protocol_rules.h"
+#include "scenario_include.h"
 
 namespace standin {
 
@@ -52,6 +53,7 @@ struct Scenario {
   bool strict = false;  // a broken host rule ends the session
   std::vector<Rule> allowed;  // rules of the protocol that are not watched
   std::vector<std::string> namesFiles;  // as resolved, in the order loaded
+  std::vector<IncludedFile> includes;   // as resolved, in the order read
 
   // Gives the host the answers and the declared arguments.
   void applyTo(StandinHost& host) const;
@@ -75,6 +77,8 @@ void loadNamesFile(const std::string& path);
 // The working folder of a scenario: `folder` when absolute, otherwise taken
 // relative to the folder that holds the scenario file.
 std::string resolveWorkingFolder(const std::string& scenarioPath, const std::string& folder);
+// Whether a file name ends in ".scn", in any case (Windows tools write "*.SCN").
+bool isScenarioFileName(const std::string& name);
 // Whether a path starts at a root or a drive letter.
 bool isAbsolutePath(const std::string& path);
 // `path` relative to `folder`, both absolute (with '/' or '\\'), its parts

@@ -48,6 +48,15 @@ std::string relativePath(const std::string& folder, const std::string& path) {
   return relative;
 }
 
+bool isScenarioFileName(const std::string& name) {
+  constexpr char kSuffix[] = ".scn";
+  constexpr std::size_t kLength = sizeof kSuffix - 1;
+  if (name.size() <= kLength) return false;
+  for (std::size_t i = 0; i < kLength; ++i)
+    if (std::tolower(static_cast<unsigned char>(name[name.size() - kLength + i])) != kSuffix[i]) return false;
+  return true;
+}
+
 bool isAbsolutePath(const std::string& path) {
   if (!path.empty() && (path[0] == '/' || path[0] == '\\')) return true;
   return path.size() >= 2 && path[1] == ':';  // a Windows drive letter

@@ -5,6 +5,7 @@
 
 #include "key_names.h"
 #include "scenario.h"
+#include "scenario_parser.h"
 #include "scenario_answers.h"
 #include "when_slots.h"
 #include "quoted_text.h"
@@ -66,55 +67,43 @@ void parseKeyField(const Token& token, KeyMessage& key) {
   }
 }
 
-class ScenarioParser {
- public:
-  ScenarioParser(Scenario& scenario, std::string sourceName)
-      : scenario_(scenario), source_(std::move(sourceName)) {}
+}  // namespace
 
-  void parseLine(Words& words, std::size_t lineNumber);
-  void finish();
-
- private:
-  void setOnce(std::size_t& seenOnLine, const std::string& directive);
-  void parseAnswer(Words& words);
-  void parseKey(Words& words);
-  void parseReload(Words& words);
-  void parseCap(Words& words);
-  void expandReloads();
-  void refuseOverlappingLists() const;
-  void refuseOutWritesOnDeclaredSlots() const;
-  [[noreturn]] void refuseAt(std::size_t lineNumber, const std::string& message) const {
-    throw ScenarioError(source_ + ":" + std::to_string(lineNumber) + ": " + message);
-  }
-
-  Scenario& scenario_;
-  std::string source_;
-  std::size_t line_ = 0;
-  std::size_t framesLine_ = 0;
-  std::size_t fpsLine_ = 0;
-  std::size_t folderLine_ = 0;
-  std::size_t capFramesLine_ = 0;
-  std::vector<std::size_t> keyLines_;
-  std::size_t reloadEveryLine_ = 0;
-  std::uint64_t reloadEvery_ = 0;
-  std::vector<std::pair<std::uint64_t, std::size_t>> reloadLines_;  // frame, line
-  struct OutWrite {
-    std::uint64_t native;
-    unsigned slot;
-    std::size_t line;
-  };
-  std::vector<OutWrite> outWrites_;
-  std::vector<WhenSlot> whenSlots_;
-};
 
 void ScenarioParser::setOnce(std::size_t& seenOnLine, const std::string& directive) {
   if (seenOnLine != 0)
-    throw LineError(shownWord(directive) + " given twice (first on line " + std::to_string(seenOnLine) + ")");
+    throw LineError(shownWord(directive) + " given twice (first on " + lineWords(seenOnLine) + ")");
   seenOnLine = line_;
 }
 
-void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
-  line_ = lineNumber;
+void ScenarioParser::parseLines(std::istream& in) {
+  std::string line;
+  for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
+    if (lineNumber == 1) skipByteOrderMark(line);
+    places_.emplace_back(chain_.current(), lineNumber);
+    const std::size_t ordinal = places_.size();
+    try {
+      Words words(tokenizeLine(line));
+      parseLine(words, ordinal);
+    } catch (const LineError& error) {
+      throw ScenarioError(placeOf(ordinal) + ": " + printableText(error.what()));
+    }
+  }
+}
+
+// The included file's lines are read in place of the include line.
+void ScenarioParser::parseInclude(Words& words) {
+  const std::string written = words.take("included file").text;
+  words.expectEnd();
+  std::string text;
+  scenario_.includes.push_back(chain_.enter(written, text));
+  std::istringstream lines(text);
+  parseLines(lines);
+  chain_.leave();
+}
+
+void ScenarioParser::parseLine(Words& words, std::size_t ordinal) {
+  line_ = ordinal;
   if (words.done()) return;
   const Token& directive = words.take("directive");
   if (directive.quoted) throw LineError("a line must start with a directive, not a quoted text");
@@ -127,7 +116,11 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.fps = static_cast<std::uint32_t>(parseUnsigned(words.take("frames per second"), GameClock::kLargestFps, "fps"));
     if (scenario_.fps == 0) throw LineError("fps must be at least 1");
     words.expectEnd();
+  } else if (directive.text == "include") {
+    parseInclude(words);
   } else if (directive.text == "folder") {
+    if (chain_.current() != source_)
+      throw LineError("'folder' belongs in the scenario itself, not in an included file");
     setOnce(folderLine_, "folder");
     scenario_.folder = words.take("working folder").text;
     if (scenario_.folder.empty()) throw LineError("the working folder must not be empty");
@@ -156,7 +149,7 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     scenario_.allowed.push_back(rule);
   } else if (directive.text == "names") {
     // Loaded at once, so that later lines may name the natives.
-    const std::string path = resolveWorkingFolder(source_, words.take("names file").text);
+    const std::string path = resolveWorkingFolder(chain_.current(), words.take("names file").text);
     words.expectEnd();
     scenario_.namesFiles.push_back(path);
     loadNamesFile(path);
@@ -164,10 +157,11 @@ void ScenarioParser::parseLine(Words& words, std::size_t lineNumber) {
     // For the chaos run, which reads the base itself; a session plays without it.
   } else if (directive.text == "expect") {
     scenario_.expectations.push_back(parseExpectation(words));
-    scenario_.expectations.back().line = line_;
+    scenario_.expectations.back().line = line_;  // told by file and line once all are read
   } else {
     throw LineError("unknown directive " + shownWord(directive.text) +
-                    " (expected frames, fps, folder, names, answer, key, reload, text-arg, out-arg, cap, strict, allow or expect)");
+                    " (expected frames, fps, folder, names, include, answer, key, reload, text-arg, out-arg, cap, strict, allow or "
+                    "expect)");
   }
 }
 
@@ -186,12 +180,18 @@ void ScenarioParser::parseAnswer(Words& words) {
     for (const ArgumentCondition& condition : conditions)
       whenSlots_.push_back({line_, native, condition.index, condition.isText});
   }
-  std::vector<Answer> sequence = parseAnswerSequence(words);
-  for (const Answer& answer : sequence)
+  std::vector<Answer> sequence = parseAnswerSequence(words, native);
+  for (Answer& answer : sequence) answer.timing.firstFrame = range.first;
+  for (const Answer& answer : sequence) {
     for (const auto& write : answer.outWrites) {
       scenario_.outArguments.emplace_back(native, write.first);
-      outWrites_.push_back({native, write.first, line_});
+      outWrites_.push_back({native, write.first, line_, 4});
     }
+    for (const WideOut& write : answer.wideOutWrites) {
+      scenario_.outArguments.emplace_back(native, write.index);
+      outWrites_.push_back({native, write.index, line_, write.bytes()});
+    }
+  }
   if (!conditions.empty()) {
     scenario_.answers.setWhen(range.first, range.last, native, std::move(conditions), std::move(sequence));
   } else if (everyFrame) {
@@ -226,20 +226,6 @@ void ScenarioParser::parseReload(Words& words) {
   words.expectEnd();
 }
 
-void ScenarioParser::expandReloads() {
-  for (const auto& [frame, line] : reloadLines_) {
-    if (frame > scenario_.frames)
-      refuseAt(line, "reload before frame " + std::to_string(frame) + ", but the session has only " +
-                         std::to_string(scenario_.frames) + " frames");
-    scenario_.reloads.push_back(frame);
-  }
-  if (reloadEvery_ != 0)
-    for (std::uint64_t frame = reloadEvery_ + 1; frame <= scenario_.frames; frame += reloadEvery_)
-      scenario_.reloads.push_back(frame);
-  std::sort(scenario_.reloads.begin(), scenario_.reloads.end());
-  scenario_.reloads.erase(std::unique(scenario_.reloads.begin(), scenario_.reloads.end()), scenario_.reloads.end());
-}
-
 void ScenarioParser::parseCap(Words& words) {
   const Token& name = words.take("cap name (calls-per-frame, frames or stall-ms)");
   const Token& value = words.take("value of the cap");
@@ -257,74 +243,6 @@ void ScenarioParser::parseCap(Words& words) {
   if (target == &caps.frames) capFramesLine_ = line_;
 }
 
-void ScenarioParser::finish() {
-  if (scenario_.frames > scenario_.caps.frames)
-    refuseAt(framesLine_ != 0 ? framesLine_ : capFramesLine_, std::to_string(scenario_.frames) + " frames is more than the cap of " +
-                              std::to_string(scenario_.caps.frames) + " (raise it with 'cap frames N')");
-  for (std::size_t i = 0; i < scenario_.keys.size(); ++i)
-    if (scenario_.keys[i].frame > scenario_.frames)
-      refuseAt(keyLines_[i], "key message for frame " + std::to_string(scenario_.keys[i].frame) +
-                                 ", but the session has only " + std::to_string(scenario_.frames) +
-                                 " frames");
-  // Stable: messages of one frame keep the order they were written in.
-  std::stable_sort(scenario_.keys.begin(), scenario_.keys.end(),
-                   [](const KeyMessage& a, const KeyMessage& b) { return a.frame < b.frame; });
-  for (const Expectation& expected : scenario_.expectations)
-    if (expected.kind != Expectation::Kind::Line && expected.firstFrame > scenario_.frames)
-      refuseAt(expected.line, "expectation for frame " + std::to_string(expected.firstFrame) +
-                                  ", but the session has only " + std::to_string(scenario_.frames) + " frames");
-  refuseOverlappingLists();
-  refuseOutWritesOnDeclaredSlots();
-  expandReloads();
-  for (const WhenSlot& slot : whenSlots_) {
-    const std::string refusal = whenSlotRefusal(scenario_, slot);
-    if (!refusal.empty()) refuseAt(slot.line, refusal);
-  }
-}
-
-std::string frameRangeWords(std::uint64_t first, std::uint64_t last) {
-  if (first == last) return "frame " + std::to_string(first);
-  return "frames " + std::to_string(first) + (last == kLastFrame ? "-" : "-" + std::to_string(last));
-}
-
-// A frame has one list of calls to make in order: two lists over one frame
-// would each fail the other's calls as extra ones.
-void ScenarioParser::refuseOverlappingLists() const {
-  std::vector<const Expectation*> lists;
-  for (const Expectation& expected : scenario_.expectations)
-    if (expected.kind == Expectation::Kind::Sequence) lists.push_back(&expected);
-  std::stable_sort(lists.begin(), lists.end(),
-                   [](const Expectation* a, const Expectation* b) { return a->firstFrame < b->firstFrame; });
-  for (std::size_t i = 1; i < lists.size(); ++i) {
-    const Expectation& before = *lists[i - 1];
-    const Expectation& after = *lists[i];
-    if (after.firstFrame > before.lastFrame) continue;
-    const Expectation& later = before.line > after.line ? before : after;
-    const Expectation& earlier = before.line > after.line ? after : before;
-    refuseAt(later.line, "the ordered calls of " + frameRangeWords(later.firstFrame, later.lastFrame) +
-                             " overlap those of line " + std::to_string(earlier.line) + " (" +
-                             frameRangeWords(earlier.firstFrame, earlier.lastFrame) +
-                             "): a frame has one list of calls");
-  }
-}
-
-// The host writes an out answer through the argument's value: where a names
-// file says that value is a handle, a number or a text, the write would land
-// at an address the plug-in never gave.
-void ScenarioParser::refuseOutWritesOnDeclaredSlots() const {
-  for (const OutWrite& write : outWrites_) {
-    const NativeSignature* signature = nativeSignature(write.native);
-    if (!signature || declaresSlot(signature, write.slot, ValueKind::Out)) continue;
-    const std::string declared = write.slot < signature->slots.size()
-                                     ? std::string("declared ") + valueKindName(signature->slots[write.slot])
-                                     : "past its declared arguments";
-    refuseAt(write.line, "'out " + std::to_string(write.slot) + "' for " + nativeWords(write.native) + ", whose argument " +
-                             std::to_string(write.slot) + " is " + declared + " " + signature->declaration +
-                             ", not out: the host would write through a value that is no address");
-  }
-}
-
-}  // namespace
 
 void Scenario::applyTo(StandinHost& host) const {
   host.answers() = answers;
@@ -336,15 +254,7 @@ void Scenario::applyTo(StandinHost& host) const {
 Scenario parseScenario(std::istream& in, const std::string& sourceName) {
   Scenario scenario;
   ScenarioParser parser(scenario, sourceName);
-  std::string line;
-  for (std::size_t lineNumber = 1; std::getline(in, line); ++lineNumber) {
-    try {
-      Words words(tokenizeLine(line));
-      parser.parseLine(words, lineNumber);
-    } catch (const LineError& error) {
-      throw ScenarioError(sourceName + ":" + std::to_string(lineNumber) + ": " + printableText(error.what()));
-    }
-  }
+  parser.parseLines(in);
   parser.finish();
   return scenario;
 }

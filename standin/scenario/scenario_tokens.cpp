@@ -86,6 +86,10 @@ std::string shownWord(std::string_view word) {
   return "'" + shown + (cut ? "...' (" + std::to_string(word.size()) + " bytes)" : "'");
 }
 
+void skipByteOrderMark(std::string& firstLine) {
+  if (firstLine.rfind("\xEF\xBB\xBF", 0) == 0) firstLine.erase(0, 3);
+}
+
 std::vector<Token> tokenizeLine(std::string_view line) {
   std::vector<Token> tokens;
   std::size_t pos = 0;

@@ -24,6 +24,10 @@ struct Token {
 // message stays one readable line whatever the file holds.
 std::string shownWord(std::string_view word);
 
+// Drops a UTF-8 byte-order mark from the start of a file's first line, as
+// Windows editors write one.
+void skipByteOrderMark(std::string& firstLine);
+
 // Splits a line into words and "quoted texts"; '#' outside quotes starts a comment.
 std::vector<Token> tokenizeLine(std::string_view line);
 

@@ -76,6 +76,8 @@ int playSession(int argc, char** argv) {
   // Names files stay found from the working folder, and from a scenario written from the trace.
   for (std::string& names : scenario.namesFiles)
     if (!isAbsolutePath(names)) names = fullPath(names.c_str());
+  for (IncludedFile& included : scenario.includes)
+    if (!isAbsolutePath(included.path)) included.path = fullPath(included.path.c_str());
   const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
   if (!SetCurrentDirectoryA(folder.c_str())) {
     report("cannot enter the working folder " + folder);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "child_process_win.h"
+#include "scenario.h"
 #include "session_win.h"
 #include "suite_report.h"
 
@@ -43,7 +44,7 @@ bool addScenarios(const std::string& given, std::vector<std::string>& scenarios)
   if (search != INVALID_HANDLE_VALUE) {
     do {
       const std::string name = found.cFileName;
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && endsWith(name, ".scn")) names.push_back(name);
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && isScenarioFileName(name)) names.push_back(name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
   }
@@ -62,7 +63,7 @@ std::vector<std::string> tracePaths(const std::vector<std::string>& scenarios, c
   std::vector<std::string> paths, stems;
   for (const auto& scenario : scenarios) {
     std::string stem = scenario.substr(scenario.find_last_of("/\\") + 1);
-    if (endsWith(stem, ".scn")) stem.resize(stem.size() - 4);
+    if (isScenarioFileName(stem)) stem.resize(stem.size() - 4);
     std::string unique = stem;
     for (int n = 2; std::find(stems.begin(), stems.end(), unique) != stems.end(); ++n)
       unique = stem + "-" + std::to_string(n);

@@ -50,8 +50,9 @@ int printShortView(const char* scenarioPath, const char* tracePath) {
   }
   std::string text;
   try {
-    const GameClock clock(loadScenarioFile(scenarioPath).fps);
-    for (const std::string& line : shortView(readTrace(in), clock)) text += line + "\n";
+    const Scenario scenario = loadScenarioFile(scenarioPath);
+    for (const std::string& line : shortView(readTrace(in), GameClock(scenario.fps), &scenario.answers))
+      text += line + "\n";
   } catch (const std::runtime_error& error) {  // a scenario or a trace that does not read
     report(error.what());
     return kExitUsage;

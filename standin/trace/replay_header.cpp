@@ -36,6 +36,9 @@ void writeReplayHeader(std::ostream& out, const TraceHeader& header, const Repla
     out << "allow " << id << "\n";
   }
   if (!header.folder.empty()) out << "folder " << quoteText(fromReplay(header.folder, paths)) << "\n";
+  // The replay holds every answer itself; these say what the session was played from.
+  for (const auto& [path, hash] : header.includes)
+    out << "# recorded with " << quoteText(fromReplay(path, paths)) << " included (text hash " << hex(hash, 16) << ")\n";
 }
 
 void writeReplayExpectations(std::ostream& out, const TraceHeader& header) {
@@ -53,6 +56,11 @@ TraceHeader traceHeaderOf(const Scenario& scenario, const std::string& workingFo
   header.framesCap = scenario.caps.frames;
   header.stallMs = scenario.caps.stallMs;
   header.namesFiles = scenario.namesFiles;
+  for (const IncludedFile& included : scenario.includes) {
+    const bool fromTrace = isAbsolutePath(included.path) && !tracePath.empty();
+    header.includes.emplace_back(fromTrace ? relativePath(resolveWorkingFolder(tracePath, ""), included.path) : included.path,
+                                 included.hash);
+  }
   for (Rule rule : scenario.allowed) header.allowed.push_back(ruleId(rule));
   header.strict = scenario.strict;
   if (!workingFolder.empty() && !tracePath.empty())

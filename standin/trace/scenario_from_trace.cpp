@@ -60,8 +60,19 @@ std::string answerWords(const HostEvent& call) {
     const NativeSignature* signature = nativeSignature(call.hash);
     words = (signature && signature->result == ValueKind::Float ? "float " + floatText(r[0]) : "int " + number(r[0]));
   }
-  for (const auto& [index, value] : call.outWritten)
-    words += (words.empty() ? "" : " ") + ("out " + std::to_string(index) + " " + number(value));
+  // A bare value would read as the names file declares the variable: 32 bits
+  // written through a wider one are told as a float, which writes 32 bits.
+  const NativeSignature* declared = nativeSignature(call.hash);
+  for (const auto& [index, value] : call.outWritten) {
+    const bool wider = declaresSlot(declared, index, ValueKind::Out) && declared->slots[index] != ValueKind::Out;
+    words += (words.empty() ? "" : " ") + ("out " + std::to_string(index) + " ") +
+             (wider ? "float " + floatText(value) : number(value));
+  }
+  for (const auto& [index, slots] : call.outWrittenWide) {
+    words += (words.empty() ? "" : " ") + ("out " + std::to_string(index));
+    if (slots.size() == 1) words += " whole " + hex(slots[0], 16);
+    else for (std::size_t i = 0; i < slots.size(); ++i) words += (i ? " " : " vector ") + floatText(slots[i]);
+  }
   return words.empty() ? "zero" : words;
 }
 

@@ -1,6 +1,7 @@
 #include "short_view.h"
 
 #include <cstdio>
+#include <map>
 
 #include "float_text.h"
 #include "native_names.h"
@@ -18,6 +19,11 @@ std::string callArguments(const HostEvent& call, const NativeSignature* signatur
     const ValueKind kind = signature && i < signature->slots.size() ? signature->slots[i] : ValueKind::Unknown;
     std::string word = shortSlot(traceArgument(call, i));
     if (kind == ValueKind::Float && call.texts.count(i) == 0) word = floatText(call.args[i]);
+    const auto written = call.outWritten.find(i);
+    if (kind == ValueKind::OutFloat && written != call.outWritten.end()) word = "&" + floatText(written->second);
+    const auto wide = call.outWrittenWide.find(i);
+    if (kind == ValueKind::OutVector && wide != call.outWrittenWide.end() && wide->second.size() == 3)
+      word = "&(" + floatText(wide->second[0]) + ", " + floatText(wide->second[1]) + ", " + floatText(wide->second[2]) + ")";
     if (kind == ValueKind::Int && call.args[i] <= 0xFFFFFFFFull && call.texts.count(i) == 0 && call.outArgs.count(i) == 0)
       word = std::to_string(static_cast<std::int32_t>(call.args[i]));
     if (kind == ValueKind::Vector && i + 2 < call.args.size()) {
@@ -57,14 +63,16 @@ std::string otherEvent(const HostEvent& event) {
 
 class ShortView {
  public:
-  explicit ShortView(const GameClock& clock) : clock_(clock) {
+  ShortView(const GameClock& clock, const AnswerBook* answers) : clock_(clock), answers_(answers) {
     lines_.push_back("    frame  game time  what happened (natives by name; 0x1 for 0x0000000000000001)");
   }
   void see(const HostEvent& event);
   std::vector<std::string> finish();
 
  private:
-  void add(const std::string& item, const std::string& native);
+  // `key` is what tells the item from others: the item without answers that follow game time.
+  void add(const std::string& item, const std::string& native, const std::string& key = "");
+  bool answeredByTime(const HostEvent& call);
   void flushItem();
   void endFrame();
   void flushShown();
@@ -72,15 +80,17 @@ class ShortView {
   void print(std::uint64_t from, std::uint64_t to, const std::string& what);
 
   GameClock clock_;
+  const AnswerBook* answers_;
+  std::map<std::uint64_t, std::size_t> callsInFrame_;  // by native
   std::vector<std::string> lines_;
   std::uint64_t frame_ = 0;
   // Frames the script waits through, from its last wait.
   std::uint64_t sleepFrom_ = 1, sleepTo_ = 0;
   bool inSleep_ = false, loaded_ = false;
   // The run of one native's calls, or of one item, being gathered.
-  std::string last_, lastNative_, final_;
+  std::string last_, lastKey_, lastNative_, final_;
   std::uint64_t repeat_ = 0, others_ = 0;
-  std::string items_;  // the frame's items so far
+  std::string items_, itemsKey_;  // the frame's items so far
   // The line being gathered for frames in a row that did the same.
   std::string shown_, shownLine_;
   std::uint64_t shownFrom_ = 0, shownTo_ = 0;
@@ -94,8 +104,14 @@ void ShortView::print(std::uint64_t from, std::uint64_t to, const std::string& w
   lines_.push_back(head + what);
 }
 
-void ShortView::add(const std::string& item, const std::string& native) {
-  if (item == last_) {
+bool ShortView::answeredByTime(const HostEvent& call) {
+  if (!answers_) return false;
+  const Answer* scripted = answers_->find(call.frame, call.hash, callsInFrame_[call.hash]++);
+  return scripted && scripted->timed();
+}
+
+void ShortView::add(const std::string& item, const std::string& native, const std::string& key) {
+  if (item == last_ || (!key.empty() && key == lastKey_)) {
     ++repeat_;
     return;
   }
@@ -106,6 +122,7 @@ void ShortView::add(const std::string& item, const std::string& native) {
   }
   flushItem();
   last_ = item;
+  lastKey_ = key.empty() ? item : key;
   lastNative_ = native;
   repeat_ = 1;
   others_ = 0;
@@ -116,24 +133,29 @@ void ShortView::flushItem() {
   std::string text = last_ + (repeat_ > 1 ? " x" + std::to_string(repeat_) : "");
   if (others_ > 0) text = lastNative_ + " x" + std::to_string(repeat_ + others_) + " (" + last_ + " ... " + final_ + ")";
   items_ += (items_.empty() ? "" : "; ") + text;
+  const std::string key = others_ > 0 ? text : lastKey_ + (repeat_ > 1 ? " x" + std::to_string(repeat_) : "");
+  itemsKey_ += (itemsKey_.empty() ? "" : "; ") + key;
   last_.clear();
+  lastKey_.clear();
   lastNative_.clear();
 }
 
 void ShortView::endFrame() {
   flushItem();
-  if (!items_.empty() && items_ == shown_ && !inSleep_) {
+  if (!items_.empty() && itemsKey_ == shown_ && !inSleep_) {
     shownTo_ = frame_;
     items_.clear();
+    itemsKey_.clear();
     return;
   }
   flushShown();
   if (!items_.empty()) {
-    shown_ = items_;
+    shown_ = itemsKey_;
     shownFrom_ = shownTo_ = frame_;
     shownLine_ = (inSleep_ && !loaded_ ? "(script asleep) " : "") + items_;
   }
   items_.clear();
+  itemsKey_.clear();
   loaded_ = false;
 }
 
@@ -155,12 +177,14 @@ void ShortView::see(const HostEvent& event) {
     if (sleepFrom_ < event.frame && sleepFrom_ <= sleepTo_) flushShown();
     flushSleep(event.frame);
     frame_ = event.frame;
+    callsInFrame_.clear();
   }
   if (event.kind == EventKind::Call) {
     const NativeSignature* signature = nativeSignature(event.hash);
     const std::string name = nativeName(event.hash);
     const std::string native = name.empty() ? shortSlot(hex(event.hash, 16)) : name;
-    add(native + "(" + callArguments(event, signature) + ")" + callAnswer(event, signature), native);
+    const std::string called = native + "(" + callArguments(event, signature) + ")";
+    add(called + callAnswer(event, signature), native, answeredByTime(event) ? called + " -> (by game time)" : "");
   } else if (event.kind == EventKind::Wait) {
     sleepFrom_ = frame_ + 1;
     sleepTo_ = clock_.wakeFrame(frame_, event.waitMs) - 1;
@@ -190,8 +214,9 @@ std::vector<std::string> ShortView::finish() {
 
 }  // namespace
 
-std::vector<std::string> shortView(const std::vector<HostEvent>& events, const GameClock& clock) {
-  ShortView view(clock);
+std::vector<std::string> shortView(const std::vector<HostEvent>& events, const GameClock& clock,
+                                   const AnswerBook* answers) {
+  ShortView view(clock, answers);
   for (const HostEvent& event : events) view.see(event);
   return view.finish();
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "game_clock.h"
 #include "trace_event.h"
 
@@ -14,6 +15,9 @@ namespace standin {
 // numbers, other slots without leading zeros (0x1); frames in a row that did
 // the same share a line, a native's calls in a row show as xN, and the frames
 // the script waited through as "(script asleep)". The first line is a header.
-std::vector<std::string> shortView(const std::vector<HostEvent>& events, const GameClock& clock);
+// Where `answers` answer a call by game time (game-ms, game-s, step), frames
+// that differ only in such answers share a line too, which shows the first's.
+std::vector<std::string> shortView(const std::vector<HostEvent>& events, const GameClock& clock,
+                                   const AnswerBook* answers = nullptr);
 
 }  // namespace standin

@@ -21,7 +21,8 @@ namespace standin {
 //   <frame> stop "<why>"                <frame> misuse "<what>"
 //   <frame> debug "<text the plug-in wrote>"
 // An argument is 0x and 16 hex digits, a "quoted text", & for the address of
-// a variable of the plug-in, or &0x<8 hex digits> when the host wrote that value there.
+// a variable of the plug-in, or &0x<8 hex digits> when the host wrote that value there
+// (&0x<16 digits> a 64-bit value, &0x<8>,0x<8>,0x<8> a vector).
 class TraceWriter {
  public:
   // `pluginModule` tells registrations of the plug-in's own module from others.
@@ -44,6 +45,7 @@ class TraceWriter {
 //   # cap calls-per-frame 10000     # cap frames 100000     # cap stall-ms 10000
 //   # names "PATH"                  # allow RULE-ID
 //   # strict
+//   # include "PATH" 0xHASH         (a file the scenario included, and the hash of its text)
 //   # folder "PATH"                 (the working folder, from the trace's folder)
 //   # expect line "FILE" "TEXT"     # expect no-reload-loss
 // Readers that know nothing of it take the lines for comments.
@@ -52,6 +54,7 @@ struct TraceHeader {
   std::uint64_t callsPerFrame = 0, framesCap = 0, stallMs = 0;
   std::vector<std::string> namesFiles;
   std::vector<std::string> allowed;  // rule ids
+  std::vector<std::pair<std::string, std::uint64_t>> includes;  // path from the trace's folder, hash of its text
   bool strict = false;  // a broken rule ended the session
   std::string folder;  // relative to the trace's folder; empty: not told
   std::vector<std::pair<std::string, std::string>> lineExpectations;  // file in the working folder, text
@@ -84,6 +87,10 @@ std::vector<HostEvent> readTrace(std::istream& in, bool whole = false, TraceHead
 // A slot, or an out-variable's value, as a trace line writes it, without the
 // leading zeros: 0x0000000000000001 as 0x1, zero as 0, &0x00000005 as &0x5.
 std::string shortSlot(const std::string& word);
+
+// An out-variable wider than 32 bits as a trace line writes it: &0x and 16
+// digits for a 64-bit value, &0xX,0xY,0xZ (8 digits each) for a vector.
+std::string wideOutWord(const std::vector<std::uint64_t>& slots);
 
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);

@@ -37,6 +37,8 @@ struct HostEvent {
   std::map<unsigned, std::string> texts;  // Call: the text behind each text argument
   std::set<unsigned> outArgs;        // Call: arguments that are addresses of the plug-in's variables
   std::map<unsigned, std::uint32_t> outWritten;  // Call: what the host wrote through them
+  // Call: 64-bit values (one slot) and vectors (three) the host wrote through them.
+  std::map<unsigned, std::vector<std::uint64_t>> outWrittenWide;
   std::uint64_t results[3] = {0, 0, 0};          // Call: the first three result slots
   std::uint32_t waitMs = 0;          // Wait
   const void* pointer = nullptr;     // registrations: the module or the function

@@ -32,6 +32,25 @@ std::string takeChoice(Words& words, std::initializer_list<const char*> choices)
   throw LineError("unexpected " + shownWord(word));
 }
 
+// 0xV (32 bits), 0x and 16 digits (64 bits), or 0xX,0xY,0xZ (a vector).
+void readWrittenValue(const std::string& text, unsigned index, HostEvent& call) {
+  if (text.find(',') != std::string::npos) {
+    std::vector<std::uint64_t>& slots = call.outWrittenWide[index];
+    for (std::size_t at = 0;;) {
+      const std::size_t comma = text.find(',', at);
+      slots.push_back(parseUnsigned({text.substr(at, comma == std::string::npos ? comma : comma - at), false},
+                                    0xFFFFFFFFull, "written vector component"));
+      if (comma == std::string::npos) break;
+      at = comma + 1;
+    }
+    if (slots.size() != 3) throw LineError("a written vector has three components, not " + std::to_string(slots.size()));
+  } else if (text.size() == 18 && text.rfind("0x", 0) == 0) {
+    call.outWrittenWide[index] = {parseUnsigned({text, false}, kAll64, "written value")};
+  } else {
+    call.outWritten[index] = static_cast<std::uint32_t>(parseUnsigned({text, false}, 0xFFFFFFFFull, "written value"));
+  }
+}
+
 void readArgument(const Token& token, HostEvent& call) {
   const auto index = static_cast<unsigned>(call.args.size());
   call.args.push_back(0);
@@ -41,8 +60,7 @@ void readArgument(const Token& token, HostEvent& call) {
     call.outArgs.insert(index);
   } else if (token.text[0] == '&') {
     call.outArgs.insert(index);
-    call.outWritten[index] = static_cast<std::uint32_t>(
-        parseUnsigned({token.text.substr(1), false}, 0xFFFFFFFFull, "written value"));
+    readWrittenValue(token.text.substr(1), index, call);
   } else {
     call.args.back() = parseUnsigned(token, kAll64, "argument");
   }
@@ -129,6 +147,10 @@ void readHeaderLine(const std::string& line, TraceHeader& header) {
   } else if (key == "allow") {
     words.take("allow");
     header.allowed.push_back(words.take("rule id").text);
+  } else if (key == "include") {
+    words.take("include");
+    std::string path = takeQuoted(words, "included file");
+    header.includes.emplace_back(std::move(path), parseUnsigned(words.take("hash of its text"), kAll64, "hash"));
   } else if (key == "strict") {
     words.take("strict");
     header.strict = true;

@@ -27,11 +27,21 @@ std::string describeKey(const HostEvent& key) {
 
 }  // namespace
 
+std::string wideOutWord(const std::vector<std::uint64_t>& slots) {
+  if (slots.size() == 1) return "&" + hex(slots[0], 16);
+  std::string word = "&";
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    word += (i ? "," : "") + hex(static_cast<std::uint32_t>(slots[i]), 8);
+  return word;
+}
+
 std::string traceArgument(const HostEvent& call, unsigned index) {
   const auto text = call.texts.find(index);
   if (text != call.texts.end()) return quoteText(text->second);
   const auto written = call.outWritten.find(index);
   if (written != call.outWritten.end()) return "&" + hex(written->second, 8);
+  const auto wide = call.outWrittenWide.find(index);
+  if (wide != call.outWrittenWide.end()) return wideOutWord(wide->second);
   if (call.outArgs.count(index)) return "&";
   return hex(call.args[index], 16);
 }
@@ -92,6 +102,7 @@ void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
   for (const std::string& names : header.namesFiles) out << "# names " << quoteText(names) << "\n";
   for (const std::string& rule : header.allowed) out << "# allow " << rule << "\n";
   if (header.strict) out << "# strict\n";
+  for (const auto& [path, hash] : header.includes) out << "# include " << quoteText(path) << " " << hex(hash, 16) << "\n";
   if (!header.folder.empty()) out << "# folder " << quoteText(header.folder) << "\n";
   for (const auto& [file, text] : header.lineExpectations)
     out << "# expect line " << quoteText(file) << " " << quoteText(text) << "\n";
@@ -99,6 +110,8 @@ void writeTraceHeader(std::ostream& out, const TraceHeader& header) {
 }
 
 std::string shortSlot(const std::string& word) {
+  const std::size_t comma = word.find(',');
+  if (comma != std::string::npos) return shortSlot(word.substr(0, comma)) + "," + shortSlot(word.substr(comma + 1));
   const std::size_t digits = word.rfind("0x", 0) == 0 ? 2 : word.rfind("&0x", 0) == 0 ? 3 : 0;
   if (digits == 0) return word;
   const std::size_t first = word.find_first_not_of('0', digits);

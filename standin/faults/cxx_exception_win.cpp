@@ -8,6 +8,9 @@
 #include <exception>
 #include <typeinfo>
 
+#include "guarded_call_win.h"
+#include "msvc_exception_win.h"
+
 namespace standin::win {
 
 namespace {
@@ -52,10 +55,8 @@ std::string whatOf(const std::type_info& type, void* object) {
   return text ? text : "";
 }
 
-}  // namespace
-
-std::string describeThrown(const EXCEPTION_RECORD& record) {
-  if (record.ExceptionCode != kGccCxxException || record.NumberParameters < 1) return "";
+std::string describeGccThrown(const EXCEPTION_RECORD& record) {
+  if (record.NumberParameters < 1) return "";
   auto* unwind = reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
   if (!unwind) return "";
   const std::uint64_t kind = unwind->exception_class;
@@ -70,6 +71,38 @@ std::string describeThrown(const EXCEPTION_RECORD& record) {
   const std::string type = demangled(header->type->name());
   const std::string what = whatOf(*header->type, object);
   return what.empty() ? type : type + ": " + what;
+}
+
+struct GccDescription {
+  const EXCEPTION_RECORD* record;
+  std::string text;
+};
+
+void describeGccGuarded(void* argument) {
+  auto* description = static_cast<GccDescription*>(argument);
+  description->text = describeGccThrown(*description->record);
+}
+
+}  // namespace
+
+bool isCxxThrow(const EXCEPTION_RECORD& record) {
+  return record.ExceptionCode == kGccCxxException || isMsvcThrown(record);
+}
+
+ULONG_PTR thrownObjectOf(const EXCEPTION_RECORD& record) {
+  if (record.ExceptionCode != kGccCxxException) return msvcThrownObject(record);
+  return record.NumberParameters > 0 ? record.ExceptionInformation[0] : 0;
+}
+
+bool returnsToTerminate(const EXCEPTION_RECORD& record) {
+  return record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE);
+}
+
+std::string describeThrown(const EXCEPTION_RECORD& record, DWORD thread) {
+  if (record.ExceptionCode != kGccCxxException) return isMsvcThrown(record) ? describeMsvcThrown(record, thread) : "";
+  GccDescription description{&record, ""};
+  if (!callGuarded(&describeGccGuarded, &description)) return "a type unknown: its record is damaged";
+  return description.text;
 }
 
 }  // namespace standin::win

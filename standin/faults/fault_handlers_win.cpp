@@ -7,6 +7,8 @@
 #include "cxx_exception_win.h"
 #include "fault_copy_win.h"
 #include "fault_describer_win.h"
+#include "guarded_call_win.h"
+#include "msvc_exception_win.h"
 #include "plugin_output_win.h"
 #include "session_win.h"
 
@@ -35,10 +37,11 @@ bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPO
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
   if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
-  // The describer's own fault (a thrown object it could not read) is for the runner to tell.
-  if (onDescriberThread()) return EXCEPTION_CONTINUE_SEARCH;
+  // The describer's own fault: inside a guarded call (what() of a thrown
+  // object) it gives up that call; elsewhere it is for the runner to tell.
+  if (onDescriberThread()) return resumeGuarded(info) ? EXCEPTION_CONTINUE_EXECUTION : EXCEPTION_CONTINUE_SEARCH;
   if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) endWith(kFaultOverflow, &record, info->ContextRecord);
-  const bool thrown = record.ExceptionCode == kGccCxxException;
+  const bool thrown = isCxxThrow(record);
   if (!isFault(record.ExceptionCode) && !thrown) return EXCEPTION_CONTINUE_SEARCH;
   // Each throw is told as it is thrown: should std::terminate follow, the
   // thrown object and the stack it was thrown from are gone by then.
@@ -71,6 +74,7 @@ void watchFatalFaults() {
   startFaultDescriber();
   AddVectoredExceptionHandler(1, &onException);
   std::signal(SIGABRT, &onAbort);
+  catchMsvcAbort(&onAbort);
 }
 
 void watchDllMain(bool running) { InterlockedExchange(&g_inDllMain, running ? 1 : 0); }
@@ -95,13 +99,13 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
   if (onDescriberThread()) parkThread();
   SessionChannel& block = channel();
-  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE)) {
+  if (returnsToTerminate(record)) {
     if (!copyFault(block.final, kFaultUncaughtThrow, &record, info->ContextRecord)) parkThread();
     wakeDescriber();
     awaitTold(block.final, kTellMs);
     return EXCEPTION_CONTINUE_EXECUTION;
   }
-  endWith(kFaultUnhandled, &record, info->ContextRecord);
+  endWith(isCxxThrow(record) ? kFaultUncaughtThrow : kFaultUnhandled, &record, info->ContextRecord);
 }
 
 }  // namespace standin::win

@@ -7,6 +7,7 @@
 
 #include "child_process_win.h"
 #include "crash_report_win.h"
+#include "pdb_symbols_win.h"
 #include "quoted_text.h"
 #include "session_channel_win.h"
 #include "session_win.h"
@@ -106,6 +107,12 @@ Verdict endedBy(const SessionChannel& block, DWORD exitValue, Watched watched) {
   if (faultStands(block)) return {block.fault, block.faultMessage};
   if (watched == Watched::Stalled)
     return {kExitStuck, "the plug-in is stuck: no call to the host for " + std::to_string(stallMsOf(block)) + " ms" + phase};
+  // A throw in flight, then a fail-fast: std::terminate of a runtime linked
+  // in statically (Microsoft's abort() fails fast), as after a throw through noexcept.
+  if (exitValue == kFailFastStatus && throwStands(block))
+    return {kExitAborted, std::string("the plug-in let a C++ exception out that nothing caught (") + block.thrown +
+                              "), thrown at " + block.thrownAt + phase + ", and std::terminate ended it (__fastfail)" +
+                              block.thrownFrames};
   if (exitValue == kFailFastStatus)
     return {kExitCrashed, "the plug-in failed fast (__fastfail, told by the process's status " +
                               hex(kFailFastStatus, 8) + " alone)" + phase};
@@ -181,7 +188,7 @@ Verdict inTable(Verdict verdict) {
 int tellEnd(const SessionChannel& block, DWORD exitValue, Watched watched) {
   const Verdict verdict = inTable(endedBy(block, exitValue, watched));
   if (!verdict.message.empty()) {
-    writeLine(STD_ERROR_HANDLE, verdict.message);
+    writeLine(STD_ERROR_HANDLE, withPluginSourcePlaces(verdict.message));
     if (block.traceOpen) appendStopLine(block, verdict.message);
   }
   if (block.traceOpen)

@@ -5,6 +5,7 @@
 
 #include "crash_report_win.h"
 #include "entry_guard_win.h"
+#include "pdb_symbols_win.h"
 #include "plugin_output_win.h"
 #include "process_usage_win.h"
 #include "quoted_text.h"
@@ -164,6 +165,12 @@ int runSession(int argc, char** argv) {
 // session; that process gets the same command line and the runner's channel.
 extern "C" int standinRun(int argc, char** argv) {
   using namespace standin::win;
+  std::string symbolsFolder;
+  if (!takeSymbolsOption(argc, argv, symbolsFolder)) {
+    report("--symbols needs a folder");
+    return kExitUsage;
+  }
+  setSessionSymbols(pluginOfCommandLine(argc, argv), symbolsFolder.empty() ? "" : fullPath(symbolsFolder.c_str()));
   const int toolCode = runTool(argc, argv);
   if (toolCode >= 0) return toolCode;
   if (attachRunnersChannel()) return channel().goEvent != 0 ? runServedSessions() : runSession(argc, argv);

@@ -55,32 +55,40 @@ std::string whatOf(const std::type_info& type, void* object) {
   return text ? text : "";
 }
 
-std::string describeGccThrown(const EXCEPTION_RECORD& record) {
-  if (record.NumberParameters < 1) return "";
-  auto* unwind = reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
-  if (!unwind) return "";
+// What the record says was thrown; its type's name and what() are read
+// apart, each under its own guard: a what() that faults leaves the type.
+struct GccThrow {
+  const EXCEPTION_RECORD* record;
+  const std::type_info* type = nullptr;
+  void* object = nullptr;
+  std::string text;  // the type, demangled; "a foreign exception"; or what()
+};
+
+void readGccThrow(void* argument) {
+  auto* thrown = static_cast<GccThrow*>(argument);
+  const EXCEPTION_RECORD& record = *thrown->record;
+  auto* unwind = record.NumberParameters < 1 ? nullptr : reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
+  if (!unwind) return;
   const std::uint64_t kind = unwind->exception_class;
-  if (kind != kGccClass && kind != kGccDependentClass) return "a foreign exception";
+  if (kind != kGccClass && kind != kGccDependentClass) {
+    thrown->text = "a foreign exception";
+    return;
+  }
   void* object = unwind + 1;
   ThrowHeader* header = reinterpret_cast<ThrowHeader*>(object) - 1;
   if (kind == kGccDependentClass) {
     object = reinterpret_cast<void*>(header->type);
     header = static_cast<ThrowHeader*>(object) - 1;
   }
-  if (!header->type) return "";
-  const std::string type = demangled(header->type->name());
-  const std::string what = whatOf(*header->type, object);
-  return what.empty() ? type : type + ": " + what;
+  if (!header->type) return;
+  thrown->type = header->type;
+  thrown->object = object;
+  thrown->text = demangled(header->type->name());
 }
 
-struct GccDescription {
-  const EXCEPTION_RECORD* record;
-  std::string text;
-};
-
-void describeGccGuarded(void* argument) {
-  auto* description = static_cast<GccDescription*>(argument);
-  description->text = describeGccThrown(*description->record);
+void readGccWhat(void* argument) {
+  auto* thrown = static_cast<GccThrow*>(argument);
+  thrown->text = whatOf(*thrown->type, thrown->object);
 }
 
 }  // namespace
@@ -100,9 +108,12 @@ bool returnsToTerminate(const EXCEPTION_RECORD& record) {
 
 std::string describeThrown(const EXCEPTION_RECORD& record, DWORD thread) {
   if (record.ExceptionCode != kGccCxxException) return isMsvcThrown(record) ? describeMsvcThrown(record, thread) : "";
-  GccDescription description{&record, ""};
-  if (!callGuarded(&describeGccGuarded, &description)) return "a type unknown: its record is damaged";
-  return description.text;
+  GccThrow thrown{&record};
+  if (!callGuarded(&readGccThrow, &thrown)) return kDamagedThrow;
+  if (!thrown.type) return thrown.text;
+  const std::string type = thrown.text;
+  thrown.text.clear();
+  return callGuarded(&readGccWhat, &thrown) && !thrown.text.empty() ? type + ": " + thrown.text : type;
 }
 
 }  // namespace standin::win

@@ -15,6 +15,9 @@ namespace standin::win {
 // holds the address of its _Unwind_Exception.
 constexpr DWORD kGccCxxException = 0x20474343;
 
+// What is told of a throw whose record could not be read.
+constexpr const char* kDamagedThrow = "a type unknown: its record is damaged";
+
 // A throw of either runtime (Microsoft's with its magic number).
 bool isCxxThrow(const EXCEPTION_RECORD& record);
 

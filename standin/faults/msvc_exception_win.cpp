@@ -3,6 +3,7 @@
 #include <cstring>
 #include <map>
 
+#include "cxx_exception_win.h"
 #include "guarded_call_win.h"
 #include "msvc_throw_record.h"
 
@@ -73,7 +74,7 @@ std::string describeMsvcThrown(const EXCEPTION_RECORD& record, DWORD thread) {
     return last != lastThrown().end() ? last->second : "a rethrown exception of a type unknown";
   }
   std::string text = describeMsvcThrow(thrown, &readMapped, &callWhat);
-  if (text.empty()) text = "a type unknown: its record is damaged";
+  if (text.empty()) text = kDamagedThrow;
   lastThrown()[thread] = text;
   return text;
 }

@@ -18,6 +18,10 @@
 #define ABI_THROW_INT 9          // throw 42
 #define ABI_THROW_TEXT 10        // throws a C string
 #define ABI_RELOADS 11           // throws and catches once in each load: goes on through reloads
+#define ABI_WHAT_FAULTS 12       // lets out a type whose what() faults
+#define ABI_DAMAGED 13           // raises a throw of Microsoft's runtime whose record points nowhere
+
+volatile uintptr_t g_nowhere = 0;
 
 struct aim_lost : std::runtime_error {
   aim_lost() : std::runtime_error("the target went away") {}
@@ -26,6 +30,11 @@ struct aim_lost : std::runtime_error {
 struct two_faced : std::runtime_error {
   two_faced() : std::runtime_error("the text it stores") {}
   const char* what() const noexcept override { return "the text what() gives"; }
+};
+
+struct what_faults : std::runtime_error {
+  what_faults() : std::runtime_error("the text it stores") {}
+  const char* what() const noexcept override { return *reinterpret_cast<const char* const*>(g_nowhere); }
 };
 
 namespace {
@@ -110,6 +119,12 @@ void end() {
     case ABI_OUTLIVE: CloseHandle(CreateThread(nullptr, 0, &spin, nullptr, 0, nullptr)); break;
     case ABI_THROW_INT: throw 42;
     case ABI_THROW_TEXT: throw "out of ammunition";
+    case ABI_WHAT_FAULTS: throw what_faults();
+    case ABI_DAMAGED: {
+      const uintptr_t record[4] = {0x19930520, 0x10, 0x20, 0x30};  // the magic number, then nowhere
+      RaiseException(0xE06D7363, 1, 4, record);
+      break;
+    }
     default: break;
   }
   g_sink = g_sink + 1;

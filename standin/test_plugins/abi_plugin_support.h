@@ -30,6 +30,7 @@ __declspec(dllimport) DWORD WINAPI WaitForSingleObject(HANDLE, DWORD);
 __declspec(dllimport) BOOL WINAPI CloseHandle(HANDLE);
 __declspec(dllimport) HANDLE WINAPI CreateFileA(const char*, DWORD, DWORD, void*, DWORD, DWORD, HANDLE);
 __declspec(dllimport) BOOL WINAPI ReadFile(HANDLE, void*, DWORD, DWORD*, void*);
+__declspec(dllimport) void WINAPI RaiseException(DWORD, DWORD, DWORD, const uintptr_t*);
 }
 
 // Microsoft's std::exception: the deleting destructor and what() in its

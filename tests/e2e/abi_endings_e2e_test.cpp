@@ -42,6 +42,10 @@ const AbiEnding kAbiEndings[] = {
     // A string literal: GCC throws it as const, Microsoft's compiler as char *.
     {"throw_text", 10, "nothing caught (char const*: out of ammunition), thrown at {plugin}+0x", "script",
      "nothing caught (char *: out of ammunition), thrown at {plugin}+0x"},
+    // GCC's runtime keeps no text of its own to fall back on.
+    {"what_faults", 10, "nothing caught (what_faults), thrown at {plugin}+0x", "script key",
+     "nothing caught (what_faults: the text it stores), thrown at {plugin}+0x"},
+    {"damaged", 10, "nothing caught (a type unknown: its record is damaged), thrown at {plugin}+0x", "script load"},
     {"crash", 7, "crashed with exception 0xC0000005 (access violation, writing address 0x0000000000000000) at {plugin}+0x",
      "script thread"},
     {"outlive", 7, "a thread outlived the plug-in's unload (thread ", "script"},

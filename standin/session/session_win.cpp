@@ -58,8 +58,8 @@ void resetSessionOutput() {
 
 int playSession(int argc, char** argv) {
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
-           "standin.exe --short-view SCENARIO TRACE, or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
+    report("usage: standin.exe [--usage FILE] [--symbols DIR] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
+           "standin.exe --short-view SCENARIO TRACE, standin.exe --symbolize PLUGIN OFFSET... [--symbols DIR], or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
            "SCENARIO|FOLDER... (see the kit's STANDIN.md)");
     return kExitUsage;
   }

@@ -108,7 +108,7 @@ bool returnsToTerminate(const EXCEPTION_RECORD& record) {
 
 std::string describeThrown(const EXCEPTION_RECORD& record, DWORD thread) {
   if (record.ExceptionCode != kGccCxxException) return isMsvcThrown(record) ? describeMsvcThrown(record, thread) : "";
-  GccThrow thrown{&record};
+  GccThrow thrown{&record, nullptr, nullptr, ""};
   if (!callGuarded(&readGccThrow, &thrown)) return kDamagedThrow;
   if (!thrown.type) return thrown.text;
   const std::string type = thrown.text;

@@ -34,6 +34,17 @@ bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPO
   parkThread();
 }
 
+// The uncaught C++ exception told already is the verdict once the plug-in's
+// terminate handler ends, however it ends.
+bool terminateHandlerEnds(bool sameThread) {
+  SessionChannel& block = channel();
+  if (block.final.state == 0 || block.final.kind != kFaultUncaughtThrow) return false;
+  if (sameThread && block.final.thread != GetCurrentThreadId()) return false;
+  InterlockedExchange(&block.finalAbort, 1);
+  wakeDescriber();
+  parkThread();
+}
+
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
   if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
@@ -43,6 +54,8 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) endWith(kFaultOverflow, &record, info->ContextRecord);
   const bool thrown = isCxxThrow(record);
   if (!isFault(record.ExceptionCode) && !thrown) return EXCEPTION_CONTINUE_SEARCH;
+  // A fault in it (libstdc++'s own handler calls what(), which may crash) is such an end.
+  if (!thrown) terminateHandlerEnds(true);
   // Each throw is told as it is thrown: should std::terminate follow, the
   // thrown object and the stack it was thrown from are gone by then.
   if (copyFault(channel().raised, kFaultRaised, &record, info->ContextRecord, 0, g_inDllMain)) {
@@ -56,12 +69,7 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
 // abort() after an uncaught C++ exception is the end of the plug-in's
 // terminate handler: the exception, told already, is the verdict.
 void onAbort(int) {
-  SessionChannel& block = channel();
-  if (block.final.state != 0 && block.final.kind == kFaultUncaughtThrow) {
-    InterlockedExchange(&block.finalAbort, 1);
-    wakeDescriber();
-    parkThread();
-  }
+  terminateHandlerEnds(false);
   CONTEXT context{};
   RtlCaptureContext(&context);
   endWith(kFaultAborted, nullptr, &context);

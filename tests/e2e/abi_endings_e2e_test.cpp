@@ -23,6 +23,11 @@ struct AbiEnding {
   const char* message;  // "{plugin}" stands for the plug-in's file name
   const char* places;
   const char* msvcMessage = nullptr;  // where Microsoft's names differ from GCC's
+  // false: the thread that outlives the unload races it, so what the trace
+  // holds of the end, and the phase, vary from run to run.
+  bool timed = true;
+  // Where the twins' traces differ before the stop line, and why (below).
+  const char* unlikeTwinAt = "";
 };
 
 constexpr const char* kEverywhere = "script key load unload thread";
@@ -33,10 +38,13 @@ const AbiEnding kAbiEndings[] = {
     {"noexcept", 10,
      "let a C++ exception out that nothing caught (aim_lost: the target went away), thrown at {plugin}+0x",
      "script key thread"},
-    {"noexcept_fastfail", 10,
-     "(aim_lost: the target went away), thrown at {plugin}+0x", "script thread"},
+    // Under Wine, clang's build ends at the unhandled-exception filter, not in
+    // its fail-fast: its session takes frame 2's key before it ends.
+    {"noexcept_fastfail", 10, "(aim_lost: the target went away), thrown at {plugin}+0x", "script thread", nullptr, true,
+     "script"},
+    // The MinGW twin's DllMain is called to detach after its rethrow left the attach, and unregisters its script.
     {"rethrow", 10, "let a C++ exception out that nothing caught (aim_lost: the target went away), thrown at {plugin}+0x",
-     "script load thread"},
+     "script load thread", nullptr, true, "load"},
     {"caught", 0, "", kEverywhere},
     {"two_faced", 10, "nothing caught (two_faced: the text what() gives), thrown at {plugin}+0x", "script key"},
     {"throw_int", 10, "nothing caught (int), thrown at {plugin}+0x", "script"},
@@ -49,7 +57,7 @@ const AbiEnding kAbiEndings[] = {
     {"damaged", 10, "nothing caught (a type unknown: its record is damaged), thrown at {plugin}+0x", "script load"},
     {"crash", 7, "crashed with exception 0xC0000005 (access violation, writing address 0x0000000000000000) at {plugin}+0x",
      "script thread"},
-    {"outlive", 7, "a thread outlived the plug-in's unload (thread ", "script"},
+    {"outlive", 7, "a thread outlived the plug-in's unload (thread ", "script", nullptr, false},
 };
 
 const struct {
@@ -76,8 +84,9 @@ std::string expected(const AbiEnding& ending, bool msvc) {
 
 // The trace without its stop line, whose places are offsets of one build.
 std::string callsOf(const std::string& trace) {
-  const std::size_t stop = trace.rfind("\nstop ");
-  return stop == std::string::npos ? trace : trace.substr(0, stop + 1);
+  const std::size_t last = trace.size() > 1 ? trace.rfind('\n', trace.size() - 2) : std::string::npos;
+  if (last == std::string::npos || trace.find(" stop \"", last) == std::string::npos) return trace;
+  return trace.substr(0, last + 1);
 }
 
 class AbiEndings : public ::testing::TestWithParam<AbiEnding> {};
@@ -94,8 +103,19 @@ TEST_P(AbiEndings, TheSameVerdictAsTheMinGWTwin) {
                  msvc.output);
     EXPECT_EQ(twin.exitCode, ending.exitCode);
     EXPECT_EQ(msvc.exitCode, ending.exitCode);
-    EXPECT_EQ(again.traceText, msvc.traceText) << "a second session of the same plug-in";
-    EXPECT_EQ(standin::traceDifference(callsOf(twin.traceText), callsOf(msvc.traceText), true), "");
+    // A thread of the plug-in's own races the key courier: whether frame 2's key is in
+    // the trace before the end varies, and is not the verdict's doing.
+    if (ending.timed && std::string(where.place) != "thread") {
+      EXPECT_EQ(again.traceText, msvc.traceText) << "a second session of the same plug-in";
+      if (!mentions(std::string(" ") + ending.unlikeTwinAt + " ", std::string(" ") + where.place + " ")) {
+        EXPECT_EQ(standin::traceDifference(callsOf(twin.traceText), callsOf(msvc.traceText), true), "");
+      }
+    }
+    EXPECT_EQ(again.exitCode, msvc.exitCode) << again.output;
+    if (ending.timed) {
+      EXPECT_EQ(again.trace.empty() ? "" : again.trace.back().detail, msvc.trace.empty() ? "" : msvc.trace.back().detail)
+          << "the same stop line again";
+    }
     for (const bool isMsvc : {false, true}) {
       const e2e::Session& played = isMsvc ? msvc : twin;
       ASSERT_FALSE(played.trace.empty());
@@ -104,7 +124,9 @@ TEST_P(AbiEndings, TheSameVerdictAsTheMinGWTwin) {
         continue;
       }
       EXPECT_TRUE(mentions(played.output, expected(ending, isMsvc))) << expected(ending, isMsvc);
-      EXPECT_TRUE(mentions(played.output, where.phase));
+      if (ending.timed) {
+        EXPECT_TRUE(mentions(played.output, where.phase));
+      }
       EXPECT_EQ(played.trace.back().kind, EventKind::Stop) << played.traceText;
       EXPECT_TRUE(mentions(played.trace.back().detail, expected(ending, isMsvc))) << played.traceText;
     }

@@ -15,6 +15,7 @@
 #include "chaos_options.h"
 #include "chaos_pool_win.h"
 #include "chaos_shrink.h"
+#include "pdb_symbols_win.h"
 #include "scenario.h"
 #include "scenario_tokens.h"
 #include "trace.h"
@@ -229,11 +230,13 @@ int runChaos(int argc, char** argv) {
   std::string shared;
   if (!folders.prepare(chaosBase.workingFolder, work, shared)) say(shared);
   const ChaosPool pool(exe, plugin, work, options.jobs, std::move(folders));
+  // What the author reads names the plug-in's lines from its .pdb; the findings' files keep the offsets.
+  win::setSessionSymbols(plugin, win::sessionSymbolsFolder());
   // The base alone, strict, first: what it calls is what sessions answer.
   const Verdict baseVerdict = pool.play(0, chaosBase.plan.base.text());
   if (baseVerdict.code != 0) {
     say("the base scenario ends with exit " + std::to_string(baseVerdict.code) + " by itself, before any chaos: " +
-            baseVerdict.message, STD_ERROR_HANDLE);
+            win::withPluginSourcePlaces(baseVerdict.message), STD_ERROR_HANDLE);
     return 2;
   }
   ChaosPlan& plan = chaosBase.plan;
@@ -259,7 +262,7 @@ int runChaos(int argc, char** argv) {
       say("cannot write " + path, STD_ERROR_HANDLE);
       return 2;
     }
-    say("finding " + std::to_string(number) + ": " + finding.verdict.message);
+    say("finding " + std::to_string(number) + ": " + win::withPluginSourcePlaces(finding.verdict.message));
     say("  in " + path + " (" + std::to_string(finding.scenario.lineCount()) + " lines)");
   }
   say(number == 0 ? "nothing found" : std::to_string(number) + (number == 1 ? " finding" : " findings") + " in " + out);

@@ -61,35 +61,48 @@ std::string abortMessage(const FaultCopy& fault, const SessionChannel& block) {
 
 }  // namespace
 
-std::string crashMessage(const EXCEPTION_RECORD& record, const CONTEXT& context, const char* phase) {
-  const bool overflow = record.ExceptionCode == EXCEPTION_STACK_OVERFLOW;
-  const bool thrown = record.ExceptionCode == kGccCxxException;
-  // GCC's __cxa_throw calls _Unwind_RaiseException, which raises the exception.
-  const FaultPlace place = placeOfFault(context, record.ExceptionAddress, overflow, thrown ? 2 : 0);
-  if (!thrown)
-    return "the plug-in crashed with " + describeException(record) + " at " + place.at + " while " + phase +
-           place.frames;
-  return "the plug-in let a C++ exception out that nothing caught (" + describeThrown(record) + "), thrown at " +
-         place.at + " while " + phase + place.frames;
+namespace {
+
+// GCC's __cxa_throw calls _Unwind_RaiseException, which raises the
+// exception, both in the plug-in; Microsoft's _CxxThrowException is in the
+// runtime's DLL.
+FaultPlace placeOfThrow(const FaultCopy& fault) {
+  const bool gcc = fault.record.ExceptionCode == kGccCxxException;
+  return placeOfFault(fault.context, fault.record.ExceptionAddress, false, gcc ? 2 : 0);
 }
 
-void tellThrown(const EXCEPTION_RECORD& record, const CONTEXT& context, SessionChannel& block) {
-  const FaultPlace place = placeOfFault(context, record.ExceptionAddress, false, 2);
-  copyText(block.thrown, describeThrown(record).c_str());
+}  // namespace
+
+std::string crashMessage(const FaultCopy& fault) {
+  const EXCEPTION_RECORD& record = fault.record;
+  if (!isCxxThrow(record)) {
+    const bool overflow = record.ExceptionCode == EXCEPTION_STACK_OVERFLOW;
+    const FaultPlace place = placeOfFault(fault.context, record.ExceptionAddress, overflow, 0);
+    return "the plug-in crashed with " + describeException(record) + " at " + place.at + " while " + fault.phase +
+           place.frames;
+  }
+  const FaultPlace place = placeOfThrow(fault);
+  return "the plug-in let a C++ exception out that nothing caught (" + describeThrown(record, fault.thread) +
+         "), thrown at " + place.at + " while " + fault.phase + place.frames;
+}
+
+void tellThrown(const FaultCopy& raised, SessionChannel& block) {
+  const FaultPlace place = placeOfThrow(raised);
+  copyText(block.thrown, describeThrown(raised.record, raised.thread).c_str());
   copyText(block.thrownAt, place.at.c_str());
   copyText(block.thrownFrames, place.frames.c_str());
 }
 
 Told tellFinal(const FaultCopy& fault, const SessionChannel& block) {
   switch (fault.kind) {
-    case kFaultUncaughtThrow: return {crashMessage(fault.record, fault.context, fault.phase), kExitAborted};
+    case kFaultUncaughtThrow: return {crashMessage(fault), kExitAborted};
     case kFaultAborted: return {abortMessage(fault, block), kExitAborted};
     case kFaultFailFast:
       return {callMessage(fault, ("the plug-in failed fast (RaiseFailFastException with " +
                                   describeException(fault.record) + ")").c_str()),
               kExitCrashed};
     case kFaultInHandler:
-      return {crashMessage(fault.record, fault.context, fault.phase) + " (inside its own exception handler)",
+      return {crashMessage(fault) + " (inside its own exception handler)",
               kExitCrashed};
     case kFaultThreadEnded:
       return {callMessage(fault, fault.target == 0
@@ -99,7 +112,7 @@ Told tellFinal(const FaultCopy& fault, const SessionChannel& block) {
     case kFaultFreedItself:
       return {callMessage(fault, "the plug-in unloaded itself (FreeLibrary of its own module, its code still running)"),
               kExitCrashed};
-    default: return {crashMessage(fault.record, fault.context, fault.phase), kExitCrashed};
+    default: return {crashMessage(fault), kExitCrashed};
   }
 }
 

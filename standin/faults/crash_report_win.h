@@ -12,13 +12,13 @@ namespace standin::win {
 
 // "the plug-in crashed with exception 0xC0000005 (access violation, writing
 // address 0x...) at MODULE+0xOFFSET while PHASE; backtrace: ...", or for a
-// C++ exception of GCC's runtime "the plug-in let a C++ exception out that
+// C++ exception of either runtime "the plug-in let a C++ exception out that
 // nothing caught (TYPE: WHAT), thrown at ...".
-std::string crashMessage(const EXCEPTION_RECORD& record, const CONTEXT& context, const char* phase);
+std::string crashMessage(const FaultCopy& fault);
 
 // A thrown C++ exception into the channel's thrown, thrownAt and
 // thrownFrames, the frames of the plug-in's runtime left out.
-void tellThrown(const EXCEPTION_RECORD& record, const CONTEXT& context, SessionChannel& block);
+void tellThrown(const FaultCopy& raised, SessionChannel& block);
 
 // The verdict for a fault that ends the session, told in full by the
 // describer (it reads the faulting thread's stack and the thrown object).

@@ -8,6 +8,9 @@
 #include <exception>
 #include <typeinfo>
 
+#include "guarded_call_win.h"
+#include "msvc_exception_win.h"
+
 namespace standin::win {
 
 namespace {
@@ -52,24 +55,65 @@ std::string whatOf(const std::type_info& type, void* object) {
   return text ? text : "";
 }
 
-}  // namespace
+// What the record says was thrown; its type's name and what() are read
+// apart, each under its own guard: a what() that faults leaves the type.
+struct GccThrow {
+  const EXCEPTION_RECORD* record;
+  const std::type_info* type = nullptr;
+  void* object = nullptr;
+  std::string text;  // the type, demangled; "a foreign exception"; or what()
+};
 
-std::string describeThrown(const EXCEPTION_RECORD& record) {
-  if (record.ExceptionCode != kGccCxxException || record.NumberParameters < 1) return "";
-  auto* unwind = reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
-  if (!unwind) return "";
+void readGccThrow(void* argument) {
+  auto* thrown = static_cast<GccThrow*>(argument);
+  const EXCEPTION_RECORD& record = *thrown->record;
+  auto* unwind = record.NumberParameters < 1 ? nullptr : reinterpret_cast<_Unwind_Exception*>(record.ExceptionInformation[0]);
+  if (!unwind) return;
   const std::uint64_t kind = unwind->exception_class;
-  if (kind != kGccClass && kind != kGccDependentClass) return "a foreign exception";
+  if (kind != kGccClass && kind != kGccDependentClass) {
+    thrown->text = "a foreign exception";
+    return;
+  }
   void* object = unwind + 1;
   ThrowHeader* header = reinterpret_cast<ThrowHeader*>(object) - 1;
   if (kind == kGccDependentClass) {
     object = reinterpret_cast<void*>(header->type);
     header = static_cast<ThrowHeader*>(object) - 1;
   }
-  if (!header->type) return "";
-  const std::string type = demangled(header->type->name());
-  const std::string what = whatOf(*header->type, object);
-  return what.empty() ? type : type + ": " + what;
+  if (!header->type) return;
+  thrown->type = header->type;
+  thrown->object = object;
+  thrown->text = demangled(header->type->name());
+}
+
+void readGccWhat(void* argument) {
+  auto* thrown = static_cast<GccThrow*>(argument);
+  thrown->text = whatOf(*thrown->type, thrown->object);
+}
+
+}  // namespace
+
+bool isCxxThrow(const EXCEPTION_RECORD& record) {
+  return record.ExceptionCode == kGccCxxException || isMsvcThrown(record);
+}
+
+ULONG_PTR thrownObjectOf(const EXCEPTION_RECORD& record) {
+  if (record.ExceptionCode != kGccCxxException) return msvcThrownObject(record);
+  return record.NumberParameters > 0 ? record.ExceptionInformation[0] : 0;
+}
+
+bool returnsToTerminate(const EXCEPTION_RECORD& record) {
+  return record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE);
+}
+
+std::string describeThrown(const EXCEPTION_RECORD& record, DWORD thread) {
+  if (record.ExceptionCode != kGccCxxException) return isMsvcThrown(record) ? describeMsvcThrown(record, thread) : "";
+  GccThrow thrown{&record, nullptr, nullptr, ""};
+  if (!callGuarded(&readGccThrow, &thrown)) return kDamagedThrow;
+  if (!thrown.type) return thrown.text;
+  const std::string type = thrown.text;
+  thrown.text.clear();
+  return callGuarded(&readGccWhat, &thrown) && !thrown.text.empty() ? type + ": " + thrown.text : type;
 }
 
 }  // namespace standin::win

@@ -22,19 +22,18 @@ void tellRaised(FaultCopy& raised) {
   // Nothing the plug-in registered handles a fault in its unloaded code.
   const std::string outlived = outlivedMessage(raised.context, raised.thread);
   if (!outlived.empty()) abandon(outlived, kExitCrashed);
-  const bool thrown = raised.record.ExceptionCode == kGccCxxException;
+  const bool thrown = isCxxThrow(raised.record);
   if (thrown) {
     // The default terminate handler rethrows to print what(): the exception keeps its first place.
-    const ULONG_PTR object = raised.record.NumberParameters > 0 ? raised.record.ExceptionInformation[0] : 0;
+    const ULONG_PTR object = thrownObjectOf(raised.record);
     if (object == 0 || object != block.thrownObject || raised.thread != block.thrownThread)
-      tellThrown(raised.record, raised.context, block);
+      tellThrown(raised, block);
     block.thrownObject = object;
     block.thrownThread = raised.thread;
     block.thrownHeartbeat = raised.heartbeat;
   }
   if (raised.pending >= 0)
-    describePending(raised.pending, raised.pendingSeq, thrown ? kExitAborted : kExitCrashed,
-                    crashMessage(raised.record, raised.context, raised.phase));
+    describePending(raised.pending, raised.pendingSeq, thrown ? kExitAborted : kExitCrashed, crashMessage(raised));
   toldSlot(raised, kCopyEmpty);
 }
 
@@ -51,7 +50,8 @@ void tellFinal(FaultCopy& final) {
   InterlockedExchange(&block.fault, told.code);
   InterlockedExchange(&block.finalDescribed, 1);
   toldSlot(final, kCopyToldFinal);
-  if (final.kind != kFaultUncaughtThrow) abandon(told.message, static_cast<ExitCode>(told.code));
+  if (final.kind != kFaultUncaughtThrow || !returnsToTerminate(final.record))
+    abandon(told.message, static_cast<ExitCode>(told.code));
 }
 
 DWORD WINAPI describe(void*) {

@@ -7,6 +7,8 @@
 #include "cxx_exception_win.h"
 #include "fault_copy_win.h"
 #include "fault_describer_win.h"
+#include "guarded_call_win.h"
+#include "msvc_exception_win.h"
 #include "pending_faults_win.h"
 #include "plugin_output_win.h"
 #include "session_win.h"
@@ -32,16 +34,30 @@ bool isFault(DWORD code) { return (code >> 30) == 3 || code == EXCEPTION_BREAKPO
   parkThread();
 }
 
+// The uncaught C++ exception told already is the verdict once the plug-in's
+// terminate handler ends, however it ends.
+bool terminateHandlerEnds(bool sameThread) {
+  SessionChannel& block = channel();
+  if (block.final.state == kCopyEmpty || block.final.kind != kFaultUncaughtThrow) return false;
+  if (sameThread && block.final.thread != GetCurrentThreadId()) return false;
+  InterlockedExchange(&block.finalAbort, 1);
+  wakeDescriber();
+  parkThread();
+}
+
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  // The describer's own fault (a thrown object it could not read) is for the runner to tell.
-  if (onDescriberThread()) return EXCEPTION_CONTINUE_SEARCH;
   // A thread that raises again went on from its last fault.
-  settlePendingHere();
+  if (!onDescriberThread()) settlePendingHere();
   if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
+  // The describer's own fault: inside a guarded call (what() of a thrown
+  // object) it gives up that call; elsewhere it is for the runner to tell.
+  if (onDescriberThread()) return resumeGuarded(info) ? EXCEPTION_CONTINUE_EXECUTION : EXCEPTION_CONTINUE_SEARCH;
   if (record.ExceptionCode == EXCEPTION_STACK_OVERFLOW) endWith(kFaultOverflow, &record, info->ContextRecord);
-  const bool thrown = record.ExceptionCode == kGccCxxException;
+  const bool thrown = isCxxThrow(record);
   if (!isFault(record.ExceptionCode) && !thrown) return EXCEPTION_CONTINUE_SEARCH;
+  // A fault in it (libstdc++'s own handler calls what(), which may crash) is such an end.
+  if (!thrown) terminateHandlerEnds(true);
   // A throw is a fault only where the loader would swallow it: in DllMain.
   const LONG pending = !thrown || g_inDllMain ? claimPending(record, *info->ContextRecord, phaseHere()) : -1;
   // Each throw is told as it is thrown: should std::terminate follow, the
@@ -56,12 +72,7 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
 // abort() after an uncaught C++ exception is the end of the plug-in's
 // terminate handler: the exception, told already, is the verdict.
 void onAbort(int) {
-  SessionChannel& block = channel();
-  if (block.final.state != kCopyEmpty && block.final.kind == kFaultUncaughtThrow) {
-    InterlockedExchange(&block.finalAbort, 1);
-    wakeDescriber();
-    parkThread();
-  }
+  terminateHandlerEnds(false);
   CONTEXT context{};
   RtlCaptureContext(&context);
   endWith(kFaultAborted, nullptr, &context);
@@ -74,6 +85,7 @@ void watchFatalFaults() {
   startFaultDescriber();
   AddVectoredExceptionHandler(1, &onException);
   std::signal(SIGABRT, &onAbort);
+  catchMsvcAbort(&onAbort);
 }
 
 void watchDllMain(bool running) { InterlockedExchange(&g_inDllMain, running ? 1 : 0); }
@@ -87,13 +99,13 @@ LONG WINAPI crashFilter(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
   if (onDescriberThread()) parkThread();
   SessionChannel& block = channel();
-  if (record.ExceptionCode == kGccCxxException && !(record.ExceptionFlags & EXCEPTION_NONCONTINUABLE)) {
+  if (returnsToTerminate(record)) {
     if (!copyFault(block.final, kFaultUncaughtThrow, &record, info->ContextRecord)) parkThread();
     wakeDescriber();
     awaitTold(block.final, kTellMs);
     return EXCEPTION_CONTINUE_EXECUTION;
   }
-  endWith(kFaultUnhandled, &record, info->ContextRecord);
+  endWith(isCxxThrow(record) ? kFaultUncaughtThrow : kFaultUnhandled, &record, info->ContextRecord);
 }
 
 }  // namespace standin::win

@@ -23,6 +23,11 @@ Verdict decide(const SessionFacts& facts) {
   if (facts.standing.code != 0) return {facts.standing.code, facts.standing.message};
   if (facts.watched == Watched::Stalled)
     return {kExitStuck, "the plug-in is stuck: no call to the host for " + std::to_string(facts.stallMs) + " ms" + phase};
+  // A throw in flight, then a fail-fast: std::terminate of a runtime linked
+  // in statically (Microsoft's abort() fails fast), as after a throw through noexcept.
+  if (facts.exitValue == kFailFastStatus && facts.throwStands)
+    return {kExitAborted, "the plug-in let a C++ exception out that nothing caught (" + facts.thrown + "), thrown at " +
+                              facts.thrownAt + phase + ", and std::terminate ended it (__fastfail)" + facts.thrownFrames};
   if (facts.exitValue == kFailFastStatus)
     return {kExitCrashed,
             "the plug-in failed fast (__fastfail, told by the process's status " + hex(kFailFastStatus, 8) + " alone)" + phase};

@@ -7,6 +7,7 @@
 
 #include "child_process_win.h"
 #include "crash_report_win.h"
+#include "pdb_symbols_win.h"
 #include "quoted_text.h"
 #include "session_channel_win.h"
 #include "session_facts_win.h"
@@ -122,7 +123,7 @@ void appendStopLine(const SessionChannel& block, const std::string& message) {
 int tellEnd(const SessionChannel& block, DWORD exitValue, Watched watched) {
   const Verdict verdict = judgeSession(block, exitValue, watched);
   if (!verdict.message.empty()) {
-    writeLine(STD_ERROR_HANDLE, verdict.message);
+    writeLine(STD_ERROR_HANDLE, withPluginSourcePlaces(verdict.message));
     if (block.traceOpen) appendStopLine(block, verdict.message);
   }
   if (block.traceOpen)

@@ -5,6 +5,7 @@
 
 #include "crash_report_win.h"
 #include "entry_guard_win.h"
+#include "pdb_symbols_win.h"
 #include "plugin_output_win.h"
 #include "process_usage_win.h"
 #include "quoted_text.h"
@@ -57,8 +58,8 @@ void resetSessionOutput() {
 
 int playSession(int argc, char** argv) {
   if (!takeUsageOption(argc, argv) || argc != 4) {
-    report("usage: standin.exe [--usage FILE] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
-           "standin.exe --short-view SCENARIO TRACE, or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
+    report("usage: standin.exe [--usage FILE] [--symbols DIR] SCENARIO PLUGIN TRACE, standin.exe --scenario-from-trace [--count-only] TRACE SCENARIO, "
+           "standin.exe --short-view SCENARIO TRACE, standin.exe --symbolize PLUGIN OFFSET... [--symbols DIR], or standin.exe --suite [-j N] [--junit FILE] [--traces DIR] PLUGIN "
            "SCENARIO|FOLDER... (see the kit's STANDIN.md)");
     return kExitUsage;
   }
@@ -166,6 +167,13 @@ int runSession(int argc, char** argv) {
 // session; that process gets the same command line and the runner's channel.
 extern "C" int standinRun(int argc, char** argv) {
   using namespace standin::win;
+  using standin::kExitUsage;
+  std::string symbolsFolder;
+  if (!takeSymbolsOption(argc, argv, symbolsFolder)) {
+    report("--symbols needs a folder");
+    return kExitUsage;
+  }
+  setSessionSymbols(pluginOfCommandLine(argc, argv), symbolsFolder.empty() ? "" : fullPath(symbolsFolder.c_str()));
   const int toolCode = runTool(argc, argv);
   if (toolCode >= 0) return toolCode;
   if (attachRunnersChannel()) return channel().goEvent != 0 ? runServedSessions() : runSession(argc, argv);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "child_process_win.h"
+#include "pdb_symbols_win.h"
 #include "scenario.h"
 #include "session_win.h"
 #include "suite_report.h"
@@ -114,8 +115,10 @@ bool start(const std::string& scenario, const SuiteOptions& options, const std::
   char exe[4 * MAX_PATH] = "";
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   std::string commandLine;
-  for (const std::string& word : {std::string(exe), scenario, options.plugin, trace})
-    commandLine += (commandLine.empty() ? "\"" : " \"") + word + "\"";
+  std::vector<std::string> words = {std::string(exe), scenario, options.plugin, trace};
+  // Each scenario's runner reads the plug-in's .pdb where the suite was told to look.
+  if (!sessionSymbolsFolder().empty()) words.insert(words.begin() + 1, {"--symbols", sessionSymbolsFolder()});
+  for (const std::string& word : words) commandLine += (commandLine.empty() ? "\"" : " \"") + word + "\"";
   running.out = outputFile();
   running.err = outputFile();
   STARTUPINFOA startup{};

@@ -3,10 +3,13 @@
 #include <fstream>
 
 #include "chaos_run_win.h"
+#include "pdb_symbols_win.h"
+#include "quoted_text.h"
 #include "served_list_win.h"
 #include "scenario.h"
 #include "scenario_from_trace.h"
 #include "short_view.h"
+#include "source_places.h"
 #include "trace.h"
 
 namespace standin::win {
@@ -62,6 +65,35 @@ int printShortView(const char* scenarioPath, const char* tracePath) {
   return kExitOk;
 }
 
+// --symbolize PLUGIN OFFSET...: each offset of a player's crash log as a
+// place in the plug-in's source, by its .pdb, as a verdict's message tells it.
+int printSourcePlaces(int argc, char** argv) {
+  const std::string plugin = fullPath(argv[2]);
+  const std::string module = plugin.substr(plugin.find_last_of("\\/") + 1);
+  const PdbSymbols symbols(plugin, sessionSymbolsFolder());
+  if (!symbols.found()) {
+    report("no .pdb of " + plugin + " found" +
+           (sessionSymbolsFolder().empty() ? "" : " in " + sessionSymbolsFolder() + ",") +
+           " beside it or at the path its debug directory names (a .pdb of another build is not taken)");
+    return kExitUsage;
+  }
+  std::string text;
+  int code = kExitOk;
+  for (int i = 3; i < argc; ++i) {
+    std::uint64_t offset = 0;
+    if (!parseOffset(argv[i], offset)) {
+      report(std::string("not an offset: ") + argv[i]);
+      code = kExitUsage;
+      continue;
+    }
+    const std::string place = symbols.placeOf(offset);
+    text += module + "+" + hex(offset, 0) + ": " + (place.empty() ? "no function of the .pdb there" : place) + "\n";
+  }
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  return code;
+}
+
 }  // namespace
 
 // The tools that read files and play nothing: no process of their own to watch.
@@ -70,6 +102,7 @@ int runTool(int argc, char** argv) {
   if ((argc == 4 || countOnly) && std::string(argv[1]) == "--scenario-from-trace")
     return writeScenarioFromTrace(argv[argc - 2], argv[argc - 1], countOnly);
   if (argc == 4 && std::string(argv[1]) == "--short-view") return printShortView(argv[2], argv[3]);
+  if (argc >= 4 && std::string(argv[1]) == "--symbolize") return printSourcePlaces(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--suite") return runSuite(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--chaos") return chaos::runChaos(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--play-served") return chaos::playServedList(argc, argv);

@@ -50,6 +50,14 @@ const Row kRows[] = {
      10,
      "the plug-in let a C++ exception out that nothing caught (aim_lost: gone), thrown at P.asi+0x30 while running its "
      "script, and its terminate handler ended the process with exit value 0; backtrace: P.asi+0x30"},
+    {"a throw in flight, then a fail-fast",
+     [](SessionFacts& f) {
+       f.throwStands = true, f.thrown = "int", f.thrownAt = "P.asi+0x40", f.exitValue = standin::kFailFastStatus;
+       f.phase = "running its script";
+     },
+     10,
+     "the plug-in let a C++ exception out that nothing caught (int), thrown at P.asi+0x40 while running its script, "
+     "and std::terminate ended it (__fastfail)"},
     {"exit", [](SessionFacts& f) { f.exitValue = 3, f.phase = "running its script"; }, 11,
      "the plug-in ended the process with exit value 3 (exit, ExitProcess or TerminateProcess) while running its script"},
     {"a code outside the table", [](SessionFacts& f) { f.ended = true, f.endCode = 42, f.exitValue = 42; }, 3,

@@ -34,10 +34,16 @@ using BeginThreadEx = uintptr_t(__cdecl*)(void*, unsigned, unsigned(__stdcall*)(
 using BeginThread = uintptr_t(__cdecl*)(void(__cdecl*)(void*), unsigned, void*);
 using EndThread = void(__cdecl*)();
 using EndThreadEx = void(__cdecl*)(unsigned);
-BeginThreadEx g_beginThreadEx = nullptr;
-BeginThread g_beginThread = nullptr;
-EndThread g_endThread = nullptr;
-EndThreadEx g_endThreadEx = nullptr;
+// What the loader bound the C runtime's imports to, called in their place.
+void* g_beginThreadEx = nullptr;
+void* g_beginThread = nullptr;
+void* g_endThread = nullptr;
+void* g_endThreadEx = nullptr;
+
+template <typename Function>
+Function bound(void* address) {
+  return reinterpret_cast<Function>(address);
+}
 
 bool inPlugin(ULONG_PTR address) { return address >= g_imageBase && address < g_imageEnd; }
 
@@ -104,9 +110,10 @@ uintptr_t __cdecl beginThreadEx(void* security, unsigned stack, unsigned(__stdca
                                 unsigned flags, unsigned* id) {
   settlePendingHere();
   PluginThread* thread = take(reinterpret_cast<ULONG_PTR>(start), argument, Calling::Winapi);
-  if (!thread) return g_beginThreadEx(security, stack, start, argument, flags, id);
+  if (!thread) return bound<BeginThreadEx>(g_beginThreadEx)(security, stack, start, argument, flags, id);
   unsigned started = 0;
-  const uintptr_t handle = g_beginThreadEx(security, stack, &runPluginThreadEx, thread, flags, &started);
+  const uintptr_t handle =
+      bound<BeginThreadEx>(g_beginThreadEx)(security, stack, &runPluginThreadEx, thread, flags, &started);
   if (handle == 0) {
     release(*thread);
     return 0;
@@ -121,8 +128,8 @@ uintptr_t __cdecl beginThreadEx(void* security, unsigned stack, unsigned(__stdca
 uintptr_t __cdecl beginThread(void(__cdecl* start)(void*), unsigned stack, void* argument) {
   settlePendingHere();
   PluginThread* thread = take(reinterpret_cast<ULONG_PTR>(start), argument, Calling::Cdecl);
-  if (!thread) return g_beginThread(start, stack, argument);
-  const uintptr_t handle = g_beginThread(&runPluginThreadOfCrt, stack, thread);
+  if (!thread) return bound<BeginThread>(g_beginThread)(start, stack, argument);
+  const uintptr_t handle = bound<BeginThread>(g_beginThread)(&runPluginThreadOfCrt, stack, thread);
   if (handle == static_cast<uintptr_t>(-1) || handle == 0) {
     release(*thread);
     return handle;
@@ -133,12 +140,12 @@ uintptr_t __cdecl beginThread(void(__cdecl* start)(void*), unsigned stack, void*
 
 void __cdecl endThread() {
   notePluginThreadEnding(GetCurrentThreadId());
-  g_endThread();
+  bound<EndThread>(g_endThread)();
 }
 
 void __cdecl endThreadEx(unsigned code) {
   notePluginThreadEnding(GetCurrentThreadId());
-  g_endThreadEx(code);
+  bound<EndThreadEx>(g_endThreadEx)(code);
 }
 
 bool stillRuns(const PluginThread& thread) {
@@ -160,23 +167,22 @@ ULONG_PTR systemStartOf(DWORD id) {
 
 }  // namespace
 
-void* threadImportRedirect(const char* name, void* bound) {
+void* threadImportRedirect(const char* name, void* boundTo) {
   if (std::strcmp(name, "CreateThread") == 0) return reinterpret_cast<void*>(&createThread);
-  if (std::strcmp(name, "_beginthreadex") == 0) {
-    g_beginThreadEx = reinterpret_cast<BeginThreadEx>(bound);
-    return reinterpret_cast<void*>(&beginThreadEx);
-  }
-  if (std::strcmp(name, "_beginthread") == 0) {
-    g_beginThread = reinterpret_cast<BeginThread>(bound);
-    return reinterpret_cast<void*>(&beginThread);
-  }
-  if (std::strcmp(name, "_endthreadex") == 0) {
-    g_endThreadEx = reinterpret_cast<EndThreadEx>(bound);
-    return reinterpret_cast<void*>(&endThreadEx);
-  }
-  if (std::strcmp(name, "_endthread") == 0) {
-    g_endThread = reinterpret_cast<EndThread>(bound);
-    return reinterpret_cast<void*>(&endThread);
+  const struct {
+    const char* name;
+    void** original;
+    void* to;
+  } crt[] = {
+      {"_beginthreadex", &g_beginThreadEx, reinterpret_cast<void*>(&beginThreadEx)},
+      {"_beginthread", &g_beginThread, reinterpret_cast<void*>(&beginThread)},
+      {"_endthreadex", &g_endThreadEx, reinterpret_cast<void*>(&endThreadEx)},
+      {"_endthread", &g_endThread, reinterpret_cast<void*>(&endThread)},
+  };
+  for (const auto& redirect : crt) {
+    if (std::strcmp(name, redirect.name) != 0) continue;
+    *redirect.original = boundTo;
+    return redirect.to;
   }
   return nullptr;
 }

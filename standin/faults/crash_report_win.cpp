@@ -130,6 +130,13 @@ Told tellCopy(const FaultCopy& fault) {
 
 Told tellPending(const PendingFault& fault) {
   if (fault.code != 0) return {fault.message, fault.code};
+  // Thrown again (throw;) while the first throw was being told, say under
+  // the loader's lock in DllMain: the exception told is this one.
+  const SessionChannel& block = channel();
+  if (isCxxThrow(fault.record) && block.thrown[0] != '\0' && block.thrownThread == fault.thread)
+    return {std::string("the plug-in let a C++ exception out that nothing caught (") + block.thrown + "), thrown at " +
+                block.thrownAt + " while " + fault.phase + block.thrownFrames,
+            kExitAborted};
   FaultCopy copy;
   copy.kind = kFaultUnhandled;
   copy.record = fault.record;

@@ -63,6 +63,7 @@ LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   // Each throw is told as it is thrown: should std::terminate follow, the
   // thrown object and the stack it was thrown from are gone by then.
   if (copyFault(channel().raised, kFaultRaised, &record, info->ContextRecord, 0, g_inDllMain, pending)) {
+    if (pending >= 0) InterlockedExchange(&channel().pending[pending].coming, 1);
     wakeDescriber();
     awaitTold(channel().raised, kTellMs);
   }

@@ -1,6 +1,7 @@
 #include "pending_faults_win.h"
 
 #include "crash_report_win.h"
+#include "fault_copy_win.h"
 #include "session_win.h"
 #include "standin_host.h"
 
@@ -25,9 +26,12 @@ void release(PendingFault& fault) {
     InterlockedDecrement(&channel().pendingTaken);
 }
 
+// A fault whose copy did not reach the describer (it was telling another)
+// is told from the entry alone, once what it was telling is told.
 void awaitDescribed(const PendingFault& fault) {
+  awaitTold(channel().raised, kDescribeMs);
   const ULONGLONG until = GetTickCount64() + kDescribeMs;
-  while (fault.code == 0 && GetTickCount64() < until) Sleep(5);
+  while (fault.code == 0 && fault.coming && GetTickCount64() < until) Sleep(5);
 }
 
 // Whether the thread has left the fault's handling: it ended, or its stack
@@ -65,6 +69,7 @@ LONG claimPending(const EXCEPTION_RECORD& record, const CONTEXT& context, const 
     fault.handled = 0;
     fault.certain = 0;
     fault.code = 0;
+    fault.coming = 0;
     fault.thread = GetCurrentThreadId();
     fault.heartbeat = block.heartbeat;
     fault.stack = context.Rsp;

@@ -66,6 +66,7 @@ struct PendingFault {
   volatile LONG certain = 0;  // nothing of the plug-in's handled it
   volatile LONG seq = 0;      // counted at each claim, so that a late description finds its own fault
   volatile LONG code = 0;     // the exit code it gives, once described
+  volatile LONG coming = 0;   // its copy reached the describer, which will describe it
   DWORD thread = 0;
   LONG heartbeat = 0;         // the session's heartbeat when it happened
   ULONG_PTR stack = 0;        // the stack pointer at the fault
@@ -87,7 +88,7 @@ struct ServedRequest {
 // Counted up whenever the block's layout changes: the runner and the process
 // it starts come from one file, yet a block of another layout is refused
 // rather than read.
-constexpr LONG kChannelVersion = 2;
+constexpr LONG kChannelVersion = 3;
 
 struct SessionChannel {
   const LONG version = kChannelVersion;

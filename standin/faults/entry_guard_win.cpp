@@ -40,7 +40,18 @@ BOOL WINAPI guardedEntry(HINSTANCE module, DWORD reason, void* reserved) {
     StandinHost::instance().stopJudging();
   }
   enterPlugin();
-  const BOOL result = g_pluginEntry(module, reason, reserved);
+  BOOL result = FALSE;
+  // A C++ exception that leaves the plug-in stops here, where the loader
+  // would swallow it: libgcc's unwinding of a rethrow does not stop at the
+  // loader's frame under Wine, and went on through the stand-in's own
+  // frames with the loader's lock still held.
+  try {
+    result = g_pluginEntry(module, reason, reserved);
+  } catch (...) {
+    InterlockedExchange(reinterpret_cast<volatile LONG*>(&g_unreturned), 0);
+    makePendingCertain(GetCurrentThreadId());
+    return FALSE;
+  }
   leavePlugin();
   return result;
 }

@@ -47,8 +47,10 @@ bool terminateHandlerEnds(bool sameThread) {
 
 LONG WINAPI onException(EXCEPTION_POINTERS* info) {
   const EXCEPTION_RECORD& record = *info->ExceptionRecord;
-  // A thread that raises again went on from its last fault.
-  if (!onDescriberThread()) settlePendingHere();
+  // A thread that raises again went on from its last fault; libgcc's own
+  // exception that unwinds a throw to its handler is that throw still.
+  constexpr DWORD kGccUnwind = 0x21474343;
+  if (!onDescriberThread() && record.ExceptionCode != kGccUnwind) settlePendingHere();
   if (takeDebugString(record)) return EXCEPTION_CONTINUE_EXECUTION;
   // The describer's own fault: inside a guarded call (what() of a thrown
   // object) it gives up that call; elsewhere it is for the runner to tell.

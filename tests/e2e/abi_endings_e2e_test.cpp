@@ -42,10 +42,8 @@ const AbiEnding kAbiEndings[] = {
     // its fail-fast: its session takes frame 2's key before it ends.
     {"noexcept_fastfail", 10, "(aim_lost: the target went away), thrown at {plugin}+0x", "script thread", nullptr, true,
      "script"},
-    // Not at load: the MinGW twin's `throw;` out of DllMain at load leaves the
-    // host's thread holding the loader's lock, and the session ends as stuck (5).
     {"rethrow", 10, "let a C++ exception out that nothing caught (aim_lost: the target went away), thrown at {plugin}+0x",
-     "script thread"},
+     "script load thread"},
     {"caught", 0, "", kEverywhere},
     {"two_faced", 10, "nothing caught (two_faced: the text what() gives), thrown at {plugin}+0x", "script key"},
     {"throw_int", 10, "nothing caught (int), thrown at {plugin}+0x", "script"},

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "answers.h"
+#include "scenario/answers.h"
 #include "host/host_interface.h"
 
 namespace null_host {

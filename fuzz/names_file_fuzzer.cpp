@@ -8,9 +8,9 @@
 
 #include "fuzz_check.h"
 #include "fuzz_files.h"
-#include "native_names.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
+#include "base/native_names.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);

@@ -9,8 +9,8 @@
 
 #include "fuzz_check.h"
 #include "fuzz_files.h"
-#include "native_names.h"
-#include "scenario.h"
+#include "base/native_names.h"
+#include "scenario/scenario.h"
 
 namespace {
 

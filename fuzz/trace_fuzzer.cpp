@@ -9,10 +9,10 @@
 
 #include "fuzz_check.h"
 #include "fuzz_files.h"
-#include "native_names.h"
-#include "scenario.h"
-#include "scenario_from_trace.h"
-#include "trace.h"
+#include "base/native_names.h"
+#include "scenario/scenario.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/trace.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "chaos_base.h"
+#include "chaos/chaos_base.h"
 
 #include <fstream>
 #include <sstream>
 #include <vector>
 
-#include "key_names.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "scenario_words.h"
+#include "scenario/key_names.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_words.h"
 
 namespace standin::chaos {
 

@@ -13,7 +13,7 @@
 #include <set>
 #include <string>
 
-#include "chaos_generator.h"
+#include "chaos/chaos_generator.h"
 
 namespace standin::chaos {
 

@@ -1,4 +1,4 @@
-#include "chaos_findings.h"
+#include "chaos/chaos_findings.h"
 
 #include <algorithm>
 #include <cctype>

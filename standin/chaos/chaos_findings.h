@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "chaos_scenario.h"
-#include "chaos_verdict.h"
+#include "chaos/chaos_scenario.h"
+#include "chaos/chaos_verdict.h"
 
 namespace standin::chaos {
 

@@ -1,9 +1,9 @@
-#include "chaos_generator.h"
+#include "chaos/chaos_generator.h"
 
 #include <algorithm>
 
-#include "chaos_random.h"
-#include "chaos_values.h"
+#include "chaos/chaos_random.h"
+#include "chaos/chaos_values.h"
 
 namespace standin::chaos {
 

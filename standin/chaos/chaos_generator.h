@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "chaos_scenario.h"
-#include "native_names.h"
+#include "chaos/chaos_scenario.h"
+#include "base/native_names.h"
 
 namespace standin::chaos {
 

@@ -1,6 +1,6 @@
-#include "chaos_options.h"
+#include "chaos/chaos_options.h"
 
-#include "scenario_tokens.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin::chaos {
 

@@ -1,13 +1,13 @@
-#include "chaos_scenario.h"
+#include "chaos/chaos_scenario.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "float_text.h"
-#include "key_names.h"
-#include "native_names.h"
-#include "quoted_text.h"
+#include "base/float_text.h"
+#include "scenario/key_names.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
 
 namespace standin::chaos {
 

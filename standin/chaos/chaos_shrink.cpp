@@ -1,9 +1,9 @@
-#include "chaos_shrink.h"
+#include "chaos/chaos_shrink.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "chaos_values.h"
+#include "chaos/chaos_values.h"
 
 namespace standin::chaos {
 

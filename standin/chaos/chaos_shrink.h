@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "chaos_scenario.h"
+#include "chaos/chaos_scenario.h"
 
 namespace standin::chaos {
 

@@ -1,4 +1,4 @@
-#include "chaos_values.h"
+#include "chaos/chaos_values.h"
 
 #include <cmath>
 #include <cstring>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "chaos_random.h"
+#include "chaos/chaos_random.h"
 
 namespace standin::chaos {
 

@@ -1,4 +1,4 @@
-#include "chaos_verdict.h"
+#include "chaos/chaos_verdict.h"
 
 #include <cctype>
 #include <sstream>

@@ -1,7 +1,7 @@
 // `expect debug` and `expect no-debug`: the plug-in's own output, as the
 // trace's debug lines hold it, matched as `expect line` matches a file's lines.
-#include "expectations.h"
-#include "quoted_text.h"
+#include "checks/expectations.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

@@ -1,13 +1,13 @@
-#include "expectations.h"
+#include "checks/expectations.h"
 
 #include <fstream>
 
-#include "argument_values.h"
-#include "native_names.h"
-#include "quoted_text.h"
-#include "scenario_words.h"
-#include "trace.h"
-#include "written_values.h"
+#include "scenario/argument_values.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario_words.h"
+#include "trace/trace.h"
+#include "checks/written_values.h"
 
 namespace standin {
 

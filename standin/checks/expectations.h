@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "answers.h"
-#include "reload_usage.h"
-#include "sequence_check.h"
-#include "trace_event.h"
+#include "scenario/answers.h"
+#include "checks/reload_usage.h"
+#include "checks/sequence_check.h"
+#include "trace/trace_event.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "process_counts_win.h"
+#include "checks/process_counts_win.h"
 
 #include <psapi.h>
 

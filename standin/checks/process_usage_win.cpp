@@ -1,4 +1,4 @@
-#include "process_usage_win.h"
+#include "checks/process_usage_win.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "process_counts_win.h"
-#include "session_win.h"
+#include "checks/process_counts_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

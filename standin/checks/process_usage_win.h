@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "reload_usage.h"
+#include "checks/reload_usage.h"
 
 namespace standin::win {
 

@@ -1,4 +1,4 @@
-#include "reload_usage.h"
+#include "checks/reload_usage.h"
 
 namespace standin {
 

@@ -1,10 +1,10 @@
-#include "sequence_check.h"
+#include "checks/sequence_check.h"
 
 #include <algorithm>
 #include <iterator>
 
-#include "native_names.h"
-#include "trace.h"
+#include "base/native_names.h"
+#include "trace/trace.h"
 
 namespace standin {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "answers.h"
-#include "trace_event.h"
+#include "scenario/answers.h"
+#include "trace/trace_event.h"
 
 namespace standin {
 

@@ -1,9 +1,9 @@
-#include "written_values.h"
+#include "checks/written_values.h"
 
-#include "native_names.h"
-#include "quoted_text.h"
-#include "scenario_words.h"
-#include "trace.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario_words.h"
+#include "trace/trace.h"
 
 namespace standin {
 

@@ -1,11 +1,11 @@
-#include "backtrace_win.h"
+#include "faults/backtrace_win.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "loader_list_win.h"
-#include "outlived_threads_win.h"
-#include "quoted_text.h"
+#include "faults/loader_list_win.h"
+#include "faults/outlived_threads_win.h"
+#include "base/quoted_text.h"
 
 namespace standin::win {
 

@@ -1,10 +1,10 @@
-#include "crash_report_win.h"
+#include "faults/crash_report_win.h"
 
-#include "backtrace_win.h"
-#include "cxx_exception_win.h"
-#include "outlived_threads_win.h"
-#include "quoted_text.h"
-#include "session_win.h"
+#include "faults/backtrace_win.h"
+#include "faults/cxx_exception_win.h"
+#include "faults/outlived_threads_win.h"
+#include "base/quoted_text.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

@@ -1,4 +1,4 @@
-#include "cxx_exception_win.h"
+#include "faults/cxx_exception_win.h"
 
 #include <cxxabi.h>
 #include <unwind.h>
@@ -8,8 +8,8 @@
 #include <exception>
 #include <typeinfo>
 
-#include "guarded_call_win.h"
-#include "msvc_exception_win.h"
+#include "faults/guarded_call_win.h"
+#include "faults/msvc_exception_win.h"
 
 namespace standin::win {
 

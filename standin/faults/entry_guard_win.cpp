@@ -1,12 +1,12 @@
-#include "entry_guard_win.h"
+#include "faults/entry_guard_win.h"
 
 #include <cwchar>
 
-#include "crash_report_win.h"
-#include "import_hooks_win.h"
-#include "loader_list_win.h"
-#include "pending_faults_win.h"
-#include "standin_host.h"
+#include "faults/crash_report_win.h"
+#include "faults/import_hooks_win.h"
+#include "faults/loader_list_win.h"
+#include "faults/pending_faults_win.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

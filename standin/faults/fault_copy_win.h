@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "session_channel_win.h"
+#include "channel/session_channel_win.h"
 
 namespace standin::win {
 

@@ -1,12 +1,12 @@
-#include "fault_describer_win.h"
+#include "faults/fault_describer_win.h"
 
-#include "crash_report_win.h"
-#include "cxx_exception_win.h"
-#include "fault_copy_win.h"
-#include "outlived_threads_win.h"
-#include "pending_faults_win.h"
-#include "running_thread_win.h"
-#include "session_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/cxx_exception_win.h"
+#include "faults/fault_copy_win.h"
+#include "faults/outlived_threads_win.h"
+#include "faults/pending_faults_win.h"
+#include "session/running_thread_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

@@ -2,16 +2,16 @@
 // sees into the channel and signals (fault_copy_win.h); the describer tells.
 #include <csignal>
 
-#include "backtrace_win.h"
-#include "crash_report_win.h"
-#include "cxx_exception_win.h"
-#include "fault_copy_win.h"
-#include "fault_describer_win.h"
-#include "guarded_call_win.h"
-#include "msvc_exception_win.h"
-#include "pending_faults_win.h"
-#include "plugin_output_win.h"
-#include "session_win.h"
+#include "faults/backtrace_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/cxx_exception_win.h"
+#include "faults/fault_copy_win.h"
+#include "faults/fault_describer_win.h"
+#include "faults/guarded_call_win.h"
+#include "faults/msvc_exception_win.h"
+#include "faults/pending_faults_win.h"
+#include "faults/plugin_output_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

@@ -1,4 +1,4 @@
-#include "guarded_call_win.h"
+#include "faults/guarded_call_win.h"
 
 namespace standin::win {
 

@@ -1,13 +1,13 @@
-#include "import_hooks_win.h"
+#include "faults/import_hooks_win.h"
 
 #include <cstring>
 #include <string>
 
-#include "fault_copy_win.h"
-#include "outlived_threads_win.h"
-#include "pending_faults_win.h"
-#include "plugin_output_win.h"
-#include "plugin_threads_win.h"
+#include "faults/fault_copy_win.h"
+#include "faults/outlived_threads_win.h"
+#include "faults/pending_faults_win.h"
+#include "faults/plugin_output_win.h"
+#include "faults/plugin_threads_win.h"
 
 namespace standin::win {
 

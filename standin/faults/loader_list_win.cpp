@@ -1,4 +1,4 @@
-#include "loader_list_win.h"
+#include "faults/loader_list_win.h"
 
 namespace standin::win {
 

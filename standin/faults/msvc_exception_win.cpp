@@ -1,11 +1,11 @@
-#include "msvc_exception_win.h"
+#include "faults/msvc_exception_win.h"
 
 #include <cstring>
 #include <map>
 
-#include "cxx_exception_win.h"
-#include "guarded_call_win.h"
-#include "msvc_throw_record.h"
+#include "faults/cxx_exception_win.h"
+#include "faults/guarded_call_win.h"
+#include "faults/msvc_throw_record.h"
 
 namespace standin::win {
 

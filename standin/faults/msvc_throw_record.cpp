@@ -1,8 +1,8 @@
-#include "msvc_throw_record.h"
+#include "faults/msvc_throw_record.h"
 
 #include <algorithm>
 
-#include "msvc_type_names.h"
+#include "faults/msvc_type_names.h"
 
 namespace standin {
 

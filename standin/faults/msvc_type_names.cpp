@@ -1,4 +1,4 @@
-#include "msvc_type_names.h"
+#include "faults/msvc_type_names.h"
 
 #include <vector>
 

@@ -1,13 +1,13 @@
-#include "outlived_threads_win.h"
+#include "faults/outlived_threads_win.h"
 
 #include <tlhelp32.h>
 
-#include "backtrace_win.h"
-#include "fault_describer_win.h"
-#include "plugin_memory_win.h"
-#include "plugin_threads_win.h"
-#include "quoted_text.h"
-#include "session_win.h"
+#include "faults/backtrace_win.h"
+#include "faults/fault_describer_win.h"
+#include "host/plugin_memory_win.h"
+#include "faults/plugin_threads_win.h"
+#include "base/quoted_text.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

@@ -1,9 +1,9 @@
-#include "pending_faults_win.h"
+#include "faults/pending_faults_win.h"
 
-#include "crash_report_win.h"
-#include "fault_copy_win.h"
-#include "session_win.h"
-#include "standin_host.h"
+#include "faults/crash_report_win.h"
+#include "faults/fault_copy_win.h"
+#include "session/session_win.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "session_channel_win.h"
+#include "channel/session_channel_win.h"
 
 namespace standin::win {
 

@@ -1,4 +1,4 @@
-#include "plugin_output_win.h"
+#include "faults/plugin_output_win.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

@@ -1,8 +1,8 @@
-#include "plugin_threads_win.h"
+#include "faults/plugin_threads_win.h"
 
 #include <cstring>
 
-#include "pending_faults_win.h"
+#include "faults/pending_faults_win.h"
 
 namespace standin::win {
 

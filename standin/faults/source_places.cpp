@@ -1,4 +1,4 @@
-#include "source_places.h"
+#include "faults/source_places.h"
 
 #include <cctype>
 #include <map>

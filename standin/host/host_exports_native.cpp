@@ -1,7 +1,7 @@
 // The host's eight functions for native test builds, answered by the
 // recording stand-in.
 #include "host/host_interface.h"
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 using standin::StandinHost;
 

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "host/host_interface.h"
-#include "pending_faults_win.h"
-#include "plugin_memory_win.h"
-#include "plugin_output_win.h"
-#include "quoted_text.h"
-#include "script_scheduler_win.h"
-#include "session_win.h"
-#include "standin_host.h"
+#include "faults/pending_faults_win.h"
+#include "host/plugin_memory_win.h"
+#include "faults/plugin_output_win.h"
+#include "base/quoted_text.h"
+#include "session/script_scheduler_win.h"
+#include "session/session_win.h"
+#include "host/standin_host.h"
 
 using standin::StandinHost;
 using standin::win::activeScheduler;

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <thread>
 
-#include "host_platform.h"
+#include "host/host_platform.h"
 
 namespace standin {
 

@@ -2,7 +2,7 @@
 // win32 threads have no std::mutex.
 #include <windows.h>
 
-#include "host_platform.h"
+#include "host/host_platform.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "plugin_memory_win.h"
+#include "host/plugin_memory_win.h"
 
 #include <windows.h>
 

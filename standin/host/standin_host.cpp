@@ -1,8 +1,8 @@
 // The host's shared state: what it knows of natives' arguments, the events
 // it records, and the rules it judges.
-#include "standin_host.h"
+#include "host/standin_host.h"
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

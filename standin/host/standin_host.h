@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "answers.h"
-#include "host_platform.h"
-#include "trace_event.h"
-#include "protocol_rules.h"
+#include "scenario/answers.h"
+#include "host/host_platform.h"
+#include "trace/trace_event.h"
+#include "base/protocol_rules.h"
 #include "host/host_interface.h"
 
 namespace standin {

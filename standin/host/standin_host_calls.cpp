@@ -1,12 +1,12 @@
 // The calls the plug-in makes, each thread its own, and the script's waits.
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "game_text_hash.h"
-#include "native_names.h"
-#include "quoted_text.h"
+#include "base/game_text_hash.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

@@ -1,6 +1,6 @@
 // The plug-in's registrations: its script and keyboard handler, and the keys
 // handed to the handler.
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 namespace standin {
 

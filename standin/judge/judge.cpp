@@ -1,6 +1,6 @@
-#include "judge.h"
+#include "judge/judge.h"
 
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

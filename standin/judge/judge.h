@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exit_codes.h"
+#include "base/exit_codes.h"
 
 namespace standin {
 

@@ -1,6 +1,6 @@
-#include "session_facts_win.h"
+#include "judge/session_facts_win.h"
 
-#include "crash_report_win.h"
+#include "faults/crash_report_win.h"
 
 namespace standin::win {
 

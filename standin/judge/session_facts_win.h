@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "judge.h"
-#include "session_channel_win.h"
+#include "judge/judge.h"
+#include "channel/session_channel_win.h"
 
 namespace standin::win {
 

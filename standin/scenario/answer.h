@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "game_clock.h"
+#include "scenario/game_clock.h"
 
 namespace standin {
 

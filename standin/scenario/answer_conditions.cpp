@@ -1,4 +1,4 @@
-#include "answer_conditions.h"
+#include "scenario/answer_conditions.h"
 
 #include <cstdint>
 

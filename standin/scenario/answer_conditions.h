@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "answer.h"
+#include "scenario/answer.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "answers.h"
+#include "scenario/answers.h"
 
 #include <cstring>
 

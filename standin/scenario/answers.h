@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "answer.h"
-#include "answer_conditions.h"
+#include "scenario/answer.h"
+#include "scenario/answer_conditions.h"
 
 namespace standin {
 

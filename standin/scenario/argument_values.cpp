@@ -1,6 +1,6 @@
-#include "argument_values.h"
+#include "scenario/argument_values.h"
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

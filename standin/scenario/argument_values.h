@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "scenario_tokens.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

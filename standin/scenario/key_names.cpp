@@ -1,4 +1,4 @@
-#include "key_names.h"
+#include "scenario/key_names.h"
 
 #include <cctype>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scenario_tokens.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

@@ -7,12 +7,12 @@
 #include <utility>
 #include <vector>
 
-#include "answers.h"
-#include "expectations.h"
-#include "game_clock.h"
+#include "scenario/answers.h"
+#include "checks/expectations.h"
+#include "scenario/game_clock.h"
 #include "host/host_interface.h"
-#include "protocol_rules.h"
-#include "scenario_include.h"
+#include "base/protocol_rules.h"
+#include "scenario/scenario_include.h"
 
 namespace standin {
 

@@ -1,12 +1,12 @@
-#include "scenario_answers.h"
+#include "scenario/scenario_answers.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "argument_values.h"
-#include "native_names.h"
-#include "quoted_text.h"
+#include "scenario/argument_values.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

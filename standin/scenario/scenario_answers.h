@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "answers.h"
-#include "scenario_words.h"
+#include "scenario/answers.h"
+#include "scenario/scenario_words.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "scenario.h"
+#include "scenario/scenario.h"
 
 #include <cctype>
 #include <vector>

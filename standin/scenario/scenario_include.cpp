@@ -1,12 +1,12 @@
-#include "scenario_include.h"
+#include "scenario/scenario_include.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
-#include "scenario.h"
-#include "scenario_tokens.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

@@ -3,14 +3,14 @@
 #include <istream>
 #include <sstream>
 
-#include "key_names.h"
-#include "scenario.h"
-#include "scenario_parser.h"
-#include "scenario_answers.h"
-#include "when_slots.h"
-#include "quoted_text.h"
-#include "scenario_words.h"
-#include "standin_host.h"
+#include "scenario/key_names.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_parser.h"
+#include "scenario/scenario_answers.h"
+#include "scenario/when_slots.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario_words.h"
+#include "host/standin_host.h"
 
 namespace standin {
 

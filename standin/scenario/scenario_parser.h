@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "scenario.h"
-#include "scenario_words.h"
-#include "when_slots.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_words.h"
+#include "scenario/when_slots.h"
 
 namespace standin {
 

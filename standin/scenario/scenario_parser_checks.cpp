@@ -3,8 +3,8 @@
 // where a variable of that width lies, reload frames expanded.
 #include <algorithm>
 
-#include "native_names.h"
-#include "scenario_parser.h"
+#include "base/native_names.h"
+#include "scenario/scenario_parser.h"
 
 namespace standin {
 

@@ -1,11 +1,11 @@
-#include "scenario_tokens.h"
+#include "scenario/scenario_tokens.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-#include "game_text_hash.h"
-#include "quoted_text.h"
+#include "base/game_text_hash.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

@@ -1,6 +1,6 @@
-#include "scenario_words.h"
+#include "scenario/scenario_words.h"
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "answers.h"
-#include "scenario_tokens.h"
+#include "scenario/answers.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

@@ -1,8 +1,8 @@
-#include "when_slots.h"
+#include "scenario/when_slots.h"
 
 #include <algorithm>
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "scenario.h"
+#include "scenario/scenario.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "child_process_win.h"
+#include "session/child_process_win.h"
 
 namespace standin::win {
 

@@ -1,7 +1,7 @@
-#include "key_courier_win.h"
+#include "session/key_courier_win.h"
 
-#include "running_thread_win.h"
-#include "session_win.h"
+#include "session/running_thread_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "scenario.h"
-#include "standin_host.h"
+#include "scenario/scenario.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

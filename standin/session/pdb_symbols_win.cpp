@@ -1,4 +1,4 @@
-#include "pdb_symbols_win.h"
+#include "session/pdb_symbols_win.h"
 
 #include <windows.h>
 #include <dbghelp.h>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "session_win.h"
-#include "source_places.h"
+#include "session/session_win.h"
+#include "faults/source_places.h"
 
 namespace standin::win {
 

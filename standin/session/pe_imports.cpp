@@ -1,4 +1,4 @@
-#include "pe_imports.h"
+#include "session/pe_imports.h"
 
 #include <cstdint>
 

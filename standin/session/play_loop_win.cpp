@@ -1,20 +1,20 @@
-#include "session_win.h"
+#include "session/session_win.h"
 
 #include <algorithm>
 #include <memory>
 
-#include "crash_report_win.h"
-#include "entry_guard_win.h"
-#include "key_courier_win.h"
-#include "outlived_threads_win.h"
-#include "pending_faults_win.h"
-#include "plugin_library_win.h"
-#include "plugin_output_win.h"
-#include "process_usage_win.h"
-#include "scenario.h"
-#include "script_scheduler_win.h"
-#include "standin_host.h"
-#include "trace_output_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/entry_guard_win.h"
+#include "session/key_courier_win.h"
+#include "faults/outlived_threads_win.h"
+#include "faults/pending_faults_win.h"
+#include "session/plugin_library_win.h"
+#include "faults/plugin_output_win.h"
+#include "checks/process_usage_win.h"
+#include "scenario/scenario.h"
+#include "session/script_scheduler_win.h"
+#include "host/standin_host.h"
+#include "session/trace_output_win.h"
 
 namespace standin::win {
 

@@ -1,11 +1,11 @@
-#include "plugin_library_win.h"
+#include "session/plugin_library_win.h"
 
 #include <fstream>
 #include <iterator>
 #include <vector>
 
-#include "outlived_threads_win.h"
-#include "pe_imports.h"
+#include "faults/outlived_threads_win.h"
+#include "session/pe_imports.h"
 
 namespace standin::win {
 

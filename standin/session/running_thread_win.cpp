@@ -1,4 +1,4 @@
-#include "running_thread_win.h"
+#include "session/running_thread_win.h"
 
 namespace standin::win {
 

@@ -1,8 +1,8 @@
-#include "script_scheduler_win.h"
+#include "session/script_scheduler_win.h"
 
 #include <windows.h>
 
-#include "session_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

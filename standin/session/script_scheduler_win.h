@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "scenario.h"
-#include "standin_host.h"
+#include "scenario/scenario.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

@@ -1,18 +1,18 @@
-#include "session_parent_win.h"
+#include "session/session_parent_win.h"
 
 #include <windows.h>
 
 #include <sstream>
 #include <string>
 
-#include "child_process_win.h"
-#include "crash_report_win.h"
-#include "pdb_symbols_win.h"
-#include "quoted_text.h"
-#include "session_channel_win.h"
-#include "session_facts_win.h"
-#include "session_win.h"
-#include "trace.h"
+#include "session/child_process_win.h"
+#include "faults/crash_report_win.h"
+#include "session/pdb_symbols_win.h"
+#include "base/quoted_text.h"
+#include "channel/session_channel_win.h"
+#include "judge/session_facts_win.h"
+#include "session/session_win.h"
+#include "trace/trace.h"
 
 namespace standin::win {
 

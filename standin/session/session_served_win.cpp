@@ -12,12 +12,12 @@
 #include <vector>
 #include <xmmintrin.h>
 
-#include "crash_report_win.h"
-#include "import_hooks_win.h"
-#include "native_names.h"
-#include "plugin_output_win.h"
-#include "process_counts_win.h"
-#include "session_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/import_hooks_win.h"
+#include "base/native_names.h"
+#include "faults/plugin_output_win.h"
+#include "checks/process_counts_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

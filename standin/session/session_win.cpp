@@ -1,20 +1,20 @@
-#include "session_win.h"
+#include "session/session_win.h"
 
 #include <cstdlib>
 #include <memory>
 
-#include "crash_report_win.h"
-#include "entry_guard_win.h"
-#include "pdb_symbols_win.h"
-#include "plugin_output_win.h"
-#include "process_usage_win.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "scenario_from_trace.h"
-#include "session_parent_win.h"
-#include "standin_host.h"
-#include "trace_output_win.h"
-#include "watchdog_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/entry_guard_win.h"
+#include "session/pdb_symbols_win.h"
+#include "faults/plugin_output_win.h"
+#include "checks/process_usage_win.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "trace/scenario_from_trace.h"
+#include "session/session_parent_win.h"
+#include "host/standin_host.h"
+#include "session/trace_output_win.h"
+#include "session/watchdog_win.h"
 
 namespace standin::win {
 

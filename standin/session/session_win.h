@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "exit_codes.h"
-#include "protocol_rules.h"
-#include "session_channel_win.h"
+#include "base/exit_codes.h"
+#include "base/protocol_rules.h"
+#include "channel/session_channel_win.h"
 
 namespace standin {
 struct Scenario;

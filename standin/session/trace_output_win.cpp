@@ -1,8 +1,8 @@
-#include "trace_output_win.h"
+#include "session/trace_output_win.h"
 
-#include "plugin_output_win.h"
-#include "session_win.h"
-#include "standin_host.h"
+#include "faults/plugin_output_win.h"
+#include "session/session_win.h"
+#include "host/standin_host.h"
 
 namespace standin::win {
 

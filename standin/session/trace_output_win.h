@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "expectations.h"
-#include "trace.h"
+#include "checks/expectations.h"
+#include "trace/trace.h"
 
 namespace standin::win {
 

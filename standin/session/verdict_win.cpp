@@ -1,10 +1,10 @@
-#include "session_win.h"
+#include "session/session_win.h"
 
-#include "crash_report_win.h"
-#include "fault_copy_win.h"
-#include "plugin_output_win.h"
-#include "standin_host.h"
-#include "trace_output_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/fault_copy_win.h"
+#include "faults/plugin_output_win.h"
+#include "host/standin_host.h"
+#include "session/trace_output_win.h"
 
 namespace standin::win {
 

@@ -1,11 +1,11 @@
-#include "watchdog_win.h"
+#include "session/watchdog_win.h"
 
 #include <string>
 
-#include "crash_report_win.h"
-#include "pending_faults_win.h"
-#include "running_thread_win.h"
-#include "session_win.h"
+#include "faults/crash_report_win.h"
+#include "faults/pending_faults_win.h"
+#include "session/running_thread_win.h"
+#include "session/session_win.h"
 
 namespace standin::win {
 

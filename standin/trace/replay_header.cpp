@@ -1,11 +1,11 @@
-#include "replay_header.h"
+#include "trace/replay_header.h"
 
 #include <ostream>
 
-#include "protocol_rules.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
+#include "base/protocol_rules.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

@@ -2,8 +2,8 @@
 
 #include <iosfwd>
 
-#include "scenario_from_trace.h"
-#include "trace.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/trace.h"
 
 namespace standin {
 

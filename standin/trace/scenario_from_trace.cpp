@@ -1,4 +1,4 @@
-#include "scenario_from_trace.h"
+#include "trace/scenario_from_trace.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,16 +10,16 @@
 #include <set>
 #include <sstream>
 
-#include "argument_values.h"
-#include "float_text.h"
-#include "game_clock.h"
-#include "game_text_hash.h"
-#include "native_names.h"
-#include "quoted_text.h"
-#include "replay_header.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
-#include "trace.h"
+#include "scenario/argument_values.h"
+#include "base/float_text.h"
+#include "scenario/game_clock.h"
+#include "base/game_text_hash.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
+#include "trace/replay_header.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
+#include "trace/trace.h"
 
 namespace standin {
 

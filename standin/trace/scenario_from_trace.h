@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "scenario.h"
-#include "standin_host.h"
-#include "trace.h"
+#include "scenario/scenario.h"
+#include "host/standin_host.h"
+#include "trace/trace.h"
 
 namespace standin {
 

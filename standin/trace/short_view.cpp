@@ -1,12 +1,12 @@
-#include "short_view.h"
+#include "trace/short_view.h"
 
 #include <cstdio>
 #include <map>
 
-#include "float_text.h"
-#include "native_names.h"
-#include "quoted_text.h"
-#include "trace.h"
+#include "base/float_text.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
+#include "trace/trace.h"
 
 namespace standin {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "answers.h"
-#include "game_clock.h"
-#include "trace_event.h"
+#include "scenario/answers.h"
+#include "scenario/game_clock.h"
+#include "trace/trace_event.h"
 
 namespace standin {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "trace_event.h"
+#include "trace/trace_event.h"
 
 namespace standin {
 

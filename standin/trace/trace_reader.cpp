@@ -1,9 +1,9 @@
 #include <istream>
 #include <iterator>
 
-#include "quoted_text.h"
-#include "scenario_words.h"
-#include "trace.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario_words.h"
+#include "trace/trace.h"
 
 namespace standin {
 

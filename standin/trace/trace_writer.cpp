@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <ostream>
 
-#include "quoted_text.h"
-#include "trace.h"
+#include "base/quoted_text.h"
+#include "trace/trace.h"
 
 namespace standin {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "e2e_support.h"
-#include "scenario_from_trace.h"
+#include "trace/scenario_from_trace.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "scenario_from_trace.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
-#include "trace.h"
+#include "trace/scenario_from_trace.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
+#include "trace/trace.h"
 
 namespace fs = std::filesystem;
 

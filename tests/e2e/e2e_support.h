@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 namespace e2e {
 

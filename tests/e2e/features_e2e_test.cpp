@@ -12,7 +12,7 @@
 #include "../unit/feature_natives.h"
 #include "../unit/offset_direction_reference.h"
 #include "e2e_support.h"
-#include "game_text_hash.h"
+#include "base/game_text_hash.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "scenario_from_trace.h"
-#include "session_story.h"
+#include "trace/scenario_from_trace.h"
+#include "vantomere/session_story.h"
 
 namespace {
 

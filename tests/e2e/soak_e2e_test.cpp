@@ -11,7 +11,7 @@
 
 #include "../unit/feature_natives.h"
 #include "e2e_support.h"
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace {
 

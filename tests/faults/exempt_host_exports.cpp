@@ -2,7 +2,7 @@
 // whose own allocations are the game's and never fail.
 #include "failing_allocator.h"
 #include "host/host_interface.h"
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 using failing_allocator::Exempt;
 using standin::StandinHost;

@@ -8,14 +8,14 @@
 #include <random>
 #include <sstream>
 
-#include "chaos_generator.h"
-#include "chaos_options.h"
-#include "chaos_random.h"
-#include "chaos_scenario.h"
-#include "chaos_shrink.h"
-#include "chaos_verdict.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
+#include "chaos/chaos_generator.h"
+#include "chaos/chaos_options.h"
+#include "chaos/chaos_random.h"
+#include "chaos/chaos_scenario.h"
+#include "chaos/chaos_shrink.h"
+#include "chaos/chaos_verdict.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
 
 namespace {
 

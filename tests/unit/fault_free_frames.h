@@ -7,7 +7,7 @@
 #include "config/settings_store.h"
 #include "feature_natives.h"
 #include "features/alternative_camera.h"
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 namespace fault_free {
 

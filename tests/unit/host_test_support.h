@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "standin_host.h"
+#include "host/standin_host.h"
 
 // Every test starts with a fresh stand-in: no answers, no recorded calls, frame 1.
 class HostTest : public ::testing::Test {

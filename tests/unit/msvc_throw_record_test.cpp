@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "msvc_throw_record.h"
-#include "msvc_type_names.h"
+#include "faults/msvc_throw_record.h"
+#include "faults/msvc_type_names.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "config_test_support.h"
-#include "game_text_hash.h"
+#include "base/game_text_hash.h"
 #include "host_test_support.h"
 #include "names/name_lists.h"
 #include "names/names_generator.h"

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "session_account_text.h"
-#include "session_story.h"
-#include "scenario.h"
-#include "session_timeline_svg.h"
-#include "trace.h"
+#include "vantomere/session_account_text.h"
+#include "vantomere/session_story.h"
+#include "scenario/scenario.h"
+#include "vantomere/session_timeline_svg.h"
+#include "trace/trace.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "source_places.h"
+#include "faults/source_places.h"
 
 namespace {
 

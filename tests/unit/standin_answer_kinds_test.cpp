@@ -6,14 +6,14 @@
 #include <cstring>
 #include <sstream>
 
-#include "chaos_generator.h"
-#include "expectations.h"
+#include "chaos/chaos_generator.h"
+#include "checks/expectations.h"
 #include "host_test_support.h"
-#include "native_names.h"
-#include "scenario.h"
-#include "scenario_from_trace.h"
-#include "short_view.h"
-#include "trace.h"
+#include "base/native_names.h"
+#include "scenario/scenario.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/short_view.h"
+#include "trace/trace.h"
 
 namespace {
 

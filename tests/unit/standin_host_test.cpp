@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "host_test_support.h"
-#include "native_names.h"
-#include "standin_host.h"
+#include "base/native_names.h"
+#include "host/standin_host.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "chaos_base.h"
-#include "native_names.h"
-#include "scenario.h"
-#include "scenario_from_trace.h"
-#include "trace.h"
+#include "chaos/chaos_base.h"
+#include "base/native_names.h"
+#include "scenario/scenario.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/trace.h"
 
 namespace {
 

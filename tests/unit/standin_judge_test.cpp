@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "judge.h"
+#include "judge/judge.h"
 
 namespace {
 

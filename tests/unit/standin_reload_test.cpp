@@ -3,9 +3,9 @@
 #include <sstream>
 #include <string>
 
-#include "expectations.h"
-#include "reload_usage.h"
-#include "scenario.h"
+#include "checks/expectations.h"
+#include "checks/reload_usage.h"
+#include "scenario/scenario.h"
 
 namespace {
 

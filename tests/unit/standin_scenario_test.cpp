@@ -5,13 +5,13 @@
 #include <random>
 #include <sstream>
 
-#include "game_text_hash.h"
-#include "key_names.h"
-#include "native_names.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "standin_host.h"
-#include "trace.h"
+#include "base/game_text_hash.h"
+#include "scenario/key_names.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "host/standin_host.h"
+#include "trace/trace.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // formed whatever a session said.
 #include <gtest/gtest.h>
 
-#include "suite_report.h"
+#include "suite/suite_report.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "float_text.h"
-#include "game_text_hash.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "native_names.h"
-#include "scenario_from_trace.h"
-#include "short_view.h"
-#include "trace.h"
+#include "base/float_text.h"
+#include "base/game_text_hash.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "base/native_names.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/short_view.h"
+#include "trace/trace.h"
 
 namespace {
 

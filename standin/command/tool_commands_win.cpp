@@ -1,16 +1,16 @@
-#include "session_win.h"
+#include "session/session_win.h"
 
 #include <fstream>
 
-#include "chaos_run_win.h"
-#include "pdb_symbols_win.h"
-#include "quoted_text.h"
-#include "served_list_win.h"
-#include "scenario.h"
-#include "scenario_from_trace.h"
-#include "short_view.h"
-#include "source_places.h"
-#include "trace.h"
+#include "chaos_pool/chaos_run_win.h"
+#include "session/pdb_symbols_win.h"
+#include "base/quoted_text.h"
+#include "chaos_pool/served_list_win.h"
+#include "scenario/scenario.h"
+#include "trace/scenario_from_trace.h"
+#include "trace/short_view.h"
+#include "faults/source_places.h"
+#include "trace/trace.h"
 
 namespace standin::win {
 

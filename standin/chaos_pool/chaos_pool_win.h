@@ -9,9 +9,9 @@
 #include <vector>
 #include <string>
 
-#include "chaos_folder_win.h"
-#include "chaos_process_win.h"
-#include "chaos_served_win.h"
+#include "chaos_pool/chaos_folder_win.h"
+#include "chaos_pool/chaos_process_win.h"
+#include "chaos_pool/chaos_served_win.h"
 
 namespace standin::chaos {
 

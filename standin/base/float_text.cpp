@@ -1,11 +1,11 @@
-#include "float_text.h"
+#include "base/float_text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

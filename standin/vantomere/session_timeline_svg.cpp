@@ -1,4 +1,4 @@
-#include "session_timeline_svg.h"
+#include "vantomere/session_timeline_svg.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "session_channel_win.h"
+#include "channel/session_channel_win.h"
 
 #include <cstdlib>
 #include <new>
 #include <string>
 
-#include "exit_codes.h"
-#include "scenario.h"
+#include "base/exit_codes.h"
+#include "scenario/scenario.h"
 
 namespace standin::win {
 

@@ -1,4 +1,4 @@
-#include "chaos_run_win.h"
+#include "chaos_pool/chaos_run_win.h"
 
 #include <windows.h>
 
@@ -10,15 +10,15 @@
 #include <set>
 #include <sstream>
 
-#include "chaos_base.h"
-#include "chaos_findings.h"
-#include "chaos_options.h"
-#include "chaos_pool_win.h"
-#include "chaos_shrink.h"
-#include "pdb_symbols_win.h"
-#include "scenario.h"
-#include "scenario_tokens.h"
-#include "trace.h"
+#include "chaos/chaos_base.h"
+#include "chaos/chaos_findings.h"
+#include "chaos/chaos_options.h"
+#include "chaos_pool/chaos_pool_win.h"
+#include "chaos/chaos_shrink.h"
+#include "session/pdb_symbols_win.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_tokens.h"
+#include "trace/trace.h"
 
 namespace standin::chaos {
 

@@ -1,6 +1,6 @@
-#include "protocol_rules.h"
+#include "base/protocol_rules.h"
 
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "game_clock.h"
-#include "standin_host.h"
+#include "scenario/game_clock.h"
+#include "host/standin_host.h"
 
 namespace standin {
 

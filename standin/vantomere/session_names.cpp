@@ -1,13 +1,13 @@
-#include "session_names.h"
+#include "vantomere/session_names.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <istream>
 #include <iterator>
 
-#include "game_text_hash.h"
-#include "native_names.h"
-#include "quoted_text.h"
+#include "base/game_text_hash.h"
+#include "base/native_names.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

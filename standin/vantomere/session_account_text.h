@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "session_names.h"
-#include "session_story.h"
+#include "vantomere/session_names.h"
+#include "vantomere/session_story.h"
 
 namespace standin {
 

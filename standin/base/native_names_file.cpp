@@ -1,10 +1,10 @@
 #include <fstream>
 
-#include "native_names.h"
-#include "protocol_rules.h"
-#include "quoted_text.h"
-#include "scenario.h"
-#include "scenario_words.h"
+#include "base/native_names.h"
+#include "base/protocol_rules.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario.h"
+#include "scenario/scenario_words.h"
 
 namespace standin {
 

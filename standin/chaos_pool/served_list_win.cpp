@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "chaos_served_win.h"
-#include "served_list_win.h"
+#include "chaos_pool/chaos_served_win.h"
+#include "chaos_pool/served_list_win.h"
 
 namespace standin::chaos {
 

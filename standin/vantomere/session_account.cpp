@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "scenario.h"
-#include "session_account_text.h"
-#include "session_timeline_svg.h"
-#include "trace.h"
+#include "scenario/scenario.h"
+#include "vantomere/session_account_text.h"
+#include "vantomere/session_timeline_svg.h"
+#include "trace/trace.h"
 
 namespace {
 

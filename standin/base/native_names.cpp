@@ -1,10 +1,10 @@
-#include "native_names.h"
+#include "base/native_names.h"
 
 #include <map>
 
-#include "game_text_hash.h"
-#include "quoted_text.h"
-#include "scenario_tokens.h"
+#include "base/game_text_hash.h"
+#include "base/quoted_text.h"
+#include "scenario/scenario_tokens.h"
 
 namespace standin {
 

@@ -1,11 +1,11 @@
-#include "chaos_process_win.h"
+#include "chaos_pool/chaos_process_win.h"
 
 #include <windows.h>
 
 #include <fstream>
 #include <sstream>
 
-#include "child_process_win.h"
+#include "session/child_process_win.h"
 
 namespace standin::chaos {
 

@@ -1,4 +1,4 @@
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 #include <cctype>
 #include <charconv>

@@ -1,8 +1,8 @@
-#include "chaos_served_win.h"
+#include "chaos_pool/chaos_served_win.h"
 
-#include "child_process_win.h"
-#include "session_channel_win.h"
-#include "session_facts_win.h"
+#include "session/child_process_win.h"
+#include "channel/session_channel_win.h"
+#include "judge/session_facts_win.h"
 
 namespace standin::chaos {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "chaos_process_win.h"
+#include "chaos_pool/chaos_process_win.h"
 
 namespace standin::win {
 struct SessionChannel;

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <vector>
 
-#include "child_process_win.h"
-#include "pdb_symbols_win.h"
-#include "scenario.h"
-#include "session_win.h"
-#include "suite_report.h"
+#include "session/child_process_win.h"
+#include "session/pdb_symbols_win.h"
+#include "scenario/scenario.h"
+#include "session/session_win.h"
+#include "suite/suite_report.h"
 
 namespace standin::win {
 

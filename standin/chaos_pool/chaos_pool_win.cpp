@@ -1,4 +1,4 @@
-#include "chaos_pool_win.h"
+#include "chaos_pool/chaos_pool_win.h"
 
 #include <vector>
 

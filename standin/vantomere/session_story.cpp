@@ -1,10 +1,10 @@
-#include "session_story.h"
+#include "vantomere/session_story.h"
 
 #include <algorithm>
 #include <cstring>
 #include <optional>
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

@@ -1,10 +1,10 @@
-#include "session_account_text.h"
+#include "vantomere/session_account_text.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <map>
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

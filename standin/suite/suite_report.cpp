@@ -1,9 +1,9 @@
-#include "suite_report.h"
+#include "suite/suite_report.h"
 
 #include <cstdio>
 #include <cstdint>
 
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "game_text_hash.h"
+#include "base/game_text_hash.h"
 
 namespace standin {
 

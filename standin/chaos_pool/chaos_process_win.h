@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "chaos_verdict.h"
+#include "chaos/chaos_verdict.h"
 
 namespace standin::chaos {
 

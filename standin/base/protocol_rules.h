@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "native_names.h"
+#include "base/native_names.h"
 
 namespace standin {
 

@@ -1,4 +1,4 @@
-#include "chaos_folder_win.h"
+#include "chaos_pool/chaos_folder_win.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "quoted_text.h"
+#include "base/quoted_text.h"
 
 namespace standin::chaos {
 

@@ -4,7 +4,7 @@
 
 #include "base/game_text_hash.h"
 #include "base/quoted_text.h"
-#include "scenario/scenario_tokens.h"
+#include "base/line_error.h"
 
 namespace standin {
 

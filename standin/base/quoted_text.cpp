@@ -95,4 +95,21 @@ std::string printableText(std::string_view text) {
   return out;
 }
 
+// Long enough for any hash, number or name a scenario holds.
+constexpr std::size_t kLongestShownWord = 80;
+
+std::string shownWord(std::string_view word) {
+  const bool cut = word.size() > kLongestShownWord;
+  const std::string shown = printableText(word.substr(0, kLongestShownWord));
+  return "'" + shown + (cut ? "...' (" + std::to_string(word.size()) + " bytes)" : "'");
+}
+
+std::string wideOutWord(const std::vector<std::uint64_t>& slots) {
+  if (slots.size() == 1) return "&" + hex(slots[0], 16);
+  std::string word = "&";
+  for (std::size_t i = 0; i < slots.size(); ++i)
+    word += (i ? "," : "") + hex(static_cast<std::uint32_t>(slots[i]), 8);
+  return word;
+}
+
 }  // namespace standin

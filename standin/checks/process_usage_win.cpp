@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "checks/process_counts_win.h"
-#include "session/session_win.h"
+#include "base/full_path_win.h"
 
 namespace standin::win {
 

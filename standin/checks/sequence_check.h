@@ -6,15 +6,10 @@
 #include <vector>
 
 #include "scenario/answers.h"
+#include "scenario/expectation.h"
 #include "trace/trace_event.h"
 
 namespace standin {
-
-// One call of an ordered list: its native and its arguments as the trace writes them.
-struct ExpectedCall {
-  std::uint64_t native = 0;
-  std::vector<std::string> arguments;
-};
 
 // Frames that must each make exactly these calls, in this order.
 struct CallSequence {

@@ -4,7 +4,9 @@
 #include "faults/cxx_exception_win.h"
 #include "faults/outlived_threads_win.h"
 #include "base/quoted_text.h"
-#include "session/session_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 
 namespace standin::win {
 

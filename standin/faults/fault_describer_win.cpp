@@ -5,8 +5,10 @@
 #include "faults/fault_copy_win.h"
 #include "faults/outlived_threads_win.h"
 #include "faults/pending_faults_win.h"
-#include "session/running_thread_win.h"
-#include "session/session_win.h"
+#include "faults/running_thread_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 
 namespace standin::win {
 

@@ -11,7 +11,9 @@
 #include "faults/msvc_exception_win.h"
 #include "faults/pending_faults_win.h"
 #include "faults/plugin_output_win.h"
-#include "session/session_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 
 namespace standin::win {
 

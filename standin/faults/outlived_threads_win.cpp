@@ -7,7 +7,9 @@
 #include "host/plugin_memory_win.h"
 #include "faults/plugin_threads_win.h"
 #include "base/quoted_text.h"
-#include "session/session_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 
 namespace standin::win {
 

@@ -2,7 +2,9 @@
 
 #include "faults/crash_report_win.h"
 #include "faults/fault_copy_win.h"
-#include "session/session_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 #include "host/standin_host.h"
 
 namespace standin::win {

@@ -189,4 +189,15 @@ bool takeDebugString(const EXCEPTION_RECORD& record) {
   return true;
 }
 
+// Straight to the handle, unbuffered and without text-mode CR LF, so that
+// the two outputs interleave in the order written; no C runtime lock is
+// taken, which a crashed thread may hold.
+void writeLine(DWORD stream, const std::string& message) {
+  const std::string line = "standin: " + message + "\n";
+  DWORD written = 0;
+  WriteFile(runnerOutput(stream), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+void report(const std::string& message) { writeLine(STD_ERROR_HANDLE, message); }
+
 }  // namespace standin::win

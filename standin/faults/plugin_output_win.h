@@ -13,6 +13,11 @@ HANDLE runnerOutput(DWORD stream);
 // Where the runner's lines go from now on: a served process's next session's
 // files; null for the process's own again. After catchPluginOutput.
 void setRunnerOutput(HANDLE output, HANDLE errors);
+// A line to the runner's standard output or error, as every line the runner
+// writes; the summary is the watching runner's to write, once the process ended.
+void writeLine(DWORD stream, const std::string& message);
+// A line to the runner's standard error.
+void report(const std::string& message);
 
 // Sends stdout and stderr (the C runtime's descriptors 1 and 2, which the
 // plug-in shares, and the process's handles) into a file the runner reads,

@@ -3,6 +3,7 @@
 #include "host/standin_host.h"
 
 #include "base/native_names.h"
+#include "scenario/scenario.h"
 
 namespace standin {
 
@@ -55,6 +56,13 @@ bool StandinHost::isTextArgument(std::uint64_t hash, unsigned argumentIndex) con
 bool StandinHost::isArgument(const std::set<std::pair<std::uint64_t, unsigned>>& declared, ValueKind kind,
                              std::uint64_t hash, unsigned argumentIndex, const NativeSignature* signature) {
   return declared.count({hash, argumentIndex}) != 0 || declaresSlot(signature, argumentIndex, kind);
+}
+
+void StandinHost::take(const Scenario& scenario) {
+  answers_ = scenario.answers;
+  for (const auto& [native, index] : scenario.textArguments) declareTextArgument(native, index);
+  for (const auto& [native, index] : scenario.outArguments) declareOutArgument(native, index);
+  for (Rule rule : scenario.allowed) allow(rule);
 }
 
 void StandinHost::declareOutArgument(std::uint64_t hash, unsigned argumentIndex) {

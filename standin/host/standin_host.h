@@ -17,6 +17,8 @@
 
 namespace standin {
 
+struct Scenario;
+
 using ScriptEntry = ScriptEntryFunction;
 using KeyboardHandler = KeyboardHandlerFunction;
 
@@ -95,6 +97,8 @@ class StandinHost {
   // onViolation is told (the runner ends a strict session there).
   void violate(const RuleBreach& breach);
   void allow(Rule rule) { allowed_.insert(rule); }
+  // The scenario's answers, declared arguments and allowed rules.
+  void take(const Scenario& scenario);
   // The session's end has a cause already (a fault, an uncaught exception,
   // an exit): what the plug-in does after it, as the loader's detach call
   // that unregisters, is traced and judged by no rule. Safe on a faulting

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "scenario/answers.h"
-#include "checks/expectations.h"
+#include "scenario/expectation.h"
 #include "scenario/game_clock.h"
 #include "host/host_interface.h"
 #include "base/protocol_rules.h"
@@ -16,7 +16,6 @@
 
 namespace standin {
 
-class StandinHost;
 
 // One keyboard message, delivered before the script runs the given frame.
 struct KeyMessage {
@@ -55,8 +54,6 @@ struct Scenario {
   std::vector<std::string> namesFiles;  // as resolved, in the order loaded
   std::vector<IncludedFile> includes;   // as resolved, in the order read
 
-  // Gives the host the answers and the declared arguments.
-  void applyTo(StandinHost& host) const;
 };
 
 // Its message reads "NAME:LINE: what is wrong".

@@ -10,7 +10,6 @@
 #include "scenario/when_slots.h"
 #include "base/quoted_text.h"
 #include "scenario/scenario_words.h"
-#include "host/standin_host.h"
 
 namespace standin {
 
@@ -243,13 +242,6 @@ void ScenarioParser::parseCap(Words& words) {
   if (target == &caps.frames) capFramesLine_ = line_;
 }
 
-
-void Scenario::applyTo(StandinHost& host) const {
-  host.answers() = answers;
-  for (const auto& [native, index] : textArguments) host.declareTextArgument(native, index);
-  for (const auto& [native, index] : outArguments) host.declareOutArgument(native, index);
-  for (Rule rule : allowed) host.allow(rule);
-}
 
 Scenario parseScenario(std::istream& in, const std::string& sourceName) {
   Scenario scenario;

@@ -75,16 +75,7 @@ void refuseNul(std::string_view word) {
   if (word.find('\0') != std::string_view::npos) throw LineError("a NUL byte in " + shownWord(word));
 }
 
-// Long enough for any hash, number or name a scenario holds.
-constexpr std::size_t kLongestShownWord = 80;
-
 }  // namespace
-
-std::string shownWord(std::string_view word) {
-  const bool cut = word.size() > kLongestShownWord;
-  const std::string shown = printableText(word.substr(0, kLongestShownWord));
-  return "'" + shown + (cut ? "...' (" + std::to_string(word.size()) + " bytes)" : "'");
-}
 
 void skipByteOrderMark(std::string& firstLine) {
   if (firstLine.rfind("\xEF\xBB\xBF", 0) == 0) firstLine.erase(0, 3);

@@ -6,23 +6,15 @@
 #include <string_view>
 #include <vector>
 
-namespace standin {
+#include "base/line_error.h"
+#include "base/quoted_text.h"
 
-// A fault in one scenario line; the parser adds the file name and line number.
-class LineError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace standin {
 
 struct Token {
   std::string text;
   bool quoted = false;
 };
-
-// A word of the input as a message quotes it: in single quotes, bytes outside
-// printable ASCII as \xHH (a NUL ends nothing), cut short when long, so a
-// message stays one readable line whatever the file holds.
-std::string shownWord(std::string_view word);
 
 // Drops a UTF-8 byte-order mark from the start of a file's first line, as
 // Windows editors write one.

@@ -1,6 +1,6 @@
 #include "session/key_courier_win.h"
 
-#include "session/running_thread_win.h"
+#include "faults/running_thread_win.h"
 #include "session/session_win.h"
 
 namespace standin::win {

@@ -20,7 +20,6 @@ namespace standin::win {
 
 namespace {
 
-Progress g_progress;
 
 // "N expectations met", or "M of N", after the summary: a pass says what it proved.
 void writeMetLine(const ExpectationCheck& expectations) {
@@ -37,6 +36,7 @@ void prepareProcess() {
   if (prepared) return;
   prepared = true;
   InitializeCriticalSection(&traceOutput().lock);
+  setTraceSaver(&saveTraceSoFar);
   noteSessionThread(GetCurrentThreadId());
   if (!catchPluginOutput()) report("cannot catch the plug-in's stdout and stderr");
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
@@ -101,7 +101,7 @@ int playSession(int argc, char** argv) {
   // After the host is made, so that its end at process exit comes after this.
   static const bool flushesAtExit = std::atexit(&flushAtExit) == 0;
   (void)flushesAtExit;
-  scenario.applyTo(StandinHost::instance());
+  StandinHost::instance().take(scenario);
   if (scenario.strict) StandinHost::instance().onViolation = &endStrictSession;
   channel().stallMs = static_cast<LONG>(scenario.caps.stallMs);
   traceOutput().expectations = std::make_unique<ExpectationCheck>(scenario.expectations, argv[1]);
@@ -130,20 +130,7 @@ int playSession(int argc, char** argv) {
 
 }  // namespace
 
-Progress& progress() { return g_progress; }
-
 void prepareSessionProcess() { prepareProcess(); }
-
-void setPhase(const char* phase) {
-  g_progress.phase = phase;
-  copyText(channel().phase, phase);
-}
-
-std::string fullPath(const char* path) {
-  char full[MAX_PATH * 4];
-  const DWORD length = GetFullPathNameA(path, sizeof full, full, nullptr);
-  return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
-}
 
 // The session tells its end, and the watching runner the rest: whatever
 // happens while the process ends (the plug-in's DllMain at process exit, a

@@ -7,8 +7,12 @@
 #include <string>
 
 #include "base/exit_codes.h"
+#include "base/full_path_win.h"
 #include "base/protocol_rules.h"
 #include "channel/session_channel_win.h"
+#include "channel/session_phase_win.h"
+#include "faults/abandon_win.h"
+#include "faults/plugin_output_win.h"
 
 namespace standin {
 struct Scenario;
@@ -18,34 +22,16 @@ namespace standin::win {
 
 class ScriptScheduler;
 
-// What the session is doing; read by the watchdog and the crash filter from
-// other threads, so kept to plain words.
-struct Progress {
-  const char* volatile phase = "starting";
-};
-
-Progress& progress();
-// Also tells the watching runner, in words of its own.
-void setPhase(const char* phase);
-inline void heartbeat() { InterlockedIncrement(&channel().heartbeat); }
 
 // The scheduler while frames are played, null before and after.
 ScriptScheduler* activeScheduler();
 
-// Hands the verdict to the watching runner, which tells it, writes the trace
-// as far as it goes and ends the process.
-[[noreturn]] void abandon(const std::string& message, ExitCode code);
 
-// A line to standard output or error, as every line the runner writes.
-// The summary is the watching runner's to write, once the process ended.
-void writeLine(DWORD stream, const std::string& message);
-// A line to standard error.
-void report(const std::string& message);
 // "N frames played, M native calls; trace in PATH".
 std::string summaryLine(std::uint64_t frames, std::uint64_t calls, const std::string& tracePath);
+// Saves what the trace holds when a verdict ends the process early.
+void saveTraceSoFar();
 
-// `path` made absolute from the current folder; as given when that fails.
-std::string fullPath(const char* path);
 
 // In the session's process, started by the watching runner: plays the session.
 int runSession(int argc, char** argv);

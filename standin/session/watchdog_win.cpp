@@ -4,7 +4,7 @@
 
 #include "faults/crash_report_win.h"
 #include "faults/pending_faults_win.h"
-#include "session/running_thread_win.h"
+#include "faults/running_thread_win.h"
 #include "session/session_win.h"
 
 namespace standin::win {

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "scenario/scenario.h"
-#include "host/standin_host.h"
 #include "trace/trace.h"
 
 namespace standin {

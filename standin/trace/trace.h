@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/quoted_text.h"
 #include "trace/trace_event.h"
 
 namespace standin {
@@ -87,10 +88,6 @@ std::vector<HostEvent> readTrace(std::istream& in, bool whole = false, TraceHead
 // A slot, or an out-variable's value, as a trace line writes it, without the
 // leading zeros: 0x0000000000000001 as 0x1, zero as 0, &0x00000005 as &0x5.
 std::string shortSlot(const std::string& word);
-
-// An out-variable wider than 32 bits as a trace line writes it: &0x and 16
-// digits for a 64-bit value, &0xX,0xY,0xZ (8 digits each) for a vector.
-std::string wideOutWord(const std::vector<std::uint64_t>& slots);
 
 // The word that names an event kind in a trace line.
 const char* traceKindName(EventKind kind);

@@ -27,14 +27,6 @@ std::string describeKey(const HostEvent& key) {
 
 }  // namespace
 
-std::string wideOutWord(const std::vector<std::uint64_t>& slots) {
-  if (slots.size() == 1) return "&" + hex(slots[0], 16);
-  std::string word = "&";
-  for (std::size_t i = 0; i < slots.size(); ++i)
-    word += (i ? "," : "") + hex(static_cast<std::uint32_t>(slots[i]), 8);
-  return word;
-}
-
 std::string traceArgument(const HostEvent& call, unsigned index) {
   const auto text = call.texts.find(index);
   if (text != call.texts.end()) return quoteText(text->second);

@@ -80,7 +80,7 @@ class TimedHost : public HostTest {};
 
 TEST_F(TimedHost, AnswersEveryCallOfAFrameAlikeAndTracesTheValue) {
   const standin::Scenario s = parse("fps 60\nanswer 0x1 int game-ms +1\n");
-  s.applyTo(host());
+  host().take(s);
   host().enterFrame(4, 50);
   for (int i = 0; i < 2; ++i) {
     host().nativeInit(0x1);
@@ -140,7 +140,7 @@ class OutKindsHost : public HostTest {};
 
 TEST_F(OutKindsHost, WritesTheWholeWidthOrNothing) {
   const standin::Scenario s = parse("answer 0x9 out 0 vector 1 2 3 out 1 whole 0x1122334455667788\n");
-  s.applyTo(host());
+  host().take(s);
   std::uint64_t vector[3] = {~0ull, ~0ull, ~0ull}, whole = 0;
   std::size_t asked = 0;
   static std::size_t* widest = nullptr;
@@ -159,7 +159,7 @@ TEST_F(OutKindsHost, WritesTheWholeWidthOrNothing) {
   EXPECT_EQ(whole, 0x1122334455667788u);
 
   host().reset();
-  s.applyTo(host());
+  host().take(s);
   host().pluginWritable = [](const void*, std::size_t size) { return size <= 8; };
   std::uint64_t untouched[3] = {5, 5, 5};
   host().nativeInit(0x9);

@@ -113,7 +113,7 @@ chaos keep 0x10        # for chaos runs alone
 
   auto& host = standin::StandinHost::instance();
   host.reset();
-  s.applyTo(host);
+  host.take(s);
   EXPECT_TRUE(host.isTextArgument(0x1234, 2));
   EXPECT_TRUE(host.isOutArgument(0x5678, 0));
   EXPECT_TRUE(host.isOutArgument(0x18A3E9EE1297FD39, 2)) << "an 'out' answer declares its argument";

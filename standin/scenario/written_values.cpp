@@ -1,9 +1,8 @@
-#include "checks/written_values.h"
+#include "scenario/written_values.h"
 
 #include "base/native_names.h"
 #include "base/quoted_text.h"
 #include "scenario/scenario_words.h"
-#include "trace/trace.h"
 
 namespace standin {
 

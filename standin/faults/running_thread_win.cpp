@@ -1,4 +1,4 @@
-#include "session/running_thread_win.h"
+#include "faults/running_thread_win.h"
 
 namespace standin::win {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace {
 

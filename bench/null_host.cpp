@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "scenario/answers.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace null_host {
 namespace {

@@ -19,9 +19,9 @@ function(standin_room_roots roots source_dir)
 endfunction()
 
 # standin_room_sees(TARGET ROOM): TARGET's sources see ROOM and the rooms below.
-# The plug-in's sources stay on the path for the host's declarations.
+# The host's declarations, which the plug-in shares, are in contract/.
 function(standin_room_sees target room)
   get_property(roots GLOBAL PROPERTY STANDIN_ROOM_ROOTS)
-  target_include_directories(${target} PRIVATE ${roots}/${room} ${PROJECT_SOURCE_DIR}/src)
+  target_include_directories(${target} PRIVATE ${roots}/${room} ${PROJECT_SOURCE_DIR}/contract)
   set_property(GLOBAL APPEND PROPERTY STANDIN_ROOM_TARGETS ${target})
 endfunction()

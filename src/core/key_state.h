@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 // The latest keyboard message seen for one key code.
 struct KeyState {

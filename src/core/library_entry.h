@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 constexpr std::uint32_t kProcessDetach = 0;
 constexpr std::uint32_t kProcessAttach = 1;

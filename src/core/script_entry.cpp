@@ -7,7 +7,7 @@
 #include "features/alternative_camera.h"
 #include "features/camera_shake.h"
 #include "features/melee_gore.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "names/names_generator.h"
 
 namespace {

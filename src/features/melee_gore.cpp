@@ -8,7 +8,7 @@
 #include "features/game_queries.h"
 #include "features/offset_direction.h"
 #include "features/vector_ops.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "host/native_call.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "host/native_slots.h"
 
 // The answer of one native call. It views the host's result slots, which the

@@ -1,6 +1,6 @@
 // The host's eight functions for native test builds, answered by the
 // recording stand-in.
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "host/standin_host.h"
 
 using standin::StandinHost;

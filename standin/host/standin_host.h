@@ -13,7 +13,7 @@
 #include "host/host_platform.h"
 #include "trace/trace_event.h"
 #include "base/protocol_rules.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace standin {
 

@@ -10,7 +10,7 @@
 #include "scenario/answers.h"
 #include "scenario/expectation.h"
 #include "scenario/game_clock.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "base/protocol_rules.h"
 #include "scenario/scenario_include.h"
 

@@ -2,7 +2,7 @@
 // exports them under the decorated names that plug-ins import.
 #include <string>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "faults/pending_faults_win.h"
 #include "host/plugin_memory_win.h"
 #include "faults/plugin_output_win.h"

@@ -5,7 +5,7 @@
 // the ending_* plug-ins read it: "script", "key", "load", "unload" or
 // "thread" (one the script starts in frame 2 and waits for).
 #include "abi_plugin_support.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 
 #define ABI_THROW 1              // lets aim_lost ("the target went away") out
 #define ABI_NOEXCEPT 2           // throws through a noexcept function: std::terminate, abort()

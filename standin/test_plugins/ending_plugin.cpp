@@ -14,7 +14,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 #define ENDING_CRASH 1              // writes through a null pointer, three calls deep
 #define ENDING_THROW 2              // lets std::runtime_error("boom") out

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <exception>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 #define FAULT_SPIN 1       // native calls for ever, never waits
 #define FAULT_BUSY 2       // loops for ever without calling the host

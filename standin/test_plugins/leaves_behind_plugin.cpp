@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <xmmintrin.h>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 #define LEAVES_HANDLE 1
 #define LEAVES_TLS 2

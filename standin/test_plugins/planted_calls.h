@@ -7,7 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace planted {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace {
 

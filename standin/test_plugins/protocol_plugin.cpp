@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 #define BREAKS_PUSH_WITHOUT_INIT 1  // a push and a call with no nativeInit
 #define BREAKS_INIT_WHILE_PENDING 2 // a begun call left for another nativeInit

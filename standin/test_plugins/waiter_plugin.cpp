@@ -2,7 +2,7 @@
 // and waits again, so frames pass between its calls.
 #include <windows.h>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace {
 

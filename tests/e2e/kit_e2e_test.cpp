@@ -89,7 +89,7 @@ TEST(KitZip, HoldsTheKitsFilesWithSumsThatCheck) {
   EXPECT_FALSE(fs::exists(kit / "examples" / "tally" / "tally.txt"));
   // The header is the host's own declarations, not a line that forwards to them.
   EXPECT_EQ(e2e::readFile((kit / "kit" / "script_host.h").string()),
-            e2e::readFile((kSourceRoot / "src" / "host" / "host_interface.h").string()));
+            e2e::readFile((kSourceRoot / "contract" / "script_host.h").string()));
   fs::copy_file(archive, out / "kit" / fs::path(archive).filename());
   EXPECT_EQ(e2e::run({"/usr/bin/sha256sum", "--check", "--strict", "--quiet",
                       (out / ("ScriptHostKit-" E2E_VERSION ".sha256")).string()},

@@ -1,7 +1,7 @@
 // The host's eight functions for the fault tests: the recording stand-in,
 // whose own allocations are the game's and never fail.
 #include "failing_allocator.h"
-#include "host/host_interface.h"
+#include "script_host.h"
 #include "host/standin_host.h"
 
 using failing_allocator::Exempt;

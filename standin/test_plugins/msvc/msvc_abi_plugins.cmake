@@ -17,7 +17,7 @@ file(MAKE_DIRECTORY ${MSVC_ABI_WORK})
 set(MSVC_ABI_COMPILE ${MSVC_ABI_CLANG} --target=x86_64-pc-windows-msvc -std=c++17 -fms-extensions
   -fms-compatibility -fexceptions -fcxx-exceptions -O1 -g -gcodeview -Wall -Wextra -Werror
   -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
-  -I${MSVC_ABI_SOURCE}/.. -I${MSVC_ABI_SOURCE} -I${PROJECT_SOURCE_DIR}/src)
+  -I${MSVC_ABI_SOURCE}/.. -I${MSVC_ABI_SOURCE} -I${PROJECT_SOURCE_DIR}/contract)
 
 set(MSVC_ABI_LIBS)
 foreach(def ${MSVC_ABI_SOURCE}/kernel32.def ${MSVC_ABI_SOURCE}/vcruntime140.def
@@ -43,7 +43,7 @@ function(msvc_abi_plugin name source)
   add_custom_command(OUTPUT ${object}
     COMMAND ${MSVC_ABI_COMPILE} ${defines} -c ${source} -o ${object}
     DEPENDS ${source} ${MSVC_ABI_SOURCE}/../abi_plugin_support.h ${MSVC_ABI_SOURCE}/cstdint
-      ${PROJECT_SOURCE_DIR}/src/host/host_interface.h)
+      ${PROJECT_SOURCE_DIR}/contract/script_host.h)
   add_custom_command(OUTPUT ${TEST_PLUGIN_DIR}/${name}.asi ${TEST_PLUGIN_DIR}/${name}.pdb
     COMMAND ${MSVC_ABI_LINK} /nologo /dll /entry:DllMain /nodefaultlib /debug /brepro
       /pdb:${TEST_PLUGIN_DIR}/${name}.pdb /implib:${MSVC_ABI_WORK}/${name}.lib

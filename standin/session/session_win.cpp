@@ -6,6 +6,7 @@
 #include "crash_report_win.h"
 #include "entry_guard_win.h"
 #include "pdb_symbols_win.h"
+#include "played_folder_win.h"
 #include "plugin_output_win.h"
 #include "process_usage_win.h"
 #include "quoted_text.h"
@@ -80,7 +81,7 @@ int playSession(int argc, char** argv) {
   for (IncludedFile& included : scenario.includes)
     if (!isAbsolutePath(included.path)) included.path = fullPath(included.path.c_str());
   const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
-  if (!SetCurrentDirectoryA(folder.c_str())) {
+  if (!SetCurrentDirectoryA(folderToPlayIn(folder).c_str())) {
     report("cannot enter the working folder " + folder);
     return kExitUsage;
   }
@@ -171,6 +172,10 @@ extern "C" int standinRun(int argc, char** argv) {
   std::string symbolsFolder;
   if (!takeSymbolsOption(argc, argv, symbolsFolder)) {
     report("--symbols needs a folder");
+    return kExitUsage;
+  }
+  if (!takePlayInOption(argc, argv)) {
+    report("--play-in needs a folder");
     return kExitUsage;
   }
   setSessionSymbols(pluginOfCommandLine(argc, argv), symbolsFolder.empty() ? "" : fullPath(symbolsFolder.c_str()));

@@ -56,7 +56,9 @@ bool addScenarios(const std::string& given, std::vector<std::string>& scenarios)
   }
   std::sort(names.begin(), names.end());
   const bool separated = endsWith(given, "/") || endsWith(given, "\\");
-  for (const auto& name : names) scenarios.push_back(given + (separated ? "" : "/") + name);
+  // A folder written the Windows way (cmd.exe's) names its scenarios so too.
+  const char* separator = given.find('/') == std::string::npos && given.find('\\') != std::string::npos ? "\\" : "/";
+  for (const auto& name : names) scenarios.push_back(given + (separated ? "" : separator) + name);
   return true;
 }
 

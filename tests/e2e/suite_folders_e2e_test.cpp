@@ -70,13 +70,13 @@ TEST(SuiteFolders, PlayTellsOneScenarioInShortOrPlaysASuite) {
   const std::string plugin = e2e::paths().testPlugins + "/abi_crash_msvc.asi";
   setenv("PLUGIN", plugin.c_str(), 1);
   std::string output;
-  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "tests/crash.scn"}, output, folder + "/run"), 7)
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "../tests/crash.scn"}, output, folder + "/run"), 7)
       << output;
   for (const char* said : {"frame  game time", "where in abi_crash_msvc.asi:\nabi_crash_msvc.asi+0x",
                            "::inner at abi_ending_plugin.cpp:", "\ntrace: "})
     EXPECT_NE(output.find(said), std::string::npos) << said << "\n" << output;
   EXPECT_TRUE(fs::exists(folder + "/run/play-trace.txt"));
-  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "--trace-only", "tests/crash.scn", "t.txt"}, output,
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "--trace-only", "../tests/crash.scn", "t.txt"}, output,
                               folder + "/run"),
             7);
   EXPECT_EQ(output.find("where in"), std::string::npos) << output;
@@ -87,7 +87,7 @@ TEST(SuiteFolders, PlayTellsOneScenarioInShortOrPlaysASuite) {
   EXPECT_NE(output.find("0 passed, 1 failed"), std::string::npos) << output;
   EXPECT_TRUE(fs::exists(folder + "/run/play-traces/crash.txt"));
   unsetenv("PLUGIN");
-  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "tests/crash.scn"}, output, folder + "/run"), 2);
+  EXPECT_EQ(e2e::runUnderWine({e2e::paths().standinExe, "--play", "../tests/crash.scn"}, output, folder + "/run"), 2);
   EXPECT_NE(output.find("set PLUGIN to the plug-in to play"), std::string::npos) << output;
   fs::remove_all(folder);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 #include <string>
 
-#include "chaos_pool/chaos_folder_win.h"
+#include "session/session_folders_win.h"
 #include "chaos_pool/chaos_process_win.h"
 #include "chaos_pool/chaos_served_win.h"
 

@@ -11,6 +11,7 @@
 #include "trace/short_view.h"
 #include "faults/source_places.h"
 #include "trace/trace.h"
+#include "command/kit_commands_win.h"
 
 namespace standin::win {
 
@@ -43,6 +44,8 @@ int writeScenarioFromTrace(const char* tracePath, const char* scenarioPath, bool
   writeLine(STD_OUTPUT_HANDLE, std::string("scenario in ") + scenarioPath);
   return kExitOk;
 }
+
+}  // namespace
 
 // --short-view SCENARIO TRACE: the trace in short, natives named by the scenario's names files.
 int printShortView(const char* scenarioPath, const char* tracePath) {
@@ -94,8 +97,6 @@ int printSourcePlaces(int argc, char** argv) {
   return code;
 }
 
-}  // namespace
-
 // The tools that read files and play nothing: no process of their own to watch.
 int runTool(int argc, char** argv) {
   const bool countOnly = argc == 5 && std::string(argv[2]) == "--count-only";
@@ -105,6 +106,8 @@ int runTool(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "--symbolize") return printSourcePlaces(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--suite") return runSuite(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--chaos") return chaos::runChaos(argc, argv);
+  if (argc >= 2 && std::string(argv[1]) == "--play") return runPlay(argc, argv);
+  if (argc >= 2 && std::string(argv[1]) == "--new-plugin") return writeNewPlugin(argc, argv);
   if (argc >= 2 && std::string(argv[1]) == "--play-served") return chaos::playServedList(argc, argv);
   return -1;
 }

@@ -18,6 +18,11 @@
 #  - the same bytes from the same sources in whichever folder they are built:
 #    no link time stamp, a fixed image base, source paths relative to the
 #    project's folder in the symbols.
+# With MSVC (Visual Studio's generator, or any that CMake runs cl with): the
+# static runtime (/MT), the import library made by lib from
+# ScriptHookRDR2.msvc.def, and in every configuration a NAME.pdb beside
+# NAME.asi (or in SYMBOLS_DIR), which the stand-in reads for the crash's
+# functions and lines; the runtime release is MinGW's alone.
 # The host's declarations are in script_host.h beside this file; include
 # directories are the caller's to set.
 include_guard(GLOBAL)
@@ -33,7 +38,12 @@ function(_script_host_import_library out)
   if(MSVC)
     set(def ${SCRIPT_HOST_KIT_DIR}/ScriptHookRDR2.msvc.def)
     set(name ScriptHookRDR2.lib)
-    set(command lib /nologo /def:${def} /machine:x64 /out:${name})
+    # CMake's lib.exe of the compiler it found: no PATH of a developer prompt needed.
+    set(lib ${CMAKE_AR})
+    if(NOT lib)
+      set(lib lib)
+    endif()
+    set(command ${lib} /nologo /def:${def} /machine:x64 /out:${name})
   else()
     if(NOT CMAKE_DLLTOOL)
       find_program(CMAKE_DLLTOOL NAMES x86_64-w64-mingw32-dlltool dlltool REQUIRED)
@@ -130,6 +140,15 @@ function(add_script_plugin name)
   set_target_properties(${name} PROPERTIES PREFIX "" SUFFIX ".asi")
   if(MSVC)
     set_property(TARGET ${name} PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+    # A .pdb in Release too, where CMake's flags make none: a player's crash
+    # offsets are of the build you gave out.
+    set_property(TARGET ${name} PROPERTY MSVC_DEBUG_INFORMATION_FORMAT ProgramDatabase)
+    target_compile_options(${name} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:/Zi>)
+    target_link_options(${name} PRIVATE /DEBUG /OPT:REF /OPT:ICF /INCREMENTAL:NO)
+    set_target_properties(${name} PROPERTIES PDB_NAME ${name})
+    if(plugin_SYMBOLS_DIR)
+      set_target_properties(${name} PROPERTIES PDB_OUTPUT_DIRECTORY ${plugin_SYMBOLS_DIR})
+    endif()
     return()
   endif()
   # Without --exclude-all-symbols GNU ld would export every global. No link

@@ -15,6 +15,7 @@
 #include "host/standin_host.h"
 #include "session/trace_output_win.h"
 #include "session/watchdog_win.h"
+#include "session/played_folder_win.h"
 
 namespace standin::win {
 
@@ -80,7 +81,7 @@ int playSession(int argc, char** argv) {
   for (IncludedFile& included : scenario.includes)
     if (!isAbsolutePath(included.path)) included.path = fullPath(included.path.c_str());
   const std::string folder = resolveWorkingFolder(fullPath(argv[1]), scenario.folder);
-  if (!SetCurrentDirectoryA(folder.c_str())) {
+  if (!SetCurrentDirectoryA(folderToPlayIn(folder).c_str())) {
     report("cannot enter the working folder " + folder);
     return kExitUsage;
   }
@@ -158,6 +159,10 @@ extern "C" int standinRun(int argc, char** argv) {
   std::string symbolsFolder;
   if (!takeSymbolsOption(argc, argv, symbolsFolder)) {
     report("--symbols needs a folder");
+    return kExitUsage;
+  }
+  if (!takePlayInOption(argc, argv)) {
+    report("--play-in needs a folder");
     return kExitUsage;
   }
   setSessionSymbols(pluginOfCommandLine(argc, argv), symbolsFolder.empty() ? "" : fullPath(symbolsFolder.c_str()));

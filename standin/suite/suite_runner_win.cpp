@@ -10,6 +10,7 @@
 #include "scenario/scenario.h"
 #include "session/session_win.h"
 #include "suite/suite_report.h"
+#include "suite/suite_folders_win.h"
 
 namespace standin::win {
 
@@ -18,7 +19,7 @@ namespace {
 struct SuiteOptions {
   unsigned jobs = 1;
   std::string junit;
-  std::string traces = ".";
+  std::string traces = "play-traces";
   std::string plugin;
   std::vector<std::string> given;  // scenario files and folders
 };
@@ -55,7 +56,9 @@ bool addScenarios(const std::string& given, std::vector<std::string>& scenarios)
   }
   std::sort(names.begin(), names.end());
   const bool separated = endsWith(given, "/") || endsWith(given, "\\");
-  for (const auto& name : names) scenarios.push_back(given + (separated ? "" : "/") + name);
+  // A folder written the Windows way (cmd.exe's) names its scenarios so too.
+  const char* separator = given.find('/') == std::string::npos && given.find('\\') != std::string::npos ? "\\" : "/";
+  for (const auto& name : names) scenarios.push_back(given + (separated ? "" : separator) + name);
   return true;
 }
 
@@ -111,13 +114,15 @@ struct Running {
   ULONGLONG started = 0;
 };
 
-bool start(const std::string& scenario, const SuiteOptions& options, const std::string& trace, Running& running) {
+bool start(const std::string& scenario, const SuiteOptions& options, const std::string& trace, const std::string& copy,
+           Running& running) {
   char exe[4 * MAX_PATH] = "";
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   std::string commandLine;
   std::vector<std::string> words = {std::string(exe), scenario, options.plugin, trace};
   // Each scenario's runner reads the plug-in's .pdb where the suite was told to look.
   if (!sessionSymbolsFolder().empty()) words.insert(words.begin() + 1, {"--symbols", sessionSymbolsFolder()});
+  if (!copy.empty()) words.insert(words.begin() + 1, {"--play-in", copy});
   for (const std::string& word : words) commandLine += (commandLine.empty() ? "\"" : " \"") + word + "\"";
   running.out = outputFile();
   running.err = outputFile();
@@ -165,6 +170,7 @@ std::vector<ScenarioResult> playAll(const std::vector<std::string>& scenarios, c
   std::vector<ScenarioResult> results(scenarios.size());
   std::vector<bool> done(scenarios.size(), false);
   std::vector<Running> running;
+  SuiteFolders folders(options.traces);
   std::size_t next = 0, told = 0;
   while (told < scenarios.size()) {
     while (running.size() < options.jobs && next < scenarios.size()) {
@@ -172,12 +178,13 @@ std::vector<ScenarioResult> playAll(const std::vector<std::string>& scenarios, c
       started.index = next;
       results[next].name = scenarios[next];
       results[next].trace = traces[next];
-      if (start(scenarios[next], options, traces[next], started)) {
+      if (start(scenarios[next], options, traces[next], folders.copyFor(next, scenarios[next]), started)) {
         running.push_back(started);
       } else {
         results[next].code = kExitUsage;
         results[next].messages.push_back("cannot start a runner (error " + std::to_string(GetLastError()) + ")");
         done[next] = true;
+        folders.remove(next);
       }
       ++next;
     }
@@ -188,6 +195,7 @@ std::vector<ScenarioResult> playAll(const std::vector<std::string>& scenarios, c
       const std::size_t ended = which - WAIT_OBJECT_0 < handles.size() ? which - WAIT_OBJECT_0 : 0;
       if (which == WAIT_FAILED) WaitForSingleObject(handles[0], INFINITE);
       finish(running[ended], results[running[ended].index]);
+      folders.remove(running[ended].index);
       done[running[ended].index] = true;
       running.erase(running.begin() + static_cast<std::ptrdiff_t>(ended));
     }

@@ -83,6 +83,13 @@ TEST(KitZip, HoldsTheKitsFilesWithSumsThatCheck) {
                            "standin-not-for-the-game-folder/standin.exe",
                            "standin-not-for-the-game-folder/ScriptHookRDR2.dll"})
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(kit / file))) << file;
+  // cmd.exe reads its batch files by CR LF lines.
+  for (const char* file : {"play.cmd", "chaos.cmd", "symbolize.cmd", "new-plugin.cmd"}) {
+    const std::string text = e2e::readFile((kit / file).string());
+    EXPECT_FALSE(text.empty()) << file;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+      EXPECT_TRUE(at > 0 && text[at - 1] == '\r') << file << " has a line feed alone at " << at;
+  }
   // Nothing that a game folder holds lies at the top, where an author might unzip it.
   EXPECT_FALSE(fs::exists(kit / "ScriptHookRDR2.dll"));
   // Nor anything that looks like what a run left behind.

@@ -7,15 +7,15 @@
 
 namespace {
 
-// noinline: each keeps a frame of its own, as bigger functions would.
-__attribute__((noinline)) void writeThrough(volatile int* where) { *where = 1; }
+// noinline (MSVC's spelling, which MinGW-w64 takes too): each keeps a frame of its own.
+__declspec(noinline) void writeThrough(volatile int* where) { *where = 1; }
 
-__attribute__((noinline)) void keepScore(volatile int* where) {
+__declspec(noinline) void keepScore(volatile int* where) {
   writeThrough(where);
   scriptWait(0);
 }
 
-__attribute__((noinline)) void playRound(int round) {
+__declspec(noinline) void playRound(int round) {
   volatile int* const score = round == 3 ? nullptr : new int(0);
   keepScore(score);
 }

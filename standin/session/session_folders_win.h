@@ -17,6 +17,9 @@ class SessionFolders {
   // play in a fresh copy for `worker`; as it is when no copies are made.
   std::string freshFor(unsigned worker, const std::string& scenarioText) const;
   void clean(unsigned workers) const;
+  // A fresh copy for `worker`, made now: its path, or empty when no copies are made.
+  std::string freshCopy(unsigned worker) const;
+  void removeCopy(unsigned worker) const;
 
  private:
   std::string copyOf(unsigned worker) const;

@@ -1,4 +1,4 @@
-#include "chaos_pool/chaos_folder_win.h"
+#include "session/session_folders_win.h"
 
 #include <windows.h>
 
@@ -88,10 +88,8 @@ bool SessionFolders::prepare(const std::string& folder, const std::string& work,
 
 std::string SessionFolders::copyOf(unsigned worker) const { return work_ + "\\worker" + std::to_string(worker) + "-folder"; }
 
-std::string SessionFolders::freshFor(unsigned worker, const std::string& scenarioText) const {
-  const std::string line = "folder " + quoteText(folder_) + "\n";
-  const std::size_t at = scenarioText.find(line);
-  if (!copies_ || at == std::string::npos) return scenarioText;
+std::string SessionFolders::freshCopy(unsigned worker) const {
+  if (!copies_) return "";
   const std::string copy = copyOf(worker);
   removeTree(copy);
   CreateDirectoryA(copy.c_str(), nullptr);
@@ -101,14 +99,24 @@ std::string SessionFolders::freshFor(unsigned worker, const std::string& scenari
     else CopyFileA(from.c_str(), to.c_str(), FALSE);
     return true;
   });
+  return copy;
+}
+
+void SessionFolders::removeCopy(unsigned worker) const {
+  if (copies_) removeTree(copyOf(worker));
+}
+
+std::string SessionFolders::freshFor(unsigned worker, const std::string& scenarioText) const {
+  const std::string line = "folder " + quoteText(folder_) + "\n";
+  const std::size_t at = scenarioText.find(line);
+  if (!copies_ || at == std::string::npos) return scenarioText;
   std::string text = scenarioText;
-  text.replace(at, line.size(), "folder " + quoteText(copy) + "\n");
+  text.replace(at, line.size(), "folder " + quoteText(freshCopy(worker)) + "\n");
   return text;
 }
 
 void SessionFolders::clean(unsigned workers) const {
-  if (!copies_) return;
-  for (unsigned worker = 0; worker < workers; ++worker) removeTree(copyOf(worker));
+  for (unsigned worker = 0; worker < workers; ++worker) removeCopy(worker);
 }
 
 }  // namespace standin::chaos

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "chaos_base.h"
+#include "left_behind.h"
 #include "chaos_findings.h"
 #include "chaos_options.h"
 #include "chaos_pool_win.h"
@@ -150,6 +151,8 @@ void ChaosRun::search() {
   progress();
   if (options_.reuse)
     say(std::to_string(pool_.served()) + " of them clean in a process that played others before or after");
+  const std::string left = leftBehindLine(pool_.leftBehind());
+  if (options_.reuse && !left.empty()) say(left);
 }
 
 std::vector<Finding> ChaosRun::confirmedFindings() const {

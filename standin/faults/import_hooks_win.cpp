@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "dll_directory_hooks_win.h"
 #include "fault_copy_win.h"
 #include "outlived_threads_win.h"
 #include "pending_faults_win.h"
@@ -158,6 +159,7 @@ const Redirect kRedirects[] = {
 void* redirectOf(const char* name, void* bound) {
   for (const Redirect& redirect : kRedirects)
     if (std::strcmp(redirect.name, name) == 0) return redirect.to;
+  if (void* to = dllDirectoryImportRedirect(name)) return to;
   return threadImportRedirect(name, bound);
 }
 

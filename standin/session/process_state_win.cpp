@@ -43,6 +43,8 @@ std::vector<std::string> runtimeEnvironment(HMODULE runtime) {
   if (variables && *variables)
     for (char** entry = *variables; *entry; ++entry)
       if ((*entry)[0] != '=') entries.emplace_back(*entry);
+  // Its order is its own: a runtime may copy it afresh from the system's block at any _putenv.
+  std::sort(entries.begin(), entries.end());
   return entries;
 }
 

@@ -16,7 +16,7 @@ namespace standin::win {
 
 struct RuntimeState {
   HMODULE module = nullptr;
-  std::vector<std::string> environment;  // its _environ, in order
+  std::vector<std::string> environment;  // its _environ, sorted
   std::string locale;                    // setlocale(LC_ALL, NULL)
 };
 

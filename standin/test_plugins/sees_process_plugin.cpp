@@ -16,6 +16,7 @@ namespace {
 
 volatile int* volatile g_null = nullptr;
 
+#ifndef CRASHES_ON_41
 std::string systemVariable(const char* name) {
   char value[64] = "";
   return GetEnvironmentVariableA(name, value, sizeof value) ? value : "(none)";
@@ -31,6 +32,7 @@ void tell() {
                            "; DLL directory '" + folder + "'; error mode " + std::to_string(GetErrorMode());
   OutputDebugStringA(told.c_str());
 }
+#endif
 
 void script() {
   const int first = std::rand();

@@ -38,8 +38,10 @@ std::map<std::wstring, std::wstring> systemEnvironment() {
 
 std::vector<std::string> runtimeEnvironment(HMODULE runtime) {
   std::vector<std::string> entries;
+  // ucrtbase gives its variable's place by a function, msvcrt of 64 bits by the variable itself.
   const EnvironPointer runtimeEnviron = runtimeFunction<EnvironPointer>(runtime, "__p__environ");
-  char** const* variables = runtimeEnviron ? runtimeEnviron() : nullptr;
+  char** const* variables =
+      runtimeEnviron ? runtimeEnviron() : reinterpret_cast<char** const*>(GetProcAddress(runtime, "_environ"));
   if (variables && *variables)
     for (char** entry = *variables; *entry; ++entry)
       if ((*entry)[0] != '=') entries.emplace_back(*entry);
@@ -62,7 +64,6 @@ std::wstring dllDirectory() {
 
 std::string nameOf(const std::string& entry) { return entry.substr(0, entry.find('=')); }
 
-// Its own _putenv sets the system's block as well; the block is put back after.
 void putBackRuntimeEnvironment(HMODULE runtime, const std::vector<std::string>& was) {
   const auto putEnv = runtimeFunction<PutEnv>(runtime, "_putenv");
   if (!putEnv) return;
@@ -98,6 +99,9 @@ std::vector<std::string> putBackProcessState(const ProcessState& was) {
   std::vector<std::string> notPutBack;
   bool environment = true, locale = true;
   HMODULE unused = nullptr;
+  // A runtime's _putenv may copy the whole block into its own: the block is
+  // put back before, and again after, as their _putenv set it too.
+  putBackSystemEnvironment(was.environment);
   for (const RuntimeState& runtime : was.runtimes) {
     // One the session unloaded is not called; the count of modules tells that it went.
     if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,

@@ -88,7 +88,7 @@ struct ServedRequest {
 // Counted up whenever the block's layout changes: the runner and the process
 // it starts come from one file, yet a block of another layout is refused
 // rather than read.
-constexpr LONG kChannelVersion = 3;
+constexpr LONG kChannelVersion = 4;
 
 struct SessionChannel {
   const LONG version = kChannelVersion;
@@ -148,6 +148,8 @@ struct SessionChannel {
   char thrownAt[256] = "";      // the plug-in's throw
   char thrownFrames[2048] = "";  // "; backtrace: ..."
   char tracePath[4 * MAX_PATH] = "";
+  // What a passing session left in a served process, which then ends: "1 more handle, the locale".
+  char left[512] = "";
 };
 
 // After a verdict, the session's process may take this long to write out its

@@ -38,6 +38,13 @@ unsigned long long ChaosPool::served() const {
   return sessions;
 }
 
+std::map<std::string, unsigned long long> ChaosPool::leftBehind() const {
+  std::map<std::string, unsigned long long> left;
+  for (const auto& child : served_)
+    for (const auto& [what, sessions] : child->leftBehind()) left[what] += sessions;
+  return left;
+}
+
 void ChaosPool::runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const {
   std::vector<WorkerStart> starts;
   for (unsigned worker = 0; worker < workers_; ++worker) starts.push_back({&work, worker});

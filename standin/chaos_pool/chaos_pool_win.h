@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 #include <string>
@@ -36,6 +37,8 @@ class ChaosPool {
   Verdict play(unsigned worker, const std::string& scenarioText, bool reuse = false) const;
   // Sessions played clean in served processes.
   unsigned long long served() const;
+  // What passing sessions left that kept their processes from being kept, and how often.
+  std::map<std::string, unsigned long long> leftBehind() const;
   // Runs `work(worker)` on each worker at once; calls `tick` about every
   // `tickMs` until all have returned.
   void runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const;

@@ -19,6 +19,7 @@
 #include "scenario/scenario.h"
 #include "scenario/scenario_tokens.h"
 #include "trace/trace.h"
+#include "checks/left_behind.h"
 
 namespace standin::chaos {
 
@@ -150,6 +151,8 @@ void ChaosRun::search() {
   progress();
   if (options_.reuse)
     say(std::to_string(pool_.served()) + " of them clean in a process that played others before or after");
+  const std::string left = leftBehindLine(pool_.leftBehind());
+  if (options_.reuse && !left.empty()) say(left);
 }
 
 std::vector<Finding> ChaosRun::confirmedFindings() const {

@@ -91,6 +91,8 @@ bool ServedChild::playFileClean(const std::string& standinExe, const std::string
     // Given up after its stall cap without a call to the host: played afresh,
     // where the runner's watch tells what it was.
     if (now - lastChange > win::stallMsOf(*block_) + win::kGraceMs) break;
+    // A fault past the session's end (at its thread's end) parks its thread, and the process waits on it.
+    if (block_->final.state != win::kCopyEmpty) break;
   }
   const bool parked = block_->parked == session && block_->endCode == 0;
   // A passing session that left the process unfit for another ends it, as a
@@ -100,6 +102,8 @@ bool ServedChild::playFileClean(const std::string& standinExe, const std::string
   const bool ended = !parked && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0 &&
                      GetExitCodeProcess(process_, &exitValue) &&
                      win::judgeSession(*block_, exitValue, Watched::Ended).code == kExitOk && !win::faultStands(*block_);
+  lastLeft_ = ended ? std::string(block_->left) : std::string();
+  if (!lastLeft_.empty()) ++leftBehind_[lastLeft_];
   if (!parked) stop();
   if (!parked && !ended) return false;
   if (parked) ++served_;

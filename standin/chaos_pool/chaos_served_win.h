@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "chaos_pool/chaos_process_win.h"
@@ -34,6 +35,11 @@ class ServedChild {
   bool kept() const { return process_ != nullptr; }
   // Sessions played clean in a process kept for the next.
   unsigned long long served() const { return served_; }
+  // What the last session left when it passed but the process could not be
+  // kept ("1 more handle"); empty otherwise.
+  const std::string& lastLeft() const { return lastLeft_; }
+  // How many sessions left each such thing.
+  const std::map<std::string, unsigned long long>& leftBehind() const { return leftBehind_; }
 
  private:
   bool start(const std::string& standinExe);
@@ -46,6 +52,8 @@ class ServedChild {
   HANDLE go_ = nullptr;
   win::SessionChannel* block_ = nullptr;
   unsigned long long served_ = 0;
+  std::string lastLeft_;
+  std::map<std::string, unsigned long long> leftBehind_;
 };
 
 }  // namespace standin::chaos

@@ -2,8 +2,9 @@
 // plays the sessions one after another as a chaos run does, in one served
 // process while each is clean there and in a fresh one otherwise, and says
 // of each: "kept" (the process waits for the next), "ended" (it passed, but
-// left the process unfit for another) or "fresh" (played again in a process
-// of its own); the traces go to FOLDER/N-trace.txt. For the test
+// left the process unfit for another, and what it left: "ended (1 more
+// handle)") or "fresh" (played again in a process of its own); the traces
+// go to FOLDER/N-trace.txt. For the test
 // that a served session gives the trace and code of a fresh one.
 #include <windows.h>
 
@@ -43,8 +44,10 @@ int playServedList(int argc, char** argv) {
     Verdict verdict;
     const bool served = child.playFileClean(exe, plugin, files, verdict);
     if (!served) verdict = playFileInChild(exe, plugin, files);
-    const char* where = !served ? " fresh\n" : child.kept() ? " kept\n" : " ended\n";
-    said += std::to_string(number) + " " + std::to_string(verdict.code) + where;
+    const std::string where = !served      ? " fresh"
+                              : child.kept() ? " kept"
+                                             : " ended" + (child.lastLeft().empty() ? "" : " (" + child.lastLeft() + ")");
+    said += std::to_string(number) + " " + std::to_string(verdict.code) + where + "\n";
   }
   DWORD written = 0;
   WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), said.data(), static_cast<DWORD>(said.size()), &written, nullptr);

@@ -8,6 +8,7 @@
 #include "faults/pending_faults_win.h"
 #include "faults/plugin_output_win.h"
 #include "faults/plugin_threads_win.h"
+#include "faults/dll_directory_hooks_win.h"
 
 namespace standin::win {
 
@@ -158,6 +159,7 @@ const Redirect kRedirects[] = {
 void* redirectOf(const char* name, void* bound) {
   for (const Redirect& redirect : kRedirects)
     if (std::strcmp(redirect.name, name) == 0) return redirect.to;
+  if (void* to = dllDirectoryImportRedirect(name)) return to;
   return threadImportRedirect(name, bound);
 }
 

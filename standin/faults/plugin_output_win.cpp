@@ -127,6 +127,8 @@ bool catchPluginOutput() {
 
 void noteSessionThread(DWORD threadId) { g_caught.threads[g_caught.threads[0] == 0 ? 0 : 1] = threadId; }
 
+void noteRunnerThread(DWORD threadId) { g_caught.threads[0] = threadId; }
+
 bool onSessionThread() { return isSessionThread(GetCurrentThreadId()); }
 
 bool isSessionThread(DWORD threadId) {

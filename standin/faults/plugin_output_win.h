@@ -29,6 +29,8 @@ bool catchPluginOutput();
 // The threads that run the plug-in's code for the session; the host records
 // debug output on these alone, as they never run at once.
 void noteSessionThread(DWORD threadId);
+// A served process's runner thread, made anew for each session, in place of the last.
+void noteRunnerThread(DWORD threadId);
 bool onSessionThread();
 bool isSessionThread(DWORD threadId);
 

@@ -1,9 +1,12 @@
 // A process that plays session after session for a chaos run: what a
 // process start costs is paid once for many sessions. A session is played
-// in it only as it would be in a fresh process: the process must be as the
-// last session found it (no thread, handle, module or TLS index left behind,
-// the stand-in's own crash filter still in place, the floating-point control
-// as it was); otherwise it ends, and the runner starts a fresh one.
+// in it only as it would be in a fresh process: on a runner thread of its
+// own (session_thread_win.h), in a process as the last session found it.
+// What the system lets be put back is (process_state_win.h); besides, no
+// thread, handle, module, TLS or fiber-local slot may be left behind, the
+// stand-in's own crash filter must still be in place and the floating-point
+// control as it was. Otherwise the process ends, telling what was left, and
+// the runner starts a fresh one.
 #include <windows.h>
 #include <psapi.h>
 
@@ -18,33 +21,27 @@
 #include "faults/plugin_output_win.h"
 #include "checks/process_counts_win.h"
 #include "session/session_win.h"
+#include "checks/left_behind.h"
+#include "session/process_state_win.h"
+#include "session/session_thread_win.h"
 
 namespace standin::win {
 
 namespace {
 
-struct ProcessMark {
-  DWORD threads = 0;
-  DWORD handles = 0;
-  DWORD modules = 0;
-  DWORD firstFreeTls = 0;
-  unsigned fpControl = 0;
-  unsigned sseControl = 0;
-
-  bool operator==(const ProcessMark& other) const {
-    return threads == other.threads && handles == other.handles && modules == other.modules &&
-           firstFreeTls == other.firstFreeTls && fpControl == other.fpControl && sseControl == other.sseControl;
-  }
-};
-
 ProcessMark markProcess() {
   ProcessMark mark;
-  DWORD handleTable = 0;
-  if (!countThreads(mark.threads, handleTable)) mark.threads = handleTable = ~0u;
+  DWORD threads = 0, handleTable = 0;
+  if (!countThreads(threads, handleTable)) threads = handleTable = ~0u;
+  mark.threads = threads;
   mark.handles = handleTable == ~0u ? ~0u : countHandles(handleTable);
   mark.modules = countModules();
-  mark.firstFreeTls = TlsAlloc();
-  if (mark.firstFreeTls != TLS_OUT_OF_INDEXES) TlsFree(mark.firstFreeTls);
+  const DWORD tls = TlsAlloc();
+  if (tls != TLS_OUT_OF_INDEXES) TlsFree(tls);
+  const DWORD fls = FlsAlloc(nullptr);
+  if (fls != FLS_OUT_OF_INDEXES) FlsFree(fls);
+  mark.firstFreeTls = tls;
+  mark.firstFreeFls = fls;
   mark.fpControl = _controlfp(0, 0);
   mark.sseControl = _mm_getcsr() & ~0x3Fu;  // its control, not the flags that arithmetic sets
   return mark;
@@ -100,18 +97,25 @@ int runServedSessions() {
     SetCurrentDirectoryA(startFolder);
     forgetNativeNames();  // the last session's names files are not this one's
     const ProcessMark before = markProcess();
+    const ProcessState state = readProcessState();
     const HANDLE output = openForRunner(request.output), errors = openForRunner(request.errors);
     setRunnerOutput(output == INVALID_HANDLE_VALUE ? nullptr : output, errors == INVALID_HANDLE_VALUE ? nullptr : errors);
     char exe[] = "standin.exe";
     char* argv[] = {exe, const_cast<char*>(request.scenario), const_cast<char*>(request.plugin),
                     const_cast<char*>(request.trace), nullptr};
-    const int code = runSession(4, argv);
+    const int code = runSessionOnItsOwnThread(4, argv);
     setRunnerOutput(nullptr, nullptr);
     closeOutput(output);
     closeOutput(errors);
+    std::vector<std::string> notPutBack = putBackProcessState(state);
+    if (!crashFilterInPlace()) notPutBack.push_back("an exception filter");
     const ProcessMark after = markProcess();
-    const bool clean = code == kExitOk && crashFilterInPlace() && after == before;
-    if (!clean) return code;
+    if (code != kExitOk) return code;
+    const std::string left = whatWasLeft(before, after, notPutBack);
+    if (!left.empty()) {
+      copyText(block.left, left.c_str());
+      return code;
+    }
     InterlockedExchange(&block.parked, block.session);
   }
 }

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/host_interface.h"
+#include "script_host.h"
 
 namespace {
 

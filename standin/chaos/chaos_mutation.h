@@ -1,0 +1,19 @@
+// Sessions of a guided chaos run: once the corpus holds a seed, four in five
+// start from one and change it a little (an answer, a key, a reload, or a
+// splice of two seeds at a frame); the fifth is drawn as a blind run draws
+// it. With no seeds the session is the blind run's, byte for byte.
+#pragma once
+
+#include <cstdint>
+
+#include "chaos_corpus.h"
+#include "chaos_generator.h"
+
+namespace standin::chaos {
+
+ChaosScenario guidedSession(const ChaosPlan& plan, const SeedList& seeds, std::uint64_t seed, std::uint64_t index);
+
+// One mutation of `session`, with `seeds` to take answers and splices from.
+void mutateSession(const ChaosPlan& plan, const SeedList& seeds, ChaosRandom& random, ChaosScenario& session);
+
+}  // namespace standin::chaos

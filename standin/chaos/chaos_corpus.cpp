@@ -16,6 +16,7 @@ bool ChaosCorpus::offer(Outcome outcome) {
   seed->text = outcome.text.empty() ? seedText(outcome.scenario, {"a chaos seed, new for: " + why}) : outcome.text;
   seed->scenario = std::move(outcome.scenario);
   seed->why = why;
+  seed->called = std::move(outcome.called);
   lastWhy_ = why;
   seeds_.push_back(std::move(seed));
   if (seeds_.size() > kMostSeeds) {

@@ -24,6 +24,7 @@ struct Seed {
   ChaosScenario scenario;
   std::string text;  // as the corpus folder keeps it
   std::string why;   // the first of its features that no seed before it showed
+  std::vector<std::uint64_t> called;  // the natives it called
 };
 using SeedList = std::vector<std::shared_ptr<const Seed>>;
 
@@ -31,6 +32,7 @@ using SeedList = std::vector<std::shared_ptr<const Seed>>;
 struct Outcome {
   bool ended = false;  // found something or got stuck: never a seed
   Features features;
+  std::vector<std::uint64_t> called;
   ChaosScenario scenario;
   std::string text;    // empty: written by seedText when it becomes one
 };

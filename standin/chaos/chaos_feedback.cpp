@@ -95,4 +95,11 @@ Features sessionFeatures(const std::vector<HostEvent>& events) {
   return features;
 }
 
+std::vector<std::uint64_t> calledNatives(const std::vector<HostEvent>& events) {
+  std::set<std::uint64_t> called;
+  for (const HostEvent& event : events)
+    if (event.kind == EventKind::Call) called.insert(event.hash);
+  return {called.begin(), called.end()};
+}
+
 }  // namespace standin::chaos

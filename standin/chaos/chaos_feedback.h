@@ -22,6 +22,9 @@ namespace standin::chaos {
 using Features = std::set<std::string>;
 
 Features sessionFeatures(const std::vector<HostEvent>& events);
+// The natives the session called, in order of their hashes: what a mutation
+// of it changes the answers of first.
+std::vector<std::uint64_t> calledNatives(const std::vector<HostEvent>& events);
 
 // How many calls of a native a frame made, as a class: 1, 2, 3-4, 5-8, ...
 // (0 for none); a count that doubles is new, one more is not.

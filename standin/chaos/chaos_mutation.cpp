@@ -59,18 +59,30 @@ bool fromAnotherSeed(ChaosRandom& random, const SeedList& seeds, std::uint64_t n
   return true;
 }
 
-void changeAnswer(const ChaosPlan& plan, const SeedList& seeds, ChaosRandom& random, ChaosScenario& session) {
-  if (session.answers.empty() || random.chance(150)) {
-    if (plan.natives.empty()) return;
-    const NativePlan& native = plan.natives[random.below(plan.natives.size())];
-    if (native.returnsNothing && native.outSlots.empty()) return;
+// A native the seed called, now and then any the plan answers; null: none.
+const NativePlan* nativeToChange(const ChaosPlan& plan, const std::vector<std::uint64_t>& called, ChaosRandom& random) {
+  std::vector<const NativePlan*> answered;
+  for (std::uint64_t native : called)
+    if (const NativePlan* known = planOf(plan, native)) answered.push_back(known);
+  if (!answered.empty() && random.chance(850)) return answered[random.below(answered.size())];
+  return plan.natives.empty() ? nullptr : &plan.natives[random.below(plan.natives.size())];
+}
+
+void changeAnswer(const ChaosPlan& plan, const SeedList& seeds, const std::vector<std::uint64_t>& called,
+                  ChaosRandom& random, ChaosScenario& session) {
+  const NativePlan* native = nativeToChange(plan, called, random);
+  if (!native || (native->returnsNothing && native->outSlots.empty())) return;
+  std::vector<AnswerLine*> lines;
+  for (AnswerLine& line : session.answers)
+    if (line.native == native->hash) lines.push_back(&line);
+  if (lines.empty() || random.chance(150)) {
     AnswerLine line;
-    line.native = native.hash;
-    line.sequence.push_back(randomAnswerOf(random, withValues(plan, native)));
-    session.answers.push_back(line);
+    line.native = native->hash;
+    line.sequence.push_back(randomAnswerOf(random, withValues(plan, *native)));
+    session.answers.push_back(line);  // after the seed's lines of the native: it wins over them
     return;
   }
-  AnswerLine& line = pick(random, session.answers);
+  AnswerLine& line = *lines[random.below(lines.size())];
   ChaosAnswer& answer = pick(random, line.sequence);
   switch (random.below(4)) {
     case 0: edge(random, answer); break;
@@ -78,8 +90,7 @@ void changeAnswer(const ChaosPlan& plan, const SeedList& seeds, ChaosRandom& ran
     case 2:
       if (fromAnotherSeed(random, seeds, line.native, answer)) break;
       [[fallthrough]];
-    default:
-      if (const NativePlan* native = planOf(plan, line.native)) answer = randomAnswerOf(random, withValues(plan, *native));
+    default: answer = randomAnswerOf(random, withValues(plan, *native));
   }
 }
 
@@ -146,9 +157,10 @@ void trim(ChaosRandom& random, std::vector<T>& items, std::size_t most) {
 
 }  // namespace
 
-void mutateSession(const ChaosPlan& plan, const SeedList& seeds, ChaosRandom& random, ChaosScenario& session) {
+void mutateSession(const ChaosPlan& plan, const SeedList& seeds, const std::vector<std::uint64_t>& called,
+                   ChaosRandom& random, ChaosScenario& session) {
   const std::uint64_t roll = random.below(100);
-  if (roll < 45) changeAnswer(plan, seeds, random, session);
+  if (roll < 45) changeAnswer(plan, seeds, called, random, session);
   else if (roll < 55) moveAnswer(random, session);
   else if (roll < 75) { if (plan.keys) changeKeys(plan, random, session); }
   else if (roll < 85) { if (plan.reloads) changeReloads(random, session); }
@@ -165,9 +177,10 @@ ChaosScenario guidedSession(const ChaosPlan& plan, const SeedList& seeds, std::u
   if (seeds.empty()) return generateSession(plan, seed, index);
   ChaosRandom random(seed ^ kGuidedStream, index);
   if (!random.chance(800)) return generateSession(plan, seed, index);
-  ChaosScenario session = pickSeed(random, seeds).scenario;
+  const Seed& start = pickSeed(random, seeds);
+  ChaosScenario session = start.scenario;
   for (std::uint64_t count = std::uint64_t{1} << random.below(3); count > 0; --count)
-    mutateSession(plan, seeds, random, session);
+    mutateSession(plan, seeds, start.called, random, session);
   return session;
 }
 

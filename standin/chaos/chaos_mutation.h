@@ -13,7 +13,10 @@ namespace standin::chaos {
 
 ChaosScenario guidedSession(const ChaosPlan& plan, const SeedList& seeds, std::uint64_t seed, std::uint64_t index);
 
-// One mutation of `session`, with `seeds` to take answers and splices from.
-void mutateSession(const ChaosPlan& plan, const SeedList& seeds, ChaosRandom& random, ChaosScenario& session);
+// One mutation of `session`, with `seeds` to take answers and splices from;
+// its answers change mostly for the natives in `called`, which the seed it
+// started from called.
+void mutateSession(const ChaosPlan& plan, const SeedList& seeds, const std::vector<std::uint64_t>& called,
+                   ChaosRandom& random, ChaosScenario& session);
 
 }  // namespace standin::chaos

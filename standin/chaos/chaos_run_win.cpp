@@ -12,6 +12,7 @@
 
 #include "chaos_base.h"
 #include "chaos_findings.h"
+#include "chaos_guide_win.h"
 #include "chaos_options.h"
 #include "chaos_pool_win.h"
 #include "chaos_shrink.h"
@@ -95,8 +96,8 @@ std::vector<NativePlan> nativesToAnswer(const std::string& tracePath, const Scen
 
 class ChaosRun {
  public:
-  ChaosRun(const ChaosOptions& options, const ChaosPlan& plan, const ChaosPool& pool)
-      : options_(options), plan_(plan), pool_(pool) {}
+  ChaosRun(const ChaosOptions& options, const ChaosPool& pool, ChaosGuide& guide)
+      : options_(options), pool_(pool), guide_(guide) {}
 
   void search();
   // The run's findings, stuck ones played once more alone.
@@ -108,8 +109,8 @@ class ChaosRun {
   void progress() const;
 
   const ChaosOptions& options_;
-  const ChaosPlan& plan_;
   const ChaosPool& pool_;
+  ChaosGuide& guide_;
   Findings findings_;
   SRWLOCK lock_ = SRWLOCK_INIT;
   volatile LONG64 next_ = 0;
@@ -131,14 +132,16 @@ void ChaosRun::progress() const {
 
 void ChaosRun::search() {
   start_ = GetTickCount64();
-  const ULONGLONG deadline = start_ + options_.seconds * 1000;
+  const ULONGLONG deadline = options_.runs != 0 ? ~ULONGLONG{0} : start_ + options_.seconds * 1000;
   pool_.runAll(
       [&](unsigned worker) {
         for (;;) {
           const auto index = static_cast<std::uint64_t>(InterlockedIncrement64(&next_) - 1);
           if (options_.runs != 0 ? index >= options_.runs : GetTickCount64() >= deadline) return;
-          ChaosScenario session = generateSession(plan_, options_.seed, index);
+          ChaosScenario session;
+          if (!guide_.session(index, deadline, session)) return;
           const Verdict verdict = pool_.play(worker, session.text(), options_.reuse);
+          guide_.played(worker, index, verdict, session);
           InterlockedIncrement64(&done_);
           if (!verdict.found()) continue;
           AcquireSRWLockExclusive(&lock_);
@@ -194,7 +197,7 @@ int runChaos(int argc, char** argv) {
   ChaosOptions options;
   std::string error;
   if (!readChaosOptions(argc - 2, argv + 2, options, error)) {
-    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N] [--fresh])",
+    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N] [--fresh] [--blind | --corpus DIR])",
         STD_ERROR_HANDLE);
     return 2;
   }
@@ -249,8 +252,16 @@ int runChaos(int argc, char** argv) {
   say("seed " + std::to_string(options.seed) + ", " + std::to_string(plan.natives.size()) + " natives answered at random, " +
       std::to_string(options.jobs) + " at a time; " +
       (options.runs != 0 ? std::to_string(options.runs) + " sessions" : std::to_string(options.seconds) + " s"));
-  ChaosRun run(options, plan, pool);
+  ChaosGuide guide(options, plan, pool);
+  const std::string replayed = guide.replayCorpus();
+  if (!replayed.empty()) say(replayed);
+  ChaosRun run(options, pool, guide);
   run.search();
+  if (!guide.summary().empty()) say(guide.summary());
+  if (!guide.saveCorpus(error)) {
+    say(error, STD_ERROR_HANDLE);
+    return 2;
+  }
   std::size_t number = 0;
   for (Finding& finding : run.confirmedFindings()) {
     const std::size_t linesBefore = finding.scenario.lineCount();

@@ -209,6 +209,7 @@ int runChaos(int argc, char** argv) {
   }
   const std::string base = fullPath(options.base), out = fullPath(options.out), plugin = fullPath(options.plugin);
   const std::string work = out + "\\work";
+  if (!options.corpus.empty()) options.corpus = fullPath(options.corpus);
   char exe[MAX_PATH * 4] = "";
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   ChaosBase chaosBase;

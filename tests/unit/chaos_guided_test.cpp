@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -140,6 +141,7 @@ TEST(ChaosCorpus, EpochsMergeTheSameWhateverTheOrderOfPlay) {
   std::vector<std::uint64_t> order(sessions);
   for (std::uint64_t i = 0; i < sessions; ++i) order[i] = i;
   std::vector<std::string> corpora;
+  std::vector<std::map<std::uint64_t, std::size_t>> given;  // seeds each session started from
   for (unsigned shuffle = 0; shuffle < 3; ++shuffle) {
     if (shuffle > 0) {
       // Ahead by at most two epochs, as sessions wait for theirs.
@@ -149,22 +151,25 @@ TEST(ChaosCorpus, EpochsMergeTheSameWhateverTheOrderOfPlay) {
                      order.begin() + static_cast<std::ptrdiff_t>(std::min(sessions, from + kEpochSessions)), random);
     }
     EpochMerger merger(ChaosCorpus(), sessions);
-    std::string seen;
+    given.emplace_back();
     for (std::uint64_t index : order) {
       const auto seeds = merger.seedsFor(index);
       ASSERT_TRUE(seeds) << "session " << index << " waited for an epoch that cannot end before it";
-      seen += std::to_string(index) + ":" + std::to_string(seeds->size()) + " ";
+      given.back()[index] = seeds->size();
       merger.add(index, outcomes[index]);
     }
     EXPECT_EQ(merger.mergedEpochs(), 6u) << "the last, short epoch is merged too";
     std::string corpus;
     for (const auto& seed : merger.corpus().seeds()) corpus += seed->why + ",";
     corpora.push_back(corpus);
-    EXPECT_EQ(merger.seedsFor(0)->size(), 0u);
     EXPECT_EQ(merger.corpus().seeds().size(), 97u);
   }
   EXPECT_EQ(corpora[0], corpora[1]);
   EXPECT_EQ(corpora[0], corpora[2]);
+  EXPECT_EQ(given[0], given[1]);
+  EXPECT_EQ(given[0], given[2]);
+  EXPECT_EQ(given[0][kEpochSessions * 2 - 1], 0u);
+  EXPECT_EQ(given[0][kEpochSessions * 2], kEpochSessions) << "epoch 2 starts from what epoch 0 found";
 
   EpochMerger waiting(ChaosCorpus(), 0);
   EXPECT_TRUE(waiting.seedsFor(kEpochSessions * 2 - 1)) << "the first two epochs start from the corpus as given";

@@ -122,9 +122,9 @@ TEST(ChaosCorpus, OnlyWhatShowsSomethingNewBecomesASeed) {
 
   // Beyond the most it holds, the largest goes.
   ChaosCorpus full;
-  for (std::size_t i = 0; i <= kMostSeeds; ++i) full.offer(outcome({"f" + std::to_string(i)}, false, i == 7 ? 99999 : 10));
+  for (std::size_t i = 0; i <= kMostSeeds; ++i) full.offer(outcome({"f" + std::to_string(i)}, false, i == 7 ? 999999999 : 10));
   EXPECT_EQ(full.seeds().size(), kMostSeeds);
-  for (const auto& seed : full.seeds()) EXPECT_NE(seed->scenario.frames, 99999u);
+  for (const auto& seed : full.seeds()) EXPECT_NE(seed->scenario.frames, 999999999u);
 
   const std::string name = seedFileName("frames 10\n");
   EXPECT_EQ(name.size(), 20u);

@@ -68,10 +68,31 @@ const NativePlan* nativeToChange(const ChaosPlan& plan, const std::vector<std::u
   return plan.natives.empty() ? nullptr : &plan.natives[random.below(plan.natives.size())];
 }
 
+// The edge values of an int one frame after another, from a frame on: the
+// plug-in sees each of them once, whichever it takes a branch on, and what
+// the session does later comes after all of them.
+void sweep(const NativePlan& native, ChaosRandom& random, ChaosScenario& session) {
+  const std::uint64_t start = randomFrameOf(random, session.frames);
+  for (std::int32_t value = -1; value <= 16 && start + static_cast<std::uint64_t>(value + 1) <= session.frames; ++value) {
+    AnswerLine line;
+    line.native = native.hash;
+    line.first = line.last = start + static_cast<std::uint64_t>(value + 1);
+    ChaosAnswer answer;
+    answer.result = ResultKind::Int;
+    answer.value = static_cast<std::uint32_t>(value);
+    line.sequence.push_back(answer);
+    session.answers.push_back(line);
+  }
+}
+
 void changeAnswer(const ChaosPlan& plan, const SeedList& seeds, const std::vector<std::uint64_t>& called,
                   ChaosRandom& random, ChaosScenario& session) {
   const NativePlan* native = nativeToChange(plan, called, random);
   if (!native || (native->returnsNothing && native->outSlots.empty())) return;
+  if (native->result == ValueKind::Int && !native->returnsNothing && random.chance(200)) {
+    sweep(*native, random, session);
+    return;
+  }
   std::vector<AnswerLine*> lines;
   for (AnswerLine& line : session.answers)
     if (line.native == native->hash) lines.push_back(&line);

@@ -222,7 +222,7 @@ TEST(ChaosMutation, GuidedSessionsStartFromSeedsAndStayTheSeedsAndIndexAlone) {
     seed->called = {0x700, 0x801};
     seeds.push_back(seed);
   }
-  std::size_t blind = 0, answersChanged = 0;
+  std::size_t blind = 0, answersChanged = 0, sweeps = 0;
   for (std::uint64_t i = 0; i < 1000; ++i) {
     const ChaosScenario session = guidedSession(plan, seeds, 4, i);
     ASSERT_EQ(session.text(), guidedSession(plan, seeds, 4, i).text());
@@ -234,6 +234,13 @@ TEST(ChaosMutation, GuidedSessionsStartFromSeedsAndStayTheSeedsAndIndexAlone) {
     EXPECT_TRUE(std::is_sorted(session.reloads.begin(), session.reloads.end()));
     EXPECT_LE(session.answers.size(), 48u);
     for (std::uint64_t reload : session.reloads) EXPECT_GE(reload, 2u);
+    // A sweep: 0x700 (an int) answers 4, 5 and 6 in three frames in a row.
+    for (std::size_t at = 0; at + 2 < session.answers.size(); ++at) {
+      const AnswerLine* line = &session.answers[at];
+      sweeps += line[0].native == 0x700 && line[0].first != 0 && line[0].sequence[0].value == 4 &&
+                line[1].first == line[0].first + 1 && line[1].sequence[0].value == 5 &&
+                line[2].first == line[0].first + 2 && line[2].sequence[0].value == 6;
+    }
     for (const auto& seed : seeds)
       if (seed->scenario.keys.size() == session.keys.size() && seed->scenario.reloads == session.reloads &&
           seed->scenario.answers.size() < session.answers.size())
@@ -242,6 +249,7 @@ TEST(ChaosMutation, GuidedSessionsStartFromSeedsAndStayTheSeedsAndIndexAlone) {
   EXPECT_GT(blind, 130u);
   EXPECT_LT(blind, 280u) << "four in five start from a seed";
   EXPECT_GT(answersChanged, 0u);
+  EXPECT_GT(sweeps, 10u) << "small values one frame after another, for an int the seed's session called";
 }
 
 }  // namespace

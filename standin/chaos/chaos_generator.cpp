@@ -152,6 +152,14 @@ void addKeys(ChaosRandom& random, const ChaosPlan& plan, ChaosScenario& session)
 
 }  // namespace
 
+ChaosAnswer randomAnswerOf(ChaosRandom& random, const NativePlan& native) { return randomAnswer(random, native); }
+KeyLine randomKeyOf(ChaosRandom& random, const ChaosPlan& plan, std::uint64_t frames) {
+  return randomKey(random, plan, frames);
+}
+std::uint64_t randomFrameOf(ChaosRandom& random, std::uint64_t frames, std::uint64_t lowest) {
+  return randomFrame(random, frames, lowest);
+}
+
 NativePlan planFor(std::uint64_t hash, const NativeSignature* signature, const std::vector<unsigned>& seenOutSlots) {
   NativePlan plan;
   plan.hash = hash;

@@ -10,6 +10,7 @@
 
 #include "chaos/chaos_scenario.h"
 #include "base/native_names.h"
+#include "chaos/chaos_random.h"
 
 namespace standin::chaos {
 
@@ -37,5 +38,11 @@ struct ChaosPlan {
 NativePlan planFor(std::uint64_t hash, const NativeSignature* signature, const std::vector<unsigned>& seenOutSlots);
 
 ChaosScenario generateSession(const ChaosPlan& plan, std::uint64_t seed, std::uint64_t index);
+
+// The generator's pieces, for the mutations of seeds: an answer of the
+// native's kinds (its `chaos values` in `native.values`), a key, a frame.
+ChaosAnswer randomAnswerOf(ChaosRandom& random, const NativePlan& native);
+KeyLine randomKeyOf(ChaosRandom& random, const ChaosPlan& plan, std::uint64_t frames);
+std::uint64_t randomFrameOf(ChaosRandom& random, std::uint64_t frames, std::uint64_t lowest = 1);
 
 }  // namespace standin::chaos

@@ -15,7 +15,8 @@ bool readChaosOptions(int count, char** words, ChaosOptions& options, std::strin
   try {
     for (int i = 0; i < count; ++i) {
       const std::string word = words[i];
-      const bool takesValue = word == "--seconds" || word == "--runs" || word == "--seed" || word == "--out" || word == "-j";
+      const bool takesValue = word == "--seconds" || word == "--runs" || word == "--seed" || word == "--out" || word == "-j" ||
+                              word == "--corpus";
       if (takesValue && i + 1 >= count) throw LineError(word + " needs a value");
       const Token value{takesValue ? words[i + 1] : "", false};
       if (word == "--seconds") {
@@ -32,6 +33,10 @@ bool readChaosOptions(int count, char** words, ChaosOptions& options, std::strin
       } else if (word == "-j") {
         options.jobs = static_cast<unsigned>(parseUnsigned(value, kMostJobs, "jobs"));
         if (options.jobs == 0) throw LineError("-j must be at least 1");
+      } else if (word == "--corpus") {
+        options.corpus = value.text;
+      } else if (word == "--blind") {
+        options.blind = true;
       } else if (word == "--fresh") {
         options.reuse = false;
       } else if (!word.empty() && word[0] == '-') {
@@ -46,6 +51,7 @@ bool readChaosOptions(int count, char** words, ChaosOptions& options, std::strin
       if (takesValue) ++i;
     }
     if (seconds && options.runs != 0) throw LineError("give --seconds or --runs, not both");
+    if (options.blind && !options.corpus.empty()) throw LineError("a blind run keeps no corpus: give --blind or --corpus, not both");
     if (positional != 2) throw LineError("missing the base scenario or the plug-in");
   } catch (const LineError& bad) {
     error = bad.what();

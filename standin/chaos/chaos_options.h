@@ -16,6 +16,8 @@ struct ChaosOptions {
   std::string out = "chaos-findings";
   unsigned jobs = 0;  // 0: one per processor
   bool reuse = true;  // --fresh: every session in a process of its own
+  bool blind = false;  // --blind: every session drawn anew, none learnt from another
+  std::string corpus;  // --corpus DIR: the seeds kept from run to run; empty: none
 };
 
 // From the words after --chaos; false with `error` set when they do not read.

@@ -44,10 +44,10 @@ class ChaosPool {
   void runAll(const std::function<void(unsigned)>& work, const std::function<void()>& tick, DWORD tickMs) const;
   // Ends the served processes and removes the workers' files.
   void clean() const;
-
- private:
+  // Worker `worker`'s files: its last session's trace is read from there.
   SessionFiles filesOf(unsigned worker) const;
 
+ private:
   std::string standinExe_;
   std::string pluginPath_;
   std::string workFolder_;

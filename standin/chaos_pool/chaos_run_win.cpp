@@ -20,6 +20,7 @@
 #include "scenario/scenario_tokens.h"
 #include "trace/trace.h"
 #include "checks/left_behind.h"
+#include "chaos_pool/chaos_guide_win.h"
 
 namespace standin::chaos {
 
@@ -96,8 +97,8 @@ std::vector<NativePlan> nativesToAnswer(const std::string& tracePath, const Scen
 
 class ChaosRun {
  public:
-  ChaosRun(const ChaosOptions& options, const ChaosPlan& plan, const ChaosPool& pool)
-      : options_(options), plan_(plan), pool_(pool) {}
+  ChaosRun(const ChaosOptions& options, const ChaosPool& pool, ChaosGuide& guide)
+      : options_(options), pool_(pool), guide_(guide) {}
 
   void search();
   // The run's findings, stuck ones played once more alone.
@@ -109,8 +110,8 @@ class ChaosRun {
   void progress() const;
 
   const ChaosOptions& options_;
-  const ChaosPlan& plan_;
   const ChaosPool& pool_;
+  ChaosGuide& guide_;
   Findings findings_;
   SRWLOCK lock_ = SRWLOCK_INIT;
   volatile LONG64 next_ = 0;
@@ -132,14 +133,16 @@ void ChaosRun::progress() const {
 
 void ChaosRun::search() {
   start_ = GetTickCount64();
-  const ULONGLONG deadline = start_ + options_.seconds * 1000;
+  const ULONGLONG deadline = options_.runs != 0 ? ~ULONGLONG{0} : start_ + options_.seconds * 1000;
   pool_.runAll(
       [&](unsigned worker) {
         for (;;) {
           const auto index = static_cast<std::uint64_t>(InterlockedIncrement64(&next_) - 1);
           if (options_.runs != 0 ? index >= options_.runs : GetTickCount64() >= deadline) return;
-          ChaosScenario session = generateSession(plan_, options_.seed, index);
+          ChaosScenario session;
+          if (!guide_.session(index, deadline, session)) return;
           const Verdict verdict = pool_.play(worker, session.text(), options_.reuse);
+          guide_.played(worker, index, verdict, session);
           InterlockedIncrement64(&done_);
           if (!verdict.found()) continue;
           AcquireSRWLockExclusive(&lock_);
@@ -197,7 +200,7 @@ int runChaos(int argc, char** argv) {
   ChaosOptions options;
   std::string error;
   if (!readChaosOptions(argc - 2, argv + 2, options, error)) {
-    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N] [--fresh])",
+    say(error + " (usage: standin.exe --chaos BASE.scn PLUGIN.asi [--seconds S | --runs N] [--seed N] [--out DIR] [-j N] [--fresh] [--blind | --corpus DIR])",
         STD_ERROR_HANDLE);
     return 2;
   }
@@ -209,6 +212,7 @@ int runChaos(int argc, char** argv) {
   }
   const std::string base = fullPath(options.base), out = fullPath(options.out), plugin = fullPath(options.plugin);
   const std::string work = out + "\\work";
+  if (!options.corpus.empty()) options.corpus = fullPath(options.corpus);
   char exe[MAX_PATH * 4] = "";
   GetModuleFileNameA(nullptr, exe, sizeof exe);
   ChaosBase chaosBase;
@@ -252,8 +256,16 @@ int runChaos(int argc, char** argv) {
   say("seed " + std::to_string(options.seed) + ", " + std::to_string(plan.natives.size()) + " natives answered at random, " +
       std::to_string(options.jobs) + " at a time; " +
       (options.runs != 0 ? std::to_string(options.runs) + " sessions" : std::to_string(options.seconds) + " s"));
-  ChaosRun run(options, plan, pool);
+  ChaosGuide guide(options, plan, pool);
+  const std::string replayed = guide.replayCorpus();
+  if (!replayed.empty()) say(replayed);
+  ChaosRun run(options, pool, guide);
   run.search();
+  if (!guide.summary().empty()) say(guide.summary());
+  if (!guide.saveCorpus(error)) {
+    say(error, STD_ERROR_HANDLE);
+    return 2;
+  }
   std::size_t number = 0;
   for (Finding& finding : run.confirmedFindings()) {
     const std::size_t linesBefore = finding.scenario.lineCount();

@@ -23,7 +23,7 @@ struct Planted {
 };
 
 const Planted kPlanted[] = {
-    {"chain", 7, "crash", "200"},
+    {"chain", 7, "crash", "256"},
     {"rare_misuse", 6, "ARG-KIND", "100"},
     {"reload", 7, "crash", "20"},
 };

@@ -203,6 +203,10 @@ TEST(ChaosOptions, ReadsTheCommandAndRefusesWhatDoesNotRead) {
       {{"base.scn", "My.asi", "--seed"}, "--seed needs a value"},
       {{"base.scn", "My.asi", "--runs", "many"}, "runs"},
       {{"base.scn", "My.asi", "--reuse"}, "unknown option"},
+      {{"base.scn", "My.asi", "--blind"}, ""},
+      {{"base.scn", "My.asi", "--corpus", "seeds", "--runs", "9"}, ""},
+      {{"base.scn", "My.asi", "--corpus"}, "--corpus needs a value"},
+      {{"base.scn", "My.asi", "--blind", "--corpus", "seeds"}, "give --blind or --corpus, not both"},
   };
   for (const Case& c : cases) {
     std::vector<char*> words;

@@ -9,6 +9,7 @@
 #include "scenario/key_names.h"
 #include "base/native_names.h"
 #include "base/quoted_text.h"
+#include "checks/expectations.h"
 #include "scenario/scenario.h"
 #include "host/standin_host.h"
 #include "trace/trace.h"

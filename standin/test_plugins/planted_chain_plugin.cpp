@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "planted_calls.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -48,22 +49,8 @@ void frame() {
   }
 }
 
-void script() {
-  for (;;) {
-    frame();
-    scriptWait(0);
-  }
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-    keyboardHandlerRegister(onKey);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-    keyboardHandlerUnregister(onKey);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, test_plugin::everyFrame<frame>, onKey);
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "planted_calls.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -63,22 +64,8 @@ void frame() {
   ++g_frame;
 }
 
-void script() {
-  for (;;) {
-    frame();
-    scriptWait(0);
-  }
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-    keyboardHandlerRegister(onKey);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-    keyboardHandlerUnregister(onKey);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, test_plugin::everyFrame<frame>, onKey);
 }

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "planted_calls.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -31,20 +32,8 @@ void frame() {
   planted::call(kValve, {g_venting && flow == kBackFlow ? static_cast<std::uint64_t>(opening) : planted::intSlot(1)});
 }
 
-void script() {
-  for (;;) {
-    frame();
-    scriptWait(0);
-  }
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, test_plugin::everyFrame<frame>);
 }

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "planted_calls.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -25,20 +26,8 @@ void frame() {
     g_ammo += planted::intOf(planted::call(kAmmoInSlot, {0, planted::intSlot(slot)})[0]);
 }
 
-void script() {
-  for (;;) {
-    frame();
-    scriptWait(0);
-  }
-}
-
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, test_plugin::everyFrame<frame>);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "planted_calls.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -60,10 +61,5 @@ void script() {
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, script);
 }

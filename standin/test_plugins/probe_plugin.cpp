@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "script_host.h"
+#include "test_plugin_entry.h"
 
 namespace {
 
@@ -61,12 +62,5 @@ void script() {
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) {
-    scriptRegister(module, script);
-    keyboardHandlerRegister(onKey);
-  } else if (reason == DLL_PROCESS_DETACH) {
-    scriptUnregister(module);
-    keyboardHandlerUnregister(onKey);
-  }
-  return TRUE;
+  return test_plugin::registerAtAttach(module, reason, script, onKey);
 }

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+
+#include <unistd.h>
 
 #include "chaos/chaos_base.h"
 #include "base/native_names.h"
@@ -18,7 +21,11 @@ namespace {
 class IncludeTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = (std::filesystem::temp_directory_path() / "standin-include-test").string();
+    // A folder of the test's own: ctest plays each test in a process of its own, side by side.
+    folder_ = (std::filesystem::temp_directory_path() /
+               ("standin-include-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                "-" + std::to_string(getpid())))
+                  .string();
     std::filesystem::remove_all(folder_);
     std::filesystem::create_directories(folder_ + "/shared");
     standin::forgetNativeNames();
